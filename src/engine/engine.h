@@ -1,0 +1,279 @@
+// The quest interpreter: one object owns the whole game (program store, run state, variables, screen model,
+// buttons, inventory) and carries the language's routines as methods.
+//
+// The routine names (LoadQuest, RunLabel, Obr, Do_Perem, Calc, Vern, Skb, Subst, ...) are those the quest language
+// has always used for them and keep their spelling, like the fields they work on; everything else follows the
+// house style. Routines take texts by reference and may rewrite them: a caller that needs its text unchanged
+// keeps a copy. All engine strings hold code page 1251 bytes.
+#pragma once
+
+#include <cstdint>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/host.h"
+#include "engine/value.h"
+#include "text/text.h"
+
+namespace tarvik {
+
+// A run-time error inside a statement routine. It ends that routine; the executor goes on with its next step.
+struct QuestError : std::runtime_error {
+    explicit QuestError(const char* where) : std::runtime_error(where) {}
+};
+
+// One coloured piece of the story text.
+struct TextRun {
+    std::string text;
+    int32_t color = 0;
+};
+
+// An entry of the inventory list: items first, the fixed "Инвентарь" entry last.
+struct InvEntry {
+    std::string text;
+    int32_t count = 0;
+};
+
+// The player's menu options that the game reads.
+struct Options {
+    bool Soobit = true;    // "Без событий": no item messages
+    bool clk = false;      // "Один клик": a single click chooses a button
+    bool Zvuk = true;      // "Звук": play statements sound
+    bool Music = true;     // "Музыка": music plays
+    bool SvBlock = false;  // "Блок": the quest may not change the look or the inventory panel
+    bool inv = false;      // "Инвентарь": the inventory panel is shown
+};
+
+enum class ColourMode { Normal, Dos };
+
+// Limits that keep a hostile or broken quest from exhausting memory or the stack. Reaching one is never an
+// error the player sees: the affected step simply stops there.
+struct Limits {
+    static constexpr int kMaxRunNesting = 200;         // nested runs (proc calls, runs started inside waits)
+    static constexpr int kMaxEvalDepth = 400;          // nested Calc/Vern/Skb calls
+    static constexpr int kMaxSubstitutions = 10000;    // replacements of #...$ forms in one line
+    static constexpr size_t kMaxLineLength = 1 << 24;  // a substituted line stops growing here
+    static constexpr int kMaxIncludeDepth = 32;        // an include inside an include inside ...
+    static constexpr int kMaxIncludes = 10000;         // expansions in one load
+    static constexpr size_t kMaxQuestText = 256u << 20;  // total text a load may assemble
+};
+
+class Engine {
+public:
+    explicit Engine(Host& host);
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    // ---- Fronts: opening, options, events ------------------------------------------------------------------
+
+    // Opens a quest by its path in the file system's form (UTF-8) and runs it until it first waits.
+    void OpenQuest(const std::string& nativePath);
+    // "Новая игра": reloads the open quest from disk.
+    void mFileNewgame_Click();
+
+    Options& options() { return m_Options; }
+    const Options& options() const { return m_Options; }
+    ColourMode colourMode() const { return m_ColourMode; }
+    void SetColourMode(ColourMode mode) { m_ColourMode = mode; }
+    void Seed(uint32_t seed) { m_Random.seed(seed); }
+
+    // Selection in the button list; -1 for none.
+    void SelectButton(int index);
+    void List1_DblClick();
+    void List1_MouseDown();
+    void List1_KeyPress(int code);
+    // Any other key the player presses in the window.
+    void Form_KeyPress(int code);
+    // The player typed `typed` into the input line and pressed Enter.
+    void Text1_Enter(const std::string& typed);
+
+    // A click on inventory entry `index` (the fixed final entry included).
+    void lstItems_Click(int index);
+    // Runs the action shown in the chooser (Command1) or picked from the pop-up menu.
+    void Command1_Click();
+    void RunItemAction(const std::string& action);
+
+    // Ends every wait and run as soon as possible (the front is closing or a script has run out).
+    void RequestStop();
+    bool Stopping() const { return m_Stopping; }
+    // True while a WaitMs is counting; Host::Wait returns when it turns false.
+    bool TimerRunning() const { return m_TimerRunning && !m_Stopping; }
+
+    // ---- The screen model ---------------------------------------------------------------------------------
+
+    const std::vector<TextRun>& textRuns() const { return m_TextRuns; }
+    std::string ScreenText() const;
+    const std::vector<std::string>& buttons() const { return m_List1; }
+    const std::vector<std::string>& buttonLabels() const { return m_BtnLabels; }
+    const std::vector<std::string>& buttonCommands() const { return m_BtnCommands; }
+    int selectedButton() const { return m_List1Index; }
+    const std::vector<InvEntry>& inventory() const { return m_lstItems; }
+    int invLast() const { return m_InvLast; }
+    int selectedItem() const { return m_lstItemsIndex; }
+    const std::vector<std::string>& itemActions() const { return m_Combo1; }
+    bool actionsEnabled() const { return m_Combo1Enabled; }
+    bool htmlVisible() const { return m_Frame1Visible; }
+    const std::string& htmlBuffer() const { return m_HtmlBuffer; }
+    bool inputVisible() const { return m_Text1Visible; }
+    const std::vector<std::string>& varNames() const { return m_VarNames; }
+    // The stored value of a variable, or nullptr.
+    const Value* FindVariable(std::string_view name) const;
+
+    const std::vector<std::string>& programLines() const { return m_ProgramLines; }
+    const std::string& labelList() const { return m_LabelList; }
+    const std::string& questPath() const { return m_QuestPath; }
+    const std::string& questFolder() const { return m_QuestFolder; }
+    int LabelLine(std::string_view labelLine) const;  // -1 when absent
+
+    // ---- Loader ----------------------------------------------------------------------------------------------
+
+    std::string m_QuestFile;  // the path to open (code page 1251 form)
+    void LoadQuest(std::string& questFile);
+    bool FileExists(const std::string& path) const;
+    // A quest-side (code page 1251) path as the file system spells it: "\" turned into "/", letter case matched.
+    std::string NativePath(const std::string& path) const;
+    void DetectDosText();
+
+    // ---- Run loop, executor, reset -----------------------------------------------------------------------------
+
+    void RunLabel(int& level, std::string& line);
+    std::string DoIf(std::string t);
+    void Obr(std::string& s, bool f, int level);
+    void ResetGame();
+    void ClearInventoryList();
+    void ResetAppearance();
+
+    // ---- Variables --------------------------------------------------------------------------------------------
+
+    void Do_Perem(std::string& s);
+    void AssignText(std::string& t);
+    void KillVariables();
+    void StoreKeyPress(const std::string& code);
+
+    // ---- Expressions and substitution ------------------------------------------------------------------------
+
+    Value Calc(std::string& e);
+    bool Vern(std::string& c);
+    std::string Skb(std::string& s);
+    std::string Subst(std::string& s);
+    std::string CalcFunctions(std::string& s);
+
+    // ---- Text output -------------------------------------------------------------------------------------------
+
+    void PrintText(const std::string& t);
+    void PrintLine(const std::string& t);
+    void ClearScreen();
+    void ClearText();
+    void ClearButtons();
+    void ShowPage();
+    void do_style();
+
+    // ---- Buttons -----------------------------------------------------------------------------------------------
+
+    void AddButton(const std::string& arg);
+    void AddCommandButton(const std::string& arg);
+    void ChooseButton();
+
+    // ---- Inventory ---------------------------------------------------------------------------------------------
+
+    void GiveItem(const std::string& arg);
+    void TakeItem(const std::string& arg);
+    void KillItem(const std::string& arg);
+    void SetInventoryVisible(const std::string& arg);
+    void inv_Click();
+    void ListItemActions();
+    int FindItem(std::string_view name) const;  // index among 0..InvLast, or -1
+
+    // ---- Tokens, counters, jumps -------------------------------------------------------------------------------
+
+    void SplitTokens(const std::string& arg);
+    void CountVisit(const std::string& arg);
+    void GotoLabel(const std::string& label, int level);
+    void CallProc(const std::string& label, int level);
+
+private:
+    friend class EngineTestAccess;
+
+    // Expression internals (expressions.cpp, substitution.cpp).
+    Value CalcInner(std::string& e);
+    bool VernInner(std::string& c);
+    Value Arithmetic(char op, const Value& a, const Value& b);
+    int CompareValues(const Value& a, const Value& b);
+    float NextRandom();  // uniform in [0, 1), single precision
+    Value LookupVariable(std::string_view name) const;
+    void StoreVariable(const std::string& name, Value v);
+    void SetInventoryCount(const std::string& item, const Value& v);
+    void SetZotInv();
+    void Message(const std::string& text, const std::string& title);
+    bool FetchLine(int level, std::string& cur);
+    void WaitMs(WaitReason why, int ms);
+    std::string ItemNameOf(int index) const;
+    void Changed(unsigned parts) { m_Host.ScreenChanged(parts); }
+
+    Host& m_Host;
+    Options m_Options;
+    ColourMode m_ColourMode = ColourMode::Normal;
+    std::mt19937 m_Random{std::random_device{}()};
+
+    // Program store.
+    std::string m_QuestPath;
+    std::string m_QuestFolder;
+    std::string m_QuestPathNative;    // the same path as the file system spells it
+    std::string m_QuestFolderNative;  // with its trailing "/"
+    std::string m_OpenedNative;       // the path OpenQuest was given, until LoadQuest takes it
+    std::vector<std::string> m_ProgramLines;
+    std::unordered_map<std::string, int, text::NoCaseHash, text::NoCaseEqual> m_LabelIndex;
+    std::string m_LabelList;
+
+    // Run state, per call level.
+    std::vector<int32_t> m_NextLine;
+    std::vector<int16_t> m_ChainState;
+    std::vector<std::string> m_PendingChain;
+    bool m_Running = false;
+    bool m_HtmlMode = false;
+    std::string m_HtmlBuffer;
+    bool m_QuitWait = false;
+    bool m_PauseDone = false;
+    bool m_AnykeyDone = false;
+    bool m_AnykeyWaiting = false;
+    std::string m_AnykeyVariable;
+    bool m_InputWait = false;
+    std::string m_InputVar;
+    bool m_TimerRunning = false;
+    bool m_Stopping = false;
+    int m_RunNesting = 0;
+    int m_EvalDepth = 0;
+
+    // Variable store.
+    struct VarSlot {
+        Value value;
+    };
+    std::unordered_map<std::string, VarSlot, text::NoCaseHash, text::NoCaseEqual> m_VarValues;
+    std::vector<std::string> m_VarNames;
+    bool m_StyleDirty = false;
+
+    // Screen model.
+    std::vector<TextRun> m_TextRuns;
+    size_t m_TextLength = 0;
+    bool m_Frame1Visible = false;
+    bool m_Text1Visible = false;
+
+    // Buttons: BtnLabels and BtnCommands never shrink when the list is cleared.
+    std::vector<std::string> m_List1;
+    std::vector<std::string> m_BtnLabels;
+    std::vector<std::string> m_BtnCommands;
+    int m_List1Index = -1;
+
+    // Inventory: item entries 0..InvLast, then the fixed "Инвентарь" entry.
+    std::vector<InvEntry> m_lstItems;
+    int m_InvLast = -1;
+    int m_lstItemsIndex = -1;
+    std::vector<std::string> m_Combo1;  // actions of the clicked entry (also the pop-up menu's invS items)
+    int m_Combo1Index = -1;
+    bool m_Combo1Enabled = false;
+};
+
+}  // namespace tarvik

@@ -1,0 +1,202 @@
+// Loading a quest file into the program store.
+#include <algorithm>
+
+#include "engine/engine.h"
+#include "engine/paths.h"
+
+namespace tarvik {
+
+namespace {
+
+const std::string kCrLf = "\r\n";
+
+// Quests written on Linux end their lines with LF alone; give them the CR LF the language splits lines at.
+void NormaliseLineEnds(std::string& s) {
+    size_t lone = 0;
+    for (size_t i = 0; i < s.size(); ++i)
+        if (s[i] == '\n' && (i == 0 || s[i - 1] != '\r')) ++lone;
+    if (lone == 0) return;
+    std::string out;
+    out.reserve(s.size() + lone);
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '\n' && (i == 0 || s[i - 1] != '\r')) out += '\r';
+        out += s[i];
+    }
+    s.swap(out);
+}
+
+// Deletes "/*" ... "*/" comments exactly as repeated searches from the start of the text would, in one pass: after
+// a deletion the only new "/*" can be the one formed by the last kept character and the first one after the
+// comment.
+std::string RemoveComments(const std::string& in) {
+    std::string out;
+    out.reserve(in.size());
+    size_t i = 0;
+    for (;;) {
+        bool straddle = !out.empty() && out.back() == '/' && i < in.size() && in[i] == '*';
+        size_t open = straddle ? i : in.find("/*", i);
+        if (open == std::string::npos) break;
+        size_t close = in.find("*/", straddle ? i + 1 : open + 2);
+        if (close == std::string::npos) break;
+        if (straddle)
+            out.pop_back();
+        else
+            out.append(in, i, open - i);
+        i = close + 2;
+    }
+    out.append(in, i, std::string::npos);
+    return out;
+}
+
+}  // namespace
+
+void Engine::DetectDosText() {
+    // m_LabelList holds the source text while a quest loads.
+    std::string& src = m_LabelList;
+    size_t n = std::min<size_t>(src.size(), 1000);
+    size_t dos = 0, ansi = 0;
+    for (size_t i = 0; i < n; ++i) {
+        unsigned char c = static_cast<unsigned char>(src[i]);
+        if (c == 174) ++dos;
+        if (c == 238 || c == 206) ++ansi;  // "о" in either case
+    }
+    if (dos > ansi) src = text::Cp866ToCp1251(src);
+}
+
+namespace {
+
+struct IncludeState {
+    int expansions = 0;
+    size_t total = 0;
+};
+
+}  // namespace
+
+// Expands "include" directives left to right. Every piece of text is followed by CR LF in the assembled text, so
+// a directive never spans two pieces and an included text can be expanded where it lands. Past the depth, count
+// or size limits a directive contributes nothing, as if its file did not exist.
+static void ExpandIncludes(const Engine& engine, const std::string& src, std::string& out, int depth,
+                           IncludeState& state) {
+    size_t pos = 0;
+    for (;;) {
+        size_t p = text::FindNoCase(src, "include", pos);
+        if (p == std::string::npos) break;
+        out.append(src, pos, p - pos);
+        size_t nameStart = p + 7;
+        size_t lineEnd = src.find(kCrLf, nameStart);
+        if (lineEnd == std::string::npos) lineEnd = src.size();
+        std::string name = text::Trim(std::string_view(src).substr(nameStart, lineEnd - nameStart));
+        if (name.size() >= 2 && name.front() == '"' && name.back() == '"') name = name.substr(1, name.size() - 2);
+
+        out += kCrLf;
+        bool allowed = depth < Limits::kMaxIncludeDepth && state.expansions < Limits::kMaxIncludes &&
+                       state.total < Limits::kMaxQuestText;
+        // Network includes arrive with the network include support; until then they bring nothing.
+        if (allowed && !text::StartsWithNoCase(name, "http://") && engine.FileExists(name)) {
+            std::string included;
+            if (ReadWholeFile(engine.NativePath(name), included)) {
+                ++state.expansions;
+                state.total += included.size();
+                NormaliseLineEnds(included);
+                ExpandIncludes(engine, included, out, depth + 1, state);
+            }
+        }
+        out += kCrLf;
+        pos = lineEnd;
+    }
+    out.append(src, pos, std::string::npos);
+}
+
+void Engine::LoadQuest(std::string& questFile) {
+    m_LabelIndex.clear();
+    ResetGame();
+
+    // The path in the file system's spelling: the one OpenQuest was given, or this one resolved.
+    std::string native =
+        (!m_OpenedNative.empty() && text::Utf8ToCp1251(m_OpenedNative) == questFile) ? m_OpenedNative
+                                                                                   : NativePath(questFile);
+    m_OpenedNative.clear();
+    native = ResolvePath(native);
+
+    m_QuestPath = questFile;
+    size_t sep = m_QuestPath.find_last_of("\\/");
+    m_QuestFolder = sep == std::string::npos ? std::string() : m_QuestPath.substr(0, sep + 1);
+    m_QuestPathNative = native;
+    size_t nsep = native.find_last_of('/');
+    m_QuestFolderNative = nsep == std::string::npos ? std::string() : native.substr(0, nsep + 1);
+
+    // Ciphered (.qs1) and compressed (.qs3) quests are read as they are stored until their decoders exist.
+    std::string& src = m_LabelList;
+    src.clear();
+    if (!ReadWholeFile(native, src)) src.clear();
+    NormaliseLineEnds(src);
+
+    DetectDosText();
+    src = RemoveComments(kCrLf + src + kCrLf);
+
+    text::ReplaceAllNoCase(src, "\r\n_", "");
+    text::ReplaceAllNoCase(src, "end:", "end\r\n:");
+    text::ReplaceAllNoCase(src, "quest_path", m_QuestFolder);
+
+    {
+        std::string expanded;
+        expanded.reserve(src.size());
+        IncludeState state;
+        state.total = src.size();
+        ExpandIncludes(*this, src, expanded, 0, state);
+        src.swap(expanded);
+    }
+
+    questFile.clear();
+    m_QuestFile.clear();
+
+    m_ProgramLines.clear();
+    size_t start = 0;
+    for (;;) {
+        size_t end = src.find(kCrLf, start);
+        if (end == std::string::npos) {
+            m_ProgramLines.emplace_back(src, start, std::string::npos);
+            break;
+        }
+        m_ProgramLines.emplace_back(src, start, end - start);
+        start = end + 2;
+    }
+    src.clear();
+    src.shrink_to_fit();
+
+    for (size_t i = 0; i < m_ProgramLines.size(); ++i) {
+        std::string& line = m_ProgramLines[i];
+        if (!line.empty() && line[0] == ' ') {
+            size_t k = line.find_first_not_of(' ');
+            line.erase(0, k == std::string::npos ? line.size() : k);
+        }
+        if (!line.empty() && line[0] == ':') {
+            std::string key = text::RTrim(line);
+            m_LabelList += key;
+            m_LabelList += kCrLf;
+            m_LabelIndex.try_emplace(std::move(key), static_cast<int>(i));
+        }
+    }
+
+    Changed(kScreenAll);
+    int level = 1;
+    std::string none;
+    RunLabel(level, none);
+}
+
+void Engine::OpenQuest(const std::string& nativePath) {
+    m_OpenedNative = nativePath;
+    m_QuestFile = text::Utf8ToCp1251(nativePath);
+    std::string file = m_QuestFile;
+    LoadQuest(file);
+}
+
+void Engine::mFileNewgame_Click() {
+    if (m_QuestPath.empty()) return;
+    m_OpenedNative = m_QuestPathNative;
+    m_QuestFile = m_QuestPath;
+    std::string file = m_QuestFile;
+    LoadQuest(file);
+}
+
+}  // namespace tarvik

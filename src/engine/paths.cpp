@@ -1,0 +1,80 @@
+#include "engine/paths.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "engine/engine.h"
+#include "text/text.h"
+
+namespace fs = std::filesystem;
+
+namespace tarvik {
+
+namespace {
+
+bool SameNameNoCase(const std::string& a, const std::string& b) {
+    return text::EqualsNoCase(text::Utf8ToCp1251(a), text::Utf8ToCp1251(b));
+}
+
+}  // namespace
+
+std::string ResolvePath(const std::string& utf8Path) {
+    std::string p = utf8Path;
+    for (char& c : p)
+        if (c == '\\') c = '/';
+    std::error_code ec;
+    if (p.empty() || fs::exists(p, ec)) return p;
+
+    // Walk the components, keeping exact matches and falling back to a case-insensitive one.
+    fs::path in(p);
+    fs::path out = in.has_root_directory() ? in.root_path() : fs::path();
+    for (const auto& part : in.relative_path()) {
+        std::string name = part.string();
+        fs::path base = out.empty() ? fs::path(".") : out;
+        fs::path exact = out / part;
+        if (name.empty() || name == "." || name == ".." || fs::exists(exact, ec)) {
+            out = exact;
+            continue;
+        }
+        bool found = false;
+        for (fs::directory_iterator it(base, ec), end; !ec && it != end; it.increment(ec)) {
+            std::string entry = it->path().filename().string();
+            if (SameNameNoCase(entry, name)) {
+                out /= entry;
+                found = true;
+                break;
+            }
+        }
+        if (!found) return p;
+    }
+    return out.string();
+}
+
+bool ReadWholeFile(const std::string& utf8Path, std::string& bytes) {
+    std::error_code ec;
+    if (!fs::is_regular_file(utf8Path, ec)) return false;
+    std::ifstream in(utf8Path, std::ios::binary);
+    if (!in) return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+// Engine paths are code page 1251; the quest's own folder is mapped back to the file system's spelling so a
+// folder whose name code page 1251 cannot hold still works.
+std::string Engine::NativePath(const std::string& path) const {
+    std::string native;
+    if (!m_QuestFolder.empty() && !m_QuestFolderNative.empty() && path.compare(0, m_QuestFolder.size(), m_QuestFolder) == 0)
+        native = m_QuestFolderNative + text::Cp1251ToUtf8(std::string_view(path).substr(m_QuestFolder.size()));
+    else
+        native = text::Cp1251ToUtf8(path);
+    return ResolvePath(native);
+}
+
+bool Engine::FileExists(const std::string& path) const {
+    if (text::TrimView(path).empty()) return false;
+    std::error_code ec;
+    return fs::is_regular_file(NativePath(path), ec);
+}
+
+}  // namespace tarvik

@@ -1,0 +1,47 @@
+// Returning the game to a fresh start without touching the loaded program.
+#include "engine/engine.h"
+
+namespace tarvik {
+
+void Engine::ResetGame() {
+    m_HtmlMode = false;
+    m_HtmlBuffer.clear();
+    // Clearing QuitWait ends a waiting quit statement: its run stops when the wait returns.
+    m_QuitWait = m_PauseDone = m_AnykeyDone = false;
+    m_Frame1Visible = false;
+    m_NextLine.clear();
+    m_ChainState.clear();
+    m_PendingChain.clear();
+    // No file stays open between statements, and media stop with sound support.
+    ClearScreen();
+    ClearInventoryList();
+    m_InvLast = -1;
+    KillVariables();
+    m_Combo1.clear();
+    m_Combo1Index = -1;
+    m_Combo1Enabled = false;
+    ResetAppearance();
+    Changed(kScreenAll);
+}
+
+// The variable half of the colour modes: every new game starts in the colours of the ticked mode.
+void Engine::ResetAppearance() {
+    std::string text, back;
+    if (m_ColourMode == ColourMode::Dos) {
+        text = "Style_TextColor=&HC0C0C0";
+        back = "Style_BackColor=&H0&";
+    } else {
+        text = "Style_TextColor=&H80000008";
+        back = "Style_BackColor=&H80000018";
+    }
+    try {
+        Do_Perem(text);
+    } catch (const QuestError&) {
+    }
+    try {
+        Do_Perem(back);
+    } catch (const QuestError&) {
+    }
+}
+
+}  // namespace tarvik

@@ -1,0 +1,183 @@
+// The run loop: fetches and prepares lines and hands statements to the executor.
+#include "engine/engine.h"
+
+namespace tarvik {
+
+namespace {
+
+struct NestingGuard {
+    int& depth;
+    explicit NestingGuard(int& d) : depth(d) { ++depth; }
+    ~NestingGuard() { --depth; }
+};
+
+void LTrimInPlace(std::string& s) {
+    size_t k = s.find_first_not_of(' ');
+    s.erase(0, k == std::string::npos ? s.size() : k);
+}
+
+bool BeginsWithIf(const std::string& s) { return text::StartsWithNoCase(s, "IF "); }
+
+// The escapes of a prepared line, in their fixed order; "&&" becomes a marker that the executor turns back into
+// a literal "&" after its own chain test.
+void ApplyEscapes(std::string& cur) {
+    if (cur.find('#') != std::string::npos) {
+        text::ReplaceAllNoCase(cur, "#%", "#");
+        text::ReplaceAllNoCase(cur, "##$", " ");
+        text::ReplaceAllNoCase(cur, "#$", " ");
+        text::ReplaceAllNoCase(cur, "#/$", "\r\n");
+    }
+    if (cur.find("&&") != std::string::npos) text::ReplaceAllNoCase(cur, "&&", "+alsotrv+");
+}
+
+}  // namespace
+
+bool Engine::FetchLine(int level, std::string& cur) {
+    m_NextLine.resize(level + 1);
+    int32_t& next = m_NextLine[level];
+    const int32_t count = static_cast<int32_t>(m_ProgramLines.size());
+    do {
+        if (next < 0 || next >= count) return false;
+        cur = m_ProgramLines[next];
+        ++next;
+    } while (cur.empty());
+    return true;
+}
+
+void Engine::RunLabel(int& levelRef, std::string& line) {
+    if (m_Stopping || m_RunNesting >= Limits::kMaxRunNesting) return;
+    NestingGuard guard(m_RunNesting);
+    const int L = levelRef;
+    if (L < 0) return;
+    const bool single = !line.empty();
+
+    for (;;) {
+        if (m_Stopping) return;
+        m_QuitWait = m_PauseDone = m_AnykeyDone = false;
+        m_ChainState.resize(L + 1);
+        m_PendingChain.resize(L + 1);
+
+        std::string cur;
+        try {
+            bool direct = false;  // an xbtn line skips the chain and if steps
+            if (m_ChainState[L] == 0) {
+                if (single)
+                    cur = line;
+                else if (!FetchLine(L, cur))
+                    return;
+
+                for (;;) {
+                    if (m_HtmlMode && text::ContainsNoCase(cur, "</html>")) {
+                        m_HtmlMode = false;
+                        m_HtmlBuffer += Subst(cur);
+                        cur.clear();
+                    }
+                    if (m_HtmlMode) {
+                        m_HtmlBuffer += Subst(cur);
+                        cur.clear();
+                    }
+                    if (text::ContainsNoCase(cur, "<html>")) {
+                        m_HtmlMode = true;
+                        m_HtmlBuffer = Subst(cur);
+                        cur.clear();
+                    }
+                    size_t semi = cur.find(';');
+                    if (semi != std::string::npos) cur.erase(semi);
+                    if (!cur.empty()) break;
+                    // A single line given by the caller has nothing more to fetch: its cycle is over.
+                    if (single || !FetchLine(L, cur)) return;
+                }
+
+                LTrimInPlace(cur);
+                if (cur.find(" &") != std::string::npos) text::ReplaceRepeatedly(cur, " &", "&");
+                ApplyEscapes(cur);
+
+                if (text::StartsWithNoCase(cur, "xbtn")) {
+                    direct = true;
+                } else if (cur.find('&') == std::string::npos) {
+                    m_PendingChain[L] = cur;
+                } else {
+                    m_PendingChain[L] = cur;
+                    m_ChainState[L] = 1;
+                }
+            }
+
+            if (!direct && m_ChainState[L] != 0) {
+                std::string& pending = m_PendingChain[L];
+                try {
+                    while (BeginsWithIf(pending)) pending = DoIf(pending.substr(2));
+                } catch (...) {
+                    // A chain whose if cannot be decided is dropped whole, or it would be retried forever.
+                    pending.clear();
+                    m_ChainState[L] = 0;
+                    throw;
+                }
+                size_t amp = pending.find('&');
+                if (amp == std::string::npos) {
+                    cur = pending;
+                    pending.clear();
+                } else {
+                    cur = pending.substr(0, amp);
+                    pending.erase(0, amp + 1);
+                }
+                if (pending.find('&') == std::string::npos) m_ChainState[L] = m_ChainState[L] == -1 ? 0 : -1;
+            }
+
+            if (!direct) {
+                LTrimInPlace(cur);
+                while (BeginsWithIf(cur)) {
+                    cur = DoIf(cur.substr(2));
+                    LTrimInPlace(cur);
+                }
+            }
+
+            Subst(cur);
+        } catch (const std::exception&) {
+            // A line whose preparation fails (an unmatched bracket in its condition, a bad character code) is
+            // skipped quietly.
+            if (single) return;
+            continue;
+        }
+
+        int level = L;
+        Obr(cur, true, level);
+
+        if (!m_Running || single || text::StartsWithNoCase(cur, "End ")) return;
+        if (text::StartsWithNoCase(cur, "pause ") && !m_PauseDone) return;
+        if (text::StartsWithNoCase(cur, "anykey ") && !m_AnykeyDone) return;
+        if (text::StartsWithNoCase(cur, "quit ")) return;
+    }
+}
+
+std::string Engine::DoIf(std::string t) {
+    Subst(t);
+    // Positions are 1-based, 0 when absent.
+    auto pos1 = [&t](std::string_view what) -> size_t {
+        size_t p = text::FindNoCase(t, what);
+        return p == std::string::npos ? 0 : p + 1;
+    };
+    size_t E = pos1("ELSE ");
+    size_t H = pos1(" THEN ");
+    size_t A = pos1("&IF ");
+    size_t B = pos1(" IF ");
+    size_t P = static_cast<size_t>(static_cast<uint32_t>(A) | static_cast<uint32_t>(B));
+    bool nested = A != 0 || B != 0;
+
+    std::string cond = t.substr(0, std::min(H, t.size()));
+    // The THEN part starts just after " THEN " (with no THEN, from the sixth character, as it always has).
+    size_t thenStart = H + 5;
+    std::string thenPart = thenStart < t.size() ? t.substr(thenStart) : std::string();
+
+    if (E > 0 && (E < P || !nested)) {
+        if (Vern(cond)) {
+            size_t e = text::FindNoCase(thenPart, "ELSE ");
+            if (e == std::string::npos) throw QuestError("if: ELSE before THEN");
+            return thenPart.substr(0, e);
+        }
+        return E + 4 < t.size() ? t.substr(E + 4) : std::string();
+    }
+    if (Vern(cond)) return thenPart;
+    return {};
+}
+
+}  // namespace tarvik

@@ -1,0 +1,61 @@
+// A quest value: a number (with the kind that decides its text form), a text, or the empty value that a failed
+// assignment leaves and that reads as 0.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+
+#include "text/text.h"
+
+namespace tarvik {
+
+using text::NumKind;
+
+struct Value {
+    enum class Type : uint8_t { Empty, Number, Text };
+
+    Type type = Type::Number;
+    NumKind kind = NumKind::Int16;
+    double num = 0;
+    std::string str;
+
+    static Value Number(double v, NumKind k = NumKind::Double) {
+        Value r;
+        r.type = Type::Number;
+        r.kind = k;
+        r.num = v;
+        return r;
+    }
+    static Value Int16(int v) { return Number(v, NumKind::Int16); }
+    static Value Int32(int32_t v) { return Number(v, NumKind::Int32); }
+    static Value Text(std::string s) {
+        Value r;
+        r.type = Type::Text;
+        r.str = std::move(s);
+        return r;
+    }
+    static Value Empty() {
+        Value r;
+        r.type = Type::Empty;
+        return r;
+    }
+
+    bool IsNumber() const { return type == Type::Number; }
+    bool IsText() const { return type == Type::Text; }
+    bool IsEmpty() const { return type == Type::Empty; }
+    // The number 0 (an empty value counts as 0 wherever a value is read).
+    bool IsZeroNumber() const { return (type == Type::Number && num == 0) || type == Type::Empty; }
+
+    // The text form: numbers with the decimal comma, texts as they are, the empty value as "".
+    std::string ToText() const {
+        switch (type) {
+            case Type::Number: return text::NumberText(num, kind);
+            case Type::Text: return str;
+            case Type::Empty: break;
+        }
+        return {};
+    }
+};
+
+}  // namespace tarvik

@@ -1,0 +1,166 @@
+// The variable store and the assignment statement.
+#include <cmath>
+#include <cstdint>
+
+#include "engine/engine.h"
+
+namespace tarvik {
+
+namespace {
+
+// The sixteen DOS colours as RGB values (red + 256 * green + 65536 * blue).
+constexpr int32_t kDosColours[16] = {0,       8388608, 32768,    8421376, 128,      8388736, 32896, 12632256,
+                                     8421504, 16711680, 65280, 16776960, 255, 16711935, 65535, 16777215};
+
+struct Predefined {
+    const char* name;
+    int value;
+};
+constexpr Predefined kPredefined[] = {
+    {"zot_type", 1},    {"fp_prec", 2},  {"zotNone", 0},  {"zotError", 16}, {"zotQuestion", 32},
+    {"zotWarning", 48}, {"zotInfo", 64}, {"ZotOk", 0},    {"ZotOkCan", 1},  {"ZotARI", 2},
+    {"ZotYNC", 3},      {"ZotYN", 4},    {"ZotRC", 5},
+};
+
+// A kept colour must survive perkill even when a quest stored something odd in it: a value that is no whole
+// 32-bit number is kept as 0 rather than failing the whole reset.
+int32_t KeptColour(const Value& v) {
+    double d = 0;
+    if (v.IsNumber())
+        d = v.num;
+    else if (!v.IsText() || !text::IsNumeric(v.str, &d))
+        return 0;
+    d = text::RoundHalfEven(d);
+    if (!(d >= INT32_MIN && d <= INT32_MAX)) return 0;
+    return static_cast<int32_t>(d);
+}
+
+}  // namespace
+
+const Value* Engine::FindVariable(std::string_view name) const {
+    auto it = m_VarValues.find(std::string(name));
+    return it == m_VarValues.end() ? nullptr : &it->second.value;
+}
+
+Value Engine::LookupVariable(std::string_view name) const {
+    const Value* v = FindVariable(name);
+    return v ? *v : Value::Int16(0);
+}
+
+void Engine::StoreVariable(const std::string& name, Value v) {
+    auto [it, created] = m_VarValues.try_emplace(name);
+    it->second.value = std::move(v);
+    if (created) m_VarNames.push_back(name);
+}
+
+void Engine::Do_Perem(std::string& s) {
+    text::ReplaceRepeatedly(s, "= ", "=");
+    text::ReplaceRepeatedly(s, " =", "=");
+    s = text::Trim(s);
+
+    m_Host.ProcessEvents();
+
+    size_t p = s.find('=');
+    if (p == std::string::npos) throw QuestError("Do_Perem: no '='");
+
+    std::string name;
+    Value value;
+    if (p + 1 < s.size() && s[p + 1] == '"' && s.back() == '"') {
+        if (s.size() < p + 3) throw QuestError("Do_Perem: lone quote");
+        name = s.substr(0, p);
+        value = Value::Text(s.substr(p + 2, s.size() - p - 3));
+    } else {
+        static constexpr const char* kOps[] = {"+=", "-=", "*="};
+        size_t op = std::string::npos;
+        char opChar = 0;
+        for (const char* o : kOps) {
+            op = s.find(o);
+            if (op != std::string::npos) {
+                opChar = o[0];
+                break;
+            }
+        }
+        try {
+            if (op != std::string::npos) {
+                name = s.substr(0, op);
+                std::string expr = s.substr(op + 2);
+                Value left = Calc(name);  // leaves the name trimmed: that is the key stored below
+                Value right = Calc(expr);
+                value = Arithmetic(opChar, left, right);
+            } else {
+                name = s.substr(0, p);
+                std::string expr = s.substr(p + 1);
+                value = Calc(expr);
+            }
+        } catch (const QuestError&) {
+            // An error that the evaluator passes on leaves the variable holding the empty value.
+            if (op != std::string::npos && name.empty()) name = s.substr(0, op);
+            value = Value::Empty();
+        }
+    }
+
+    // A variable without a name could not be read or saved back; such an assignment changes nothing.
+    if (name.empty()) return;
+    const bool inventoryCount = text::StartsWithNoCase(s, "inv_");
+    Value stored = inventoryCount ? value : Value();
+    StoreVariable(name, std::move(value));
+
+    if (text::StartsWithNoCase(s, "Style_DOS_TextColor")) {
+        std::string key = "Style_DOS_TextColor";
+        Value v = Calc(key);
+        double d = 0;
+        if (v.IsNumber())
+            d = v.num;
+        else if (!v.IsText() || !text::IsNumeric(v.str, &d))
+            throw QuestError("Do_Perem: DOS colour is not a number");
+        d = text::RoundHalfEven(d);
+        if (!(d >= INT32_MIN && d <= INT32_MAX)) throw QuestError("Do_Perem: DOS colour out of range");
+        int32_t colour = static_cast<int32_t>(d);
+        if (colour >= 0 && colour <= 15) colour = kDosColours[colour];
+        std::string set = "Style_TextColor=" + std::to_string(colour);
+        Do_Perem(set);
+        m_StyleDirty = true;
+        return;
+    }
+    if (text::StartsWithNoCase(s, "STYLE") || text::StartsWithNoCase(s, "IMAGE")) {
+        m_StyleDirty = true;
+        return;
+    }
+    // Music: the player half of the MUSIC variables arrives with sound support.
+    if (inventoryCount) SetInventoryCount(name.size() > 4 ? name.substr(4) : std::string(), stored);
+}
+
+void Engine::AssignText(std::string& t) {
+    if (!t.empty()) t.pop_back();
+    text::ReplaceRepeatedly(t, " =", "=");
+    t = text::LTrim(t);
+    size_t p = t.find('=');
+    if (p == std::string::npos) throw QuestError("instr: no '='");
+    std::string stmt = t.substr(0, p) + "=\"" + t.substr(p + 1) + "\"";
+    Do_Perem(stmt);
+}
+
+void Engine::KillVariables() {
+    std::string textKey = "Style_TextColor", backKey = "Style_BackColor";
+    int32_t textColour = KeptColour(Calc(textKey));
+    int32_t backColour = KeptColour(Calc(backKey));
+    m_VarValues.clear();
+    m_VarNames.clear();
+    StoreVariable("Style_TextColor", Value::Int32(textColour));
+    StoreVariable("Style_BackColor", Value::Int32(backColour));
+    for (const auto& p : kPredefined) StoreVariable(p.name, Value::Int16(p.value));
+}
+
+void Engine::StoreKeyPress(const std::string& code) {
+    if (!m_AnykeyWaiting) return;
+    m_AnykeyWaiting = false;
+    std::string stmt = m_AnykeyVariable + "=" + code;
+    try {
+        Do_Perem(stmt);
+    } catch (const QuestError&) {
+    }
+}
+
+void Engine::Form_KeyPress(int code) { StoreKeyPress(std::to_string(code)); }
+
+}  // namespace tarvik

@@ -1,0 +1,31 @@
+// goto and proc.
+#include "engine/engine.h"
+
+namespace tarvik {
+
+void Engine::GotoLabel(const std::string& labelArg, int level) {
+    if (level < 0) return;
+    std::string label = text::Trim(labelArg);
+    m_NextLine.resize(level + 1);
+    auto it = m_LabelIndex.find(":" + label);
+    if (it == m_LabelIndex.end()) {
+        m_NextLine[level] = static_cast<int32_t>(m_ProgramLines.size());
+        return;
+    }
+    m_NextLine[level] = it->second + 1;
+    try {
+        CountVisit(label);
+    } catch (const std::exception&) {
+    }
+}
+
+void Engine::CallProc(const std::string& label, int level) {
+    // A recursive quest must not exhaust the stack: past the nesting limit the call does nothing.
+    if (m_RunNesting >= Limits::kMaxRunNesting || m_Stopping) return;
+    int inner = level + 1;
+    GotoLabel(label, inner);
+    std::string none;
+    RunLabel(inner, none);
+}
+
+}  // namespace tarvik

@@ -1,0 +1,71 @@
+// Printing to the story text and clearing the screen.
+#include <cmath>
+
+#include "engine/engine.h"
+
+namespace tarvik {
+
+void Engine::PrintText(const std::string& t) {
+    if (m_Frame1Visible) {
+        m_HtmlBuffer += t;
+        return;
+    }
+    // The argument always ends with the executor's blank; a bare "p" has none, and prints nothing.
+    if (t.empty()) throw QuestError("PrintText: empty argument");
+    std::string_view piece(t.data(), t.size() - 1);
+    if (piece.empty()) return;
+
+    // A colour the text area cannot take leaves the run in the colour of the text it is appended to.
+    int32_t colour = m_TextRuns.empty() ? 0 : m_TextRuns.back().color;
+    std::string key = "Style_TextColor";
+    Value v = Calc(key);
+    double d = 0;
+    if (v.IsNumber() || v.IsEmpty())
+        d = v.num;
+    else if (!text::IsNumeric(v.str, &d))
+        d = NAN;
+    if (std::isfinite(d)) {
+        d = text::RoundHalfEven(d);
+        if (d >= INT32_MIN && d <= INT32_MAX) colour = static_cast<int32_t>(d);
+    }
+
+    if (!m_TextRuns.empty() && m_TextRuns.back().color == colour)
+        m_TextRuns.back().text.append(piece);
+    else
+        m_TextRuns.push_back({std::string(piece), colour});
+    m_TextLength += piece.size();
+    Changed(kScreenText);
+}
+
+void Engine::PrintLine(const std::string& t) { PrintText(t + "\r\n "); }
+
+void Engine::ClearScreen() {
+    ClearText();
+    ClearButtons();
+}
+
+void Engine::ClearText() {
+    m_TextRuns.clear();
+    m_TextLength = 0;
+    Changed(kScreenText);
+}
+
+void Engine::ClearButtons() {
+    m_List1.clear();
+    m_List1Index = -1;
+    Changed(kScreenButtons);
+}
+
+void Engine::ShowPage() {
+    if (m_StyleDirty) do_style();
+    Changed(kScreenPageTop);
+    // Showing the HTML page arrives with the HTML view.
+}
+
+// The engine's half of applying styles: the front reads the style variables when told.
+void Engine::do_style() {
+    m_StyleDirty = false;
+    Changed(kScreenStyles);
+}
+
+}  // namespace tarvik

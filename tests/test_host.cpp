@@ -1,0 +1,112 @@
+#include "test_host.h"
+
+#include <atomic>
+#include <fstream>
+#include <unistd.h>
+
+#include "text/text.h"
+
+namespace tarvik::testing {
+
+std::string W(const std::string& utf8) { return text::Utf8ToCp1251(utf8); }
+std::string U(const std::string& cp1251) { return text::Cp1251ToUtf8(cp1251); }
+
+void TestHost::Wait(WaitReason why, int) {
+    waits.push_back(why);
+    if (why == WaitReason::Pause) return;
+    if (waitEvents.empty()) {
+        engine->RequestStop();
+        return;
+    }
+    auto ev = std::move(waitEvents.front());
+    waitEvents.pop_front();
+    ev(*engine);
+}
+
+int TestHost::MessageBox(const std::string& text, const std::string& title, int style) {
+    boxes.push_back({text, title, style});
+    if (answers.empty()) return kAnswerOk;
+    int a = answers.front();
+    answers.pop_front();
+    return a;
+}
+
+DialogResult TestHost::InputBox(const std::string& prompt, const std::string& title) {
+    inputs.emplace_back(prompt, title);
+    if (inputAnswers.empty()) return {};
+    auto a = inputAnswers.front();
+    inputAnswers.pop_front();
+    return a;
+}
+
+DialogResult TestHost::SaveFileDialog(const std::string&, const std::string&) {
+    if (saveAnswers.empty()) return {};
+    auto a = saveAnswers.front();
+    saveAnswers.pop_front();
+    return a;
+}
+
+namespace {
+std::string ToQuestBytes(const std::string& utf8) {
+    std::string crlf;
+    for (char c : utf8) {
+        if (c == '\n') crlf += '\r';
+        crlf += c;
+    }
+    return text::Utf8ToCp1251(crlf);
+}
+}  // namespace
+
+QuestFixture::QuestFixture() {
+    static std::atomic<int> counter{0};
+    dir = std::filesystem::temp_directory_path() /
+          ("tarvik-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    engine = std::make_unique<Engine>(host);
+    host.engine = engine.get();
+}
+
+QuestFixture::~QuestFixture() {
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+}
+
+std::filesystem::path QuestFixture::WriteBytes(const std::string& name, const std::string& bytes) {
+    auto p = dir / name;
+    std::filesystem::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << bytes;
+    return p;
+}
+
+std::filesystem::path QuestFixture::WriteFile(const std::string& name, const std::string& utf8Text) {
+    return WriteBytes(name, ToQuestBytes(utf8Text));
+}
+
+Engine& QuestFixture::Run(const std::string& utf8Quest, uint32_t seed) {
+    auto p = WriteFile("quest.qst", utf8Quest);
+    engine->Seed(seed);
+    engine->OpenQuest(p.string());
+    return *engine;
+}
+
+std::string QuestFixture::Text() const { return U(engine->ScreenText()); }
+
+std::string QuestFixture::Var(const std::string& utf8Name) const {
+    const Value* v = engine->FindVariable(W(utf8Name));
+    return v ? U(v->ToText()) : "<unset>";
+}
+
+std::vector<std::string> QuestFixture::Buttons() const {
+    std::vector<std::string> r;
+    for (auto& b : engine->buttons()) r.push_back(U(b));
+    return r;
+}
+
+std::vector<std::string> QuestFixture::Items() const {
+    std::vector<std::string> r;
+    for (int i = 0; i <= engine->invLast(); ++i) r.push_back(U(engine->inventory()[i].text));
+    return r;
+}
+
+}  // namespace tarvik::testing

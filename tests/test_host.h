@@ -1,0 +1,72 @@
+// A scripted host for quest-level tests: answers dialogs from queues, records every box shown, never sleeps, and
+// runs a queue of player events whenever the engine waits for the player.
+#pragma once
+
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/engine.h"
+
+namespace tarvik::testing {
+
+struct ShownBox {
+    std::string text;
+    std::string title;
+    int style = 0;
+};
+
+class TestHost : public Host {
+public:
+    void ScreenChanged(unsigned parts) override { changes |= parts; }
+    void Wait(WaitReason why, int ms) override;
+    int MessageBox(const std::string& text, const std::string& title, int style) override;
+    DialogResult InputBox(const std::string& prompt, const std::string& title) override;
+    DialogResult SaveFileDialog(const std::string& title, const std::string& filter) override;
+    double SecondsSinceMidnight() override { return clock; }
+
+    Engine* engine = nullptr;
+    unsigned changes = 0;
+    double clock = 3600.5;
+    std::vector<ShownBox> boxes;
+    std::vector<std::pair<std::string, std::string>> inputs;  // prompt, title
+    std::deque<int> answers;                                  // message box answers
+    std::deque<DialogResult> inputAnswers;
+    std::deque<DialogResult> saveAnswers;
+    // Events run one per wait (anykey, input, quit); when none is left the engine is asked to stop.
+    std::deque<std::function<void(Engine&)>> waitEvents;
+    std::vector<WaitReason> waits;
+};
+
+// A quest written to a fresh temporary folder; text is UTF-8 in the test source and stored as code page 1251
+// with CR LF line ends.
+class QuestFixture {
+public:
+    QuestFixture();
+    ~QuestFixture();
+    // Writes a file beside the quest (UTF-8 source text converted as above) and returns its path.
+    std::filesystem::path WriteFile(const std::string& name, const std::string& utf8Text);
+    // Writes raw bytes.
+    std::filesystem::path WriteBytes(const std::string& name, const std::string& bytes);
+    // Loads and runs quest text until it first waits.
+    Engine& Run(const std::string& utf8Quest, uint32_t seed = 1);
+
+    // Screen text and variable values in UTF-8, for readable assertions.
+    std::string Text() const;
+    std::string Var(const std::string& utf8Name) const;  // text form; "<unset>" when absent
+    std::vector<std::string> Buttons() const;
+    std::vector<std::string> Items() const;
+
+    std::filesystem::path dir;
+    TestHost host;
+    std::unique_ptr<Engine> engine;
+};
+
+// UTF-8 <-> code page 1251 shorthands.
+std::string W(const std::string& utf8);  // to cp1251
+std::string U(const std::string& cp1251);  // to UTF-8
+
+}  // namespace tarvik::testing
