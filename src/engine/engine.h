@@ -187,6 +187,14 @@ public:
     void ListItemActions();
     int FindItem(std::string_view name) const;  // index among 0..InvLast, or -1
 
+    // ---- Waiting -----------------------------------------------------------------------------------------------
+
+    void InputLine(const std::string& arg);
+    void InputDialog(const std::string& arg);
+    void PauseRun(const std::string& arg);
+    void WaitKey(const std::string& arg);
+    void QuitRun();
+
     // ---- Tokens, counters, jumps -------------------------------------------------------------------------------
 
     void SplitTokens(const std::string& arg);

@@ -65,7 +65,8 @@ void Engine::Obr(std::string& s, bool f, int level) {
             std::string a = arg(7);
             AssignText(a);
         });
-    // "input " and "input_box ": the input line and dialog arrive with waiting support.
+    if (is("input ")) guarded([&] { InputLine(arg(7)); });
+    if (is("input_box ")) guarded([&] { InputDialog(arg(11)); });
     if (is("cls ")) guarded([&] { ClearScreen(); });
     if (is("clsb ")) guarded([&] { ClearButtons(); });
     if (is("clst ")) guarded([&] { ClearText(); });
@@ -81,7 +82,9 @@ void Engine::Obr(std::string& s, bool f, int level) {
     // "save ": saved games arrive with their own support.
     if (is("goto ")) guarded([&] { GotoLabel(arg(6), level); });
     if (is("proc ")) guarded([&] { CallProc(arg(6), level); });
-    // "pause ", "anykey ", "quit ": waiting arrives with its own support.
+    if (is("pause ")) guarded([&] { PauseRun(arg(7)); });
+    if (is("anykey ")) guarded([&] { WaitKey(arg(8)); });
+    if (is("quit ")) guarded([&] { QuitRun(); });
     // "picture ": main-window pictures arrive with picture support.
     if (is("tokens ")) guarded([&] { SplitTokens(arg(8)); });
     if (is("inv_visible ")) guarded([&] { SetInventoryVisible(arg(13)); });

@@ -1,0 +1,87 @@
+// input, input_box, pause, anykey and quit: statements that wait for the player or for time.
+#include "engine/engine.h"
+
+namespace tarvik {
+
+namespace {
+
+// Typed text is a number when it reads as one with either decimal sign; otherwise it is stored as text.
+std::string InputStatement(const std::string& var, const std::string& typed) {
+    std::string probe = typed;
+    size_t dot = probe.find('.');
+    if (dot != std::string::npos && dot != 0)
+        for (char& c : probe)
+            if (c == '.') c = ',';
+    if (text::IsNumeric(probe)) return var + "=" + typed;
+    return var + "=\"" + typed + "\"";
+}
+
+}  // namespace
+
+void Engine::InputLine(const std::string& arg) {
+    m_InputWait = true;
+    m_InputVar = arg;
+    m_Text1Visible = true;
+    Changed(kScreenInput);
+    while (m_InputWait && !m_Stopping) WaitMs(WaitReason::Input, 50);
+}
+
+void Engine::Text1_Enter(const std::string& typed) {
+    if (!m_Text1Visible) return;
+    std::string line = ">" + typed;
+    line.erase(0, 1);
+    std::string value = text::Trim(line);
+    m_InputVar = text::Trim(m_InputVar);
+    std::string stmt = InputStatement(m_InputVar, value);
+    m_Text1Visible = false;
+    Changed(kScreenInput);
+    try {
+        Do_Perem(stmt);
+    } catch (const QuestError&) {
+    }
+    if (!m_List1.empty()) {
+        m_List1Index = 0;
+        Changed(kScreenButtons);
+    }
+    m_InputWait = false;
+}
+
+void Engine::InputDialog(const std::string& arg) {
+    static const std::string kPrompt = text::Utf8ToCp1251("Введите что-нить");
+    static const std::string kTitle = text::Utf8ToCp1251("Тарвик:");
+    std::string promptKey = "input_text", titleKey = "input_title";
+    std::string prompt = Calc(promptKey).ToText();
+    std::string title = Calc(titleKey).ToText();
+    if (prompt == "0") prompt = kPrompt;
+    if (title == "0") title = kTitle;
+    DialogResult answer = m_Host.InputBox(prompt, title);
+    std::string typed = answer.accepted() ? text::Trim(answer.text) : std::string();
+    std::string stmt = InputStatement(arg, typed);
+    Do_Perem(stmt);
+}
+
+void Engine::PauseRun(const std::string& arg) {
+    m_PauseDone = true;
+    m_TimerRunning = false;
+    std::string a = arg;
+    if (!a.empty()) a.pop_back();
+    double ms = text::RoundHalfEven(text::LeadingNumber(a));
+    if (!(ms >= 0 && ms <= 32767)) throw QuestError("pause: time out of range");
+    WaitMs(WaitReason::Pause, static_cast<int>(ms));
+}
+
+void Engine::WaitKey(const std::string& arg) {
+    m_AnykeyDone = true;
+    m_TimerRunning = false;
+    m_AnykeyWaiting = true;
+    m_AnykeyVariable = text::Trim(arg);
+    while (m_AnykeyWaiting && !m_Stopping) WaitMs(WaitReason::Anykey, 100);
+}
+
+void Engine::QuitRun() {
+    m_QuitWait = true;
+    m_TimerRunning = false;
+    while (m_QuitWait && !m_Stopping) WaitMs(WaitReason::Quit, 100);
+}
+
+}  // namespace tarvik
