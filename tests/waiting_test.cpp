@@ -1,0 +1,85 @@
+// Statements that wait for the player or for time, and player actions taken during a wait.
+#include <gtest/gtest.h>
+
+#include "test_host.h"
+
+namespace tarvik::testing {
+namespace {
+
+TEST(Waiting, PauseWaitsOnlyForAValidTime) {
+    QuestFixture q;
+    q.Run("pause 1000\npause 0\npause abc\npause 40000\npln done");
+    EXPECT_EQ(q.host.waits, std::vector<WaitReason>{WaitReason::Pause});
+    EXPECT_EQ(q.Text(), "done \r\n");
+}
+
+TEST(Waiting, AnykeyStoresTheKeyCode) {
+    QuestFixture q;
+    q.host.waitEvents.push_back([](Engine& e) { e.Form_KeyPress(97); });
+    q.host.waitEvents.push_back([](Engine& e) { e.List1_KeyPress(13); });  // Enter on an empty list
+    q.Run("pln first\nanykey k\npln k=#k$\nanykey  k2 \npln k2=#k2$");
+    EXPECT_EQ(q.Var("k"), "97");
+    EXPECT_EQ(q.Var("k2"), "13");
+    EXPECT_EQ(q.Text(), "first \r\nk=97 \r\nk2=13 \r\n");
+}
+
+TEST(Waiting, InputLineStoresNumbersAndTexts) {
+    QuestFixture q;
+    q.host.waitEvents.push_back([](Engine& e) {
+        EXPECT_TRUE(e.inputVisible());
+        e.Text1_Enter("12.5");
+    });
+    q.host.waitEvents.push_back([](Engine& e) { e.Text1_Enter("  hello  "); });
+    q.Run("input n\ninput s\npln #n$ #s$");
+    EXPECT_FALSE(q.engine->inputVisible());
+    const Value* n = q.engine->FindVariable("n");
+    ASSERT_NE(n, nullptr);
+    EXPECT_TRUE(n->IsNumber());
+    EXPECT_DOUBLE_EQ(n->num, 12.5);
+    EXPECT_EQ(q.Var("s"), "hello");
+    EXPECT_EQ(q.Text(), "12,5 hello \r\n");
+}
+
+TEST(Waiting, InputBoxPromptsAndStoresTheAnswer) {
+    QuestFixture q;
+    q.host.inputAnswers.push_back({DialogResult::State::Accepted, " 42 "});
+    q.host.inputAnswers.push_back({DialogResult::State::Cancelled, "ignored"});
+    q.Run("input_box a\ninput_text=\"Имя?\"\ninput_title=\"Вопрос\"\ninput_box b");
+    ASSERT_EQ(q.host.inputs.size(), 2u);
+    EXPECT_EQ(U(q.host.inputs[0].first), "Введите что-нить");
+    EXPECT_EQ(U(q.host.inputs[0].second), "Тарвик:");
+    EXPECT_EQ(U(q.host.inputs[1].first), "Имя?");
+    EXPECT_EQ(U(q.host.inputs[1].second), "Вопрос");
+    EXPECT_EQ(q.Var("a"), "42");
+    const Value* b = q.engine->FindVariable("b");
+    ASSERT_NE(b, nullptr);
+    EXPECT_TRUE(b->IsText());
+    EXPECT_EQ(b->str, "");
+}
+
+TEST(Waiting, AButtonChosenDuringAWaitTakesTheGameOver) {
+    QuestFixture q;
+    q.host.waitEvents.push_back([](Engine& e) {
+        e.SelectButton(0);
+        e.List1_DblClick();
+    });
+    q.Run(":start\nbtn room, Go\nanykey k\npln never\nend\n:room\npln room");
+    EXPECT_EQ(q.Text(), "room \r\n");
+    EXPECT_EQ(q.Var("k"), "<unset>");
+}
+
+TEST(Waiting, NewGameEndsAWaitingQuit) {
+    QuestFixture q;
+    int games = 0;
+    q.host.waitEvents.push_back([&](Engine& e) {
+        ++games;
+        q.WriteFile("quest.qst", "pln second game");
+        e.mFileNewgame_Click();
+    });
+    q.Run("pln first game\nquit\npln never");
+    EXPECT_EQ(games, 1);
+    EXPECT_EQ(q.Text(), "second game \r\n");
+}
+
+}  // namespace
+}  // namespace tarvik::testing
