@@ -77,9 +77,10 @@ enum class NumKind : uint8_t { Double, Single, Int16, Int32 };
 // The numeric test of the language: optional blanks, optional sign, digits with at most one decimal point written
 // "." or ",", optional exponent (E or e, optional sign, digits), optional blanks; at least one digit in the
 // mantissa. Or "&H" followed by 1 to 8 hexadecimal digits (any case, optionally one trailing "&"): up to four
-// digits read as a 16-bit signed value, five to eight as a 32-bit signed value (&HFFFF is -1, &H80000008 is
-// -2147483640). Values beyond the double range are not numbers. On success stores the value in *value and,
-// when kind is given, Int16/Int32 for hex and Double otherwise.
+// digits read as a 16-bit signed value, five to eight, or any count with the trailing "&" (the long-literal
+// mark), as a 32-bit signed value (&HFFFF is -1, &HFFFF& is 65535, &H80000008 is -2147483640). Values beyond
+// the double range are not numbers. On success stores the value in *value and, when kind is given, Int16/Int32
+// for hex and Double otherwise.
 bool IsNumeric(std::string_view s, double* value = nullptr, NumKind* kind = nullptr);
 
 // The text form of a number: decimal comma, no grouping, no trailing fraction zeros, whole numbers without a
