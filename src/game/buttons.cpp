@@ -1,0 +1,188 @@
+// Buttons: declaring them (btn, xbtn), the player's events on the button list and the sequence of a choice.
+#include <string>
+
+#include "engine/engine.h"
+
+namespace tarvik {
+
+namespace {
+
+const std::string kCrLf = "\r\n";
+const std::string kPhantomMark = " //phantom";
+
+// A label exists when its line is among the label lines; those are stored without trailing blanks, so a label
+// written with a blank before its comma is never found.
+bool LabelExists(const std::string& labelList, const std::string& label) {
+    return text::FindNoCase(labelList, ":" + label + kCrLf) != std::string::npos;
+}
+
+// The zero test the quest language applies to a switch variable: a number compares with 0, a text only when
+// it reads as a number; any other text fails the comparison, which counts as "not 0".
+bool IsZero(const Value& v) {
+    if (v.IsText()) {
+        double d = 0;
+        return text::IsNumeric(v.str, &d) && d == 0;
+    }
+    return v.IsZeroNumber();
+}
+
+}  // namespace
+
+void Engine::AddButton(const std::string& arg) {
+    std::string s = text::LTrim(arg);
+    size_t comma = s.find(',');
+    if (comma == std::string::npos) throw QuestError("btn without a comma");
+    std::string label = s.substr(0, comma);
+    std::string caption = text::LTrim(std::string_view(s).substr(comma + 1));
+
+    if (!LabelExists(m_LabelList, label)) {
+        std::string name = "hide_phantoms";
+        if (!IsZero(Calc(name))) return;
+        caption += kPhantomMark;
+    }
+    m_List1.push_back(caption);
+    m_BtnLabels.resize(m_List1.size());
+    m_BtnCommands.resize(m_List1.size());
+    m_BtnLabels.back() = label;
+    m_BtnCommands.back().clear();
+    Changed(kScreenButtons);
+}
+
+void Engine::AddCommandButton(const std::string& arg) {
+    std::string s = text::LTrim(arg);
+    size_t comma = s.find(',');
+    if (comma == std::string::npos) throw QuestError("xbtn without a comma");
+    std::string label = s.substr(0, comma);
+    std::string rest = s.substr(comma + 1);
+
+    std::string statements;
+    std::string caption;
+    size_t open = rest.find('{');
+    if (open != std::string::npos) {
+        size_t close = rest.find('}', open + 1);
+        if (close == std::string::npos) throw QuestError("xbtn with an unclosed brace");
+        size_t second = rest.find(',', close + 1);
+        if (second == std::string::npos) throw QuestError("xbtn without a caption");
+        statements = rest.substr(open + 1, close - open - 1);
+        caption = rest.substr(second + 1);
+    } else {
+        size_t second = rest.find(',');
+        if (second == std::string::npos) throw QuestError("xbtn without a caption");
+        statements = rest.substr(0, second);
+        caption = rest.substr(second + 1);
+    }
+    caption = text::LTrim(caption);
+
+    if (LabelExists(m_LabelList, label)) {
+        std::string commands;
+        commands.reserve(statements.size());
+        for (char c : statements) {
+            if (c == '|') {
+                commands += kCrLf;
+            } else {
+                commands += c;
+            }
+        }
+        m_List1.push_back(caption);
+        m_BtnLabels.resize(m_List1.size());
+        m_BtnCommands.resize(m_List1.size());
+        m_BtnLabels.back() = label;
+        m_BtnCommands.back() = std::move(commands);
+    } else {
+        std::string name = "hide_phantoms";
+        if (!IsZero(Calc(name))) return;
+        m_List1.push_back(caption + kPhantomMark);
+        m_BtnLabels.resize(m_List1.size());
+        m_BtnCommands.resize(m_List1.size());
+        m_BtnLabels.back() = label;
+        m_BtnCommands.back().clear();
+    }
+    Changed(kScreenButtons);
+}
+
+void Engine::ChooseButton() {
+    if (m_List1Index < 0 || m_List1Index >= static_cast<int>(m_List1.size())) return;
+    const int chosen = m_List1Index;
+    const size_t at = static_cast<size_t>(chosen);
+    const std::string label = at < m_BtnLabels.size() ? m_BtnLabels[at] : std::string();
+    const std::string commands = at < m_BtnCommands.size() ? m_BtnCommands[at] : std::string();
+    const std::string caption = m_List1[at];
+
+    // A phantom leads nowhere: the screen stays as it is.
+    if (LabelLine(":" + label) < 0) return;
+
+    try {
+        ClearScreen();
+
+        std::string commonName = "Common";
+        std::string common = Calc(commonName).ToText();
+        std::string commonLabel = common == "0" ? std::string("Common") : "Common_" + common;
+        GotoLabel(commonLabel, 1);
+        int level = 1;
+        std::string none;
+        RunLabel(level, none);
+
+        // The button's own statements run before the jump, so its location sees what they set.
+        size_t from = 0;
+        while (from < commands.size()) {
+            size_t end = commands.find(kCrLf, from);
+            std::string statement =
+                commands.substr(from, end == std::string::npos ? std::string::npos : end - from);
+            from = end == std::string::npos ? commands.size() : end + kCrLf.size();
+            Obr(statement, true, 1);
+        }
+
+        GotoLabel(label, 1);
+        std::string current = "current_loc";
+        std::string assign = "previous_loc=\"" + Calc(current).ToText() + "\"";
+        Do_Perem(assign);
+        assign = "current_loc=\"" + label + "\"";
+        Do_Perem(assign);
+        assign = "Last_Btn_Caption=\"" + text::Trim(caption) + "\"";
+        Do_Perem(assign);
+
+        level = 1;
+        none.clear();
+        RunLabel(level, none);
+    } catch (const QuestError&) {
+        return;
+    }
+
+    if (m_Options.clk) {
+        if (static_cast<int>(m_List1.size()) > chosen) {
+            m_List1Index = chosen;
+        } else if (!m_List1.empty()) {
+            m_List1Index = 0;
+        }
+        Changed(kScreenButtons);
+    }
+}
+
+void Engine::SelectButton(int index) {
+    if (index < -1 || index >= static_cast<int>(m_List1.size())) return;
+    m_List1Index = index;
+    Changed(kScreenButtons);
+}
+
+// The list is disabled while the input line waits for the player's text.
+void Engine::List1_DblClick() {
+    if (m_Text1Visible) return;
+    ChooseButton();
+}
+
+void Engine::List1_MouseDown() {
+    if (m_Text1Visible) return;
+    if (m_List1.empty()) StoreKeyPress("13");
+    if (m_Options.clk) ChooseButton();
+}
+
+void Engine::List1_KeyPress(int code) {
+    if (m_Text1Visible) return;
+    if (code == 13 && !m_List1.empty()) {
+        ChooseButton();
+        return;
+    }
+    StoreKeyPress(std::to_string(code));
+}
+
+}  // namespace tarvik

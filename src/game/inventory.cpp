@@ -1,0 +1,304 @@
+// The inventory: inv+, inv-, invkill, inv_visible, inv_ assignments, and the item actions offered by use_
+// labels.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+
+#include "engine/engine.h"
+
+namespace tarvik {
+
+namespace {
+
+// The fixed Russian texts, converted once to the engine's code page.
+struct InventoryWords {
+    std::string pieces = text::Utf8ToCp1251("шт. ");
+    std::string fixedEntry = text::Utf8ToCp1251("Инвентарь");
+    std::string inspect = text::Utf8ToCp1251("Осмотреть");
+    std::string gotTitle = text::Utf8ToCp1251("Ты получил предмет");
+    std::string got = text::Utf8ToCp1251("Ты получил ");
+    std::string gaveTitle = text::Utf8ToCp1251("Ты отдал предмет");
+    std::string gave = text::Utf8ToCp1251("Ты отдал ");
+    std::string gaveAll = text::Utf8ToCp1251("Ты отдал все ");
+    std::string emptyTitle = text::Utf8ToCp1251("Так вот!");
+    std::string empty = text::Utf8ToCp1251("У тебя ничего нет");
+};
+
+const InventoryWords& Words() {
+    static const InventoryWords words;
+    return words;
+}
+
+// InvLast is a 16-bit index in saved games and in the language, so the list stops growing there.
+constexpr int kMaxInvLast = 32767;
+
+// Same zero test as for the other switch variables: a text is 0 only when it reads as the number 0.
+bool IsZero(const Value& v) {
+    if (v.IsText()) {
+        double d = 0;
+        return text::IsNumeric(v.str, &d) && d == 0;
+    }
+    return v.IsZeroNumber();
+}
+
+// An entry's item data is a 32-bit count; a value that does not fit is an error of the statement, raised
+// before anything changes so the entry's text and count never disagree.
+int32_t ToCount(double v) {
+    double r = text::RoundHalfEven(v);
+    if (!std::isfinite(r) || r < std::numeric_limits<int32_t>::min() ||
+        r > std::numeric_limits<int32_t>::max())
+        throw QuestError("item count out of range");
+    return static_cast<int32_t>(r);
+}
+
+int32_t CountOfText(std::string_view countText) {
+    return ToCount(text::LeadingNumber(countText));
+}
+
+int32_t AddCounts(int32_t a, int64_t b) {
+    return ToCount(static_cast<double>(a + b));
+}
+
+// The item name of an entry: the text after its first ".", trimmed.
+std::string EntryName(const std::string& entryText) {
+    size_t dot = entryText.find('.');
+    return text::Trim(dot == std::string::npos ? std::string_view(entryText)
+                                               : std::string_view(entryText).substr(dot + 1));
+}
+
+// Inserting and removing item entries keeps the selection on the entry the player clicked.
+void InsertEntry(std::vector<InvEntry>& items, int& invLast, int& selected, std::string entryText,
+                 int32_t count) {
+    if (invLast >= kMaxInvLast) throw QuestError("inventory full");
+    int at = invLast + 1;
+    items.insert(items.begin() + at, InvEntry{std::move(entryText), count});
+    invLast = at;
+    if (selected >= at) ++selected;
+}
+
+void RemoveEntry(std::vector<InvEntry>& items, int& invLast, int& selected, int index) {
+    items.erase(items.begin() + index);
+    --invLast;
+    if (selected == index) {
+        selected = -1;
+    } else if (selected > index) {
+        --selected;
+    }
+}
+
+}  // namespace
+
+int Engine::FindItem(std::string_view name) const {
+    std::string wanted = text::Trim(name);
+    int last = std::min(m_InvLast, static_cast<int>(m_lstItems.size()) - 2);
+    for (int i = 0; i <= last; ++i) {
+        if (text::EqualsNoCase(EntryName(m_lstItems[static_cast<size_t>(i)].text), wanted)) return i;
+    }
+    return -1;
+}
+
+std::string Engine::ItemNameOf(int index) const {
+    if (index < 0 || index >= static_cast<int>(m_lstItems.size()))
+        throw QuestError("no such inventory entry");
+    if (index == static_cast<int>(m_lstItems.size()) - 1) return "INV";
+    return EntryName(m_lstItems[static_cast<size_t>(index)].text);
+}
+
+void Engine::ClearInventoryList() {
+    if (m_lstItems.empty()) m_lstItems.push_back(InvEntry{Words().fixedEntry, 0});
+    const int items = static_cast<int>(m_lstItems.size()) - 1;
+    m_lstItems.erase(m_lstItems.begin(), m_lstItems.begin() + items);
+    if (m_lstItemsIndex >= items) {
+        m_lstItemsIndex -= items;
+    } else {
+        m_lstItemsIndex = -1;
+    }
+    m_InvLast = -1;
+    Changed(kScreenInventory);
+}
+
+void Engine::SetZotInv() {
+    std::string assign = "zot_inv=" + std::to_string(static_cast<int>(m_lstItems.size()) - 1);
+    Do_Perem(assign);
+}
+
+void Engine::Message(const std::string& text, const std::string& title) {
+    if (!m_Options.Soobit) m_Host.MessageBox(text, title, 0);
+}
+
+void Engine::GiveItem(const std::string& arg) {
+    std::string s = arg;
+    if (s.find(',') == std::string::npos) s = "1," + s;
+    s = text::RTrim(s);
+    const size_t comma = s.find(',');
+    size_t blanks = comma + 1;
+    while (blanks < s.size() && s[blanks] == ' ') ++blanks;
+    s.erase(comma + 1, blanks - comma - 1);
+    const std::string countText = s.substr(0, comma);
+    const std::string name = s.substr(comma + 1);
+    const int32_t value = CountOfText(countText);
+
+    int i = FindItem(name);
+    if (i < 0) {
+        InsertEntry(m_lstItems, m_InvLast, m_lstItemsIndex, countText + Words().pieces + name, value);
+        i = m_InvLast;
+    } else {
+        InvEntry& entry = m_lstItems[static_cast<size_t>(i)];
+        const int32_t total = AddCounts(entry.count, value);
+        entry.count = total;
+        entry.text = std::to_string(total) + Words().pieces + name;
+    }
+    const bool kept = m_lstItems[static_cast<size_t>(i)].count >= 1;
+    if (!kept) RemoveEntry(m_lstItems, m_InvLast, m_lstItemsIndex, i);
+    Changed(kScreenInventory);
+    if (kept) Message(Words().got + countText + Words().pieces + name, Words().gotTitle);
+    SetZotInv();
+}
+
+void Engine::TakeItem(const std::string& arg) {
+    std::string s = text::RTrim(arg);
+    if (s.find(',') == std::string::npos) s = "1, " + s;
+    const size_t comma = s.find(',');
+    const std::string countText = s.substr(0, comma);
+    const std::string after = s.substr(comma + 1);
+
+    const int i = FindItem(after);
+    if (i < 0) return;
+    InvEntry& entry = m_lstItems[static_cast<size_t>(i)];
+    const int32_t left = AddCounts(entry.count, -static_cast<int64_t>(CountOfText(countText)));
+    entry.count = left;
+    entry.text = std::to_string(left) + Words().pieces + text::LTrim(after);
+    if (left < 1) RemoveEntry(m_lstItems, m_InvLast, m_lstItemsIndex, i);
+    Changed(kScreenInventory);
+    // The message repeats the statement as written, blanks after the comma included.
+    Message(Words().gave + countText + Words().pieces + after, Words().gaveTitle);
+    SetZotInv();
+}
+
+void Engine::KillItem(const std::string& arg) {
+    const std::string name = text::Trim(arg);
+    if (name.empty()) {
+        ClearInventoryList();
+        Message(Words().empty, Words().emptyTitle);
+        SetZotInv();
+        return;
+    }
+    const int i = FindItem(name);
+    if (i < 0) return;
+    RemoveEntry(m_lstItems, m_InvLast, m_lstItemsIndex, i);
+    Changed(kScreenInventory);
+    const size_t comma = arg.find(',');
+    Message(Words().gaveAll + (comma == std::string::npos ? arg : arg.substr(comma + 1)), Words().gaveTitle);
+    SetZotInv();
+}
+
+void Engine::SetInventoryCount(const std::string& item, const Value& v) {
+    double value = 0;
+    if (v.IsNumber()) {
+        value = v.num;
+    } else if (v.IsText() && !text::IsNumeric(v.str, &value)) {
+        return;  // a text that is no number cannot be compared with 0: the count stays
+    }
+    if (std::isnan(value)) return;
+
+    const int i = FindItem(item);
+    if (i < 0) {
+        if (value > 0)
+            InsertEntry(m_lstItems, m_InvLast, m_lstItemsIndex, v.ToText() + Words().pieces + item,
+                        ToCount(value));
+    } else if (value <= 0) {
+        RemoveEntry(m_lstItems, m_InvLast, m_lstItemsIndex, i);
+    } else {
+        InvEntry& entry = m_lstItems[static_cast<size_t>(i)];
+        entry.count = ToCount(value);
+        entry.text = std::to_string(entry.count) + Words().pieces + item;
+    }
+    Changed(kScreenInventory);
+}
+
+void Engine::inv_Click() {
+    m_Options.inv = !m_Options.inv;
+    Changed(kScreenInventory);
+}
+
+void Engine::SetInventoryVisible(const std::string& arg) {
+    if (m_Options.SvBlock) return;
+    const bool show = text::EqualsNoCase(text::Trim(arg), "true");
+    if (show != m_Options.inv) inv_Click();
+}
+
+void Engine::ListItemActions() {
+    m_Combo1.clear();
+    m_Combo1Index = -1;
+    m_Combo1Enabled = false;
+
+    const bool selected = m_lstItemsIndex >= 0 && m_lstItemsIndex < static_cast<int>(m_lstItems.size());
+    const std::string name = selected ? ItemNameOf(m_lstItemsIndex) : std::string();
+
+    // A failed evaluation of a hide_use_ switch hides, like any value that is not 0.
+    auto hidden = [this](std::string variable) {
+        try {
+            return !IsZero(Calc(variable));
+        } catch (const QuestError&) {
+            return true;
+        }
+    };
+
+    if (selected && !hidden("hide_use_" + name)) {
+        // The label list holds every label line followed by CR LF; an occurrence whose rest does not begin
+        // with
+        // "_" belongs to an item whose name only begins with this one.
+        const std::string needle = "USE_" + name;
+        std::vector<std::string> actions;
+        size_t p = text::FindNoCase(m_LabelList, needle);
+        while (p != std::string::npos) {
+            const size_t from = p + needle.size();
+            const size_t eol = m_LabelList.find("\r\n", from);
+            std::string rest =
+                text::Trim(std::string_view(m_LabelList)
+                               .substr(from, eol == std::string::npos ? std::string::npos : eol - from));
+            if (rest.empty()) rest = "_" + Words().inspect;
+            if (rest[0] == '_') actions.push_back(rest.substr(1));
+            p = text::FindNoCase(m_LabelList, needle, p + 1);
+        }
+        for (const std::string& action : actions) {
+            if (!hidden("hide_use_" + name + "_" + text::ProperCase(action))) m_Combo1.push_back(action);
+        }
+    }
+
+    if (!m_Combo1.empty()) {
+        m_Combo1Index = 0;
+        m_Combo1Enabled = true;
+    }
+    Changed(kScreenActions);
+}
+
+void Engine::lstItems_Click(int index) {
+    // The list is disabled while the input line waits for the player's text.
+    if (m_Text1Visible) return;
+    if (index < 0 || index >= static_cast<int>(m_lstItems.size())) return;
+    m_lstItemsIndex = index;
+    Changed(kScreenInventory);
+    ListItemActions();
+}
+
+void Engine::Command1_Click() {
+    // The button is disabled while no action is offered.
+    if (m_Combo1Index < 0 || m_Combo1Index >= static_cast<int>(m_Combo1.size())) return;
+    const std::string action = m_Combo1[static_cast<size_t>(m_Combo1Index)];
+    RunItemAction(action);
+}
+
+void Engine::RunItemAction(const std::string& action) {
+    if (m_lstItemsIndex < 0 || m_lstItemsIndex >= static_cast<int>(m_lstItems.size())) return;
+    std::string label = "USE_" + ItemNameOf(m_lstItemsIndex);
+    if (!action.empty() && !text::EqualsNoCase(action, Words().inspect)) label += "_" + action;
+    try {
+        CallProc(label, 1);
+    } catch (const QuestError&) {
+    }
+}
+
+}  // namespace tarvik
