@@ -1,0 +1,425 @@
+// The expression evaluator: Calc gives the value of an expression, Vern decides a condition, Skb resolves
+// round brackets for both.
+//
+// The language has no tokenizer. Each routine looks for operator characters anywhere in the text (inside
+// quoted texts too), splits at a chosen occurrence and evaluates the pieces recursively; the order of those
+// searches is the grammar, and quests depend on its odd corners, so the steps below keep that order exactly.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <string_view>
+
+#include "engine/engine.h"
+
+namespace tarvik {
+
+namespace {
+
+constexpr size_t npos = std::string::npos;
+
+// Which of the characters the steps test for occur in a text; one scan answers every "contains" question.
+enum CharBits : unsigned {
+    kHasParen = 1u << 0,      // (
+    kHasSemicolon = 1u << 1,  // ;
+    kHasCompare = 1u << 2,    // = < >
+    kHasPlusMinus = 1u << 3,  // + -
+    kHasMulDiv = 1u << 4,     // * /
+    kHasBlank = 1u << 5,
+    kHasComma = 1u << 6,
+};
+
+unsigned ScanChars(std::string_view s) {
+    unsigned bits = 0;
+    for (char c : s) {
+        switch (c) {
+            case '(':
+                bits |= kHasParen;
+                break;
+            case ';':
+                bits |= kHasSemicolon;
+                break;
+            case '=':
+            case '<':
+            case '>':
+                bits |= kHasCompare;
+                break;
+            case '+':
+            case '-':
+                bits |= kHasPlusMinus;
+                break;
+            case '*':
+            case '/':
+                bits |= kHasMulDiv;
+                break;
+            case ' ':
+                bits |= kHasBlank;
+                break;
+            case ',':
+                bits |= kHasComma;
+                break;
+            default:
+                break;
+        }
+    }
+    return bits;
+}
+
+void TrimInPlace(std::string& s) {
+    const size_t b = s.find_first_not_of(' ');
+    if (b == npos) {
+        s.clear();
+        return;
+    }
+    s.erase(s.find_last_not_of(' ') + 1);
+    s.erase(0, b);
+}
+
+void Pad(std::string& s) {
+    s.insert(s.begin(), ' ');
+    s.push_back(' ');
+}
+
+// " and ", " or ", " not " in any letter case.
+bool HasWordOperator(std::string_view s) {
+    return text::FindNoCase(s, " or ") != npos || text::FindNoCase(s, " and ") != npos ||
+           text::FindNoCase(s, " not ") != npos;
+}
+
+// One left-to-right pass that does not rescan what it inserted, for the sign pairs.
+void ReplacePair(std::string& s, char first, char second, std::string_view with) {
+    size_t p = s.find(first);
+    while (p != npos && p + 1 < s.size()) {
+        if (s[p + 1] == second) {
+            s.replace(p, 2, with);
+            p = s.find(first, p + with.size());
+        } else {
+            p = s.find(first, p + 1);
+        }
+    }
+}
+
+// A number operand of arithmetic: texts must read as numbers; the empty value is 0.
+double Operand(const Value& v) {
+    switch (v.type) {
+        case Value::Type::Number:
+            return v.num;
+        case Value::Type::Empty:
+            return 0;
+        case Value::Type::Text:
+            break;
+    }
+    double d = 0;
+    if (!text::IsNumeric(v.str, &d)) throw QuestError("arithmetic on a text that is not a number");
+    return d;
+}
+
+// A variable holding the number 0, the empty value or a text that reads as 0 ("0", "0,0") does not produce a
+// value of its own: the name then reads as 0, or as RND/inv_ would read it.
+bool ReadsAsZero(const Value& v) {
+    if (v.IsZeroNumber()) return true;
+    double d = 0;
+    return v.IsText() && !v.str.empty() && text::IsNumeric(v.str, &d) && d == 0;
+}
+
+// Counts one nested evaluator call; a text nested deeper than the limit is refused before it can exhaust the
+// stack (the enclosing Calc reports it as an expression error).
+class DepthGuard {
+public:
+    explicit DepthGuard(int& depth) : m_Depth(depth) {
+        if (m_Depth >= Limits::kMaxEvalDepth) throw QuestError("expression nested too deeply");
+        ++m_Depth;
+    }
+    ~DepthGuard() { --m_Depth; }
+    DepthGuard(const DepthGuard&) = delete;
+    DepthGuard& operator=(const DepthGuard&) = delete;
+
+private:
+    int& m_Depth;
+};
+
+const std::string& ExpressionErrorLine() {
+    static const std::string line = text::Utf8ToCp1251("Ошибка выражения") + "\r\n";
+    return line;
+}
+
+}  // namespace
+
+Value Engine::Calc(std::string& e) {
+    DepthGuard guard(m_EvalDepth);
+    return CalcInner(e);
+}
+
+bool Engine::Vern(std::string& c) {
+    DepthGuard guard(m_EvalDepth);
+    return VernInner(c);
+}
+
+std::string Engine::Skb(std::string& s) {
+    DepthGuard guard(m_EvalDepth);
+    TrimInPlace(s);
+    // A text variable whose value brings its own brackets back would be resolved forever; such a text is
+    // refused like an unmatched bracket.
+    int groups = 0;
+    for (size_t open = s.rfind('('); open != npos;) {
+        const size_t close = s.find(')', open);
+        if (close == npos) throw QuestError("'(' without ')'");
+        if (++groups > Limits::kMaxSubstitutions || s.size() > Limits::kMaxLineLength)
+            throw QuestError("brackets do not resolve");
+        std::string inner(s, open + 1, close - open - 1);
+        const std::string value = Calc(inner).ToText();
+        s.replace(open, close - open + 1, value);
+        // Nothing after the replaced group holds a "(": it was the rightmost one.
+        open = s.rfind('(', open + value.size());
+    }
+    std::string padded;
+    padded.reserve(s.size() + 2);
+    padded += ' ';
+    padded += s;
+    padded += ' ';
+    return padded;
+}
+
+Value Engine::CalcInner(std::string& e) {
+    // Calc entered from inside the evaluator always gets a text of the evaluator's own, which may be
+    // consumed; the outermost call leaves its caller's text as the steps rewrite it.
+    const bool ownText = m_EvalDepth > 1;
+
+    unsigned chars = ScanChars(e);
+    if (chars & kHasSemicolon) {
+        std::replace(e.begin(), e.end(), ';', '-');
+        chars |= kHasPlusMinus;
+    }
+    if (chars & kHasBlank) TrimInPlace(e);
+
+    if (chars & kHasParen) {
+        e = Skb(e);
+        chars = ScanChars(e);
+    }
+
+    double number = 0;
+    NumKind kind = NumKind::Double;
+    if (text::IsNumeric(e, &number, &kind)) {
+        if (chars & kHasComma) std::replace(e.begin(), e.end(), ',', '.');
+        return Value::Number(number, kind);
+    }
+
+    // A condition gives a provisional 1 or 0 that any later step producing a value replaces.
+    int provisional = 0;
+    if ((chars & kHasCompare) || ((chars & kHasBlank) && HasWordOperator(e))) {
+        provisional = Vern(e) ? 1 : 0;
+        chars = ScanChars(e);
+    }
+
+    try {
+        if (!e.empty() && e.front() == '"' && e.back() == '"') {
+            if (e.size() < 2) throw QuestError("a lone double quote");
+            return Value::Text(e.substr(1, e.size() - 2));
+        }
+
+        if (chars & kHasPlusMinus) {
+            if (e.find('-') != npos) {
+                ReplacePair(e, '-', '-', "+");
+                ReplacePair(e, '+', '-', "-");
+                ReplacePair(e, '*', '-', "*;");
+                ReplacePair(e, '/', '-', "/;");
+            }
+            const size_t p = e.find_last_of("+-");
+            if (p != npos) {
+                const char op = e[p];
+                std::string right(e, p + 1);
+                Value left;
+                if (ownText) {
+                    e.resize(p);
+                    left = Calc(e);
+                } else {
+                    std::string copy(e, 0, p);
+                    left = Calc(copy);
+                }
+                return Arithmetic(op, left, Calc(right));
+            }
+        }
+        if (chars & kHasMulDiv) {
+            const size_t p = e.find_last_of("*/");
+            if (p != npos) {
+                const char op = e[p];
+                std::string right(e, p + 1);
+                Value left;
+                if (ownText) {
+                    e.resize(p);
+                    left = Calc(e);
+                } else {
+                    std::string copy(e, 0, p);
+                    left = Calc(copy);
+                }
+                return Arithmetic(op, left, Calc(right));
+            }
+        }
+
+        const bool inventory = text::StartsWithNoCase(e, "inv_");
+        const bool time = text::EqualsNoCase(e, "TIME");
+        const bool rnd = text::StartsWithNoCase(e, "RND");
+        if (!inventory && !time && !(rnd && e.size() == 3) && !e.empty()) {
+            if (const Value* v = FindVariable(e); v && !ReadsAsZero(*v)) return *v;
+        }
+
+        Value result = Value::Int16(provisional);
+        if (rnd) {
+            const std::string_view rest = std::string_view(e).substr(3);
+            const double n = rest.empty() ? 0 : text::LeadingNumber(rest);
+            if (n == 0) {
+                // A fraction so small that it would print in exponent form is drawn again.
+                float f;
+                do {
+                    f = NextRandom();
+                } while (text::NumberText(f, NumKind::Single)[0] != '0');
+                result = Value::Number(f, NumKind::Single);
+            } else {
+                result =
+                    Value::Number(std::floor(n * static_cast<double>(NextRandom())) + 1, NumKind::Double);
+            }
+        } else if (time) {
+            result = Value::Number(static_cast<float>(m_Host.SecondsSinceMidnight()), NumKind::Single);
+        } else if (inventory) {
+            const int i = FindItem(std::string_view(e).substr(4));
+            if (i >= 0) result = Value::Int32(m_lstItems[static_cast<size_t>(i)].count);
+        }
+
+        if (result.IsZeroNumber()) return Value::Int16(0);
+        return result;
+    } catch (const QuestError&) {
+        // Printing reads Style_TextColor through Calc; it gets the whole depth budget, not what is left here.
+        const int depth = m_EvalDepth;
+        m_EvalDepth = 0;
+        try {
+            PrintLine(ExpressionErrorLine());
+        } catch (...) {
+            m_EvalDepth = depth;
+            throw;
+        }
+        m_EvalDepth = depth;
+        return Value::Int16(0);
+    }
+}
+
+bool Engine::VernInner(std::string& c) {
+    TrimInPlace(c);
+    Pad(c);
+    if (c.find('(') != npos) c = Skb(c);
+
+    // OR, AND and NOT. Splitting at the first " OR " and evaluating the right side as a condition of its own
+    // finds the following " OR " of the same text, so a chain is walked here piece by piece instead of
+    // recursing once per operator. Every piece is evaluated.
+    for (std::string_view word : {std::string_view(" OR "), std::string_view(" AND ")}) {
+        size_t p = text::FindNoCase(c, word);
+        if (p == npos) continue;
+        const bool isOr = word.size() == 4;
+        bool result = !isOr;
+        size_t start = 0;
+        for (;;) {
+            std::string piece = p == npos ? c.substr(start) : c.substr(start, p + 1 - start);
+            const bool value = Vern(piece);
+            result = isOr ? (result || value) : (result && value);
+            if (p == npos) return result;
+            start = p + word.size() - 1;  // the blank after the word opens the next piece
+            p = text::FindNoCase(c, word, start);
+        }
+    }
+    if (size_t p = text::FindNoCase(c, " NOT "); p != npos) {
+        // Whatever stands before NOT is ignored; each further NOT negates again.
+        bool negate = false;
+        size_t start = 0;
+        while (p != npos) {
+            negate = !negate;
+            start = p + 4;
+            p = text::FindNoCase(c, " NOT ", start);
+        }
+        std::string rest = c.substr(start);
+        return Vern(rest) != negate;
+    }
+
+    double number = 0;
+    if (text::IsNumeric(c, &number)) {
+        std::replace(c.begin(), c.end(), ',', '.');
+        return number != 0;
+    }
+
+    if (c.find_first_of("=<>") == npos) {
+        // A bare name asks for an inventory item, optionally preceded by the count needed.
+        const size_t wordEnd = c.find(' ', 1);  // the text is padded, so there is always a blank at the end
+        const std::string_view word = std::string_view(c).substr(1, wordEnd - 1);
+        int required = 1;
+        if (double n = 0; text::IsNumeric(word, &n)) {
+            n = text::RoundHalfEven(n);
+            if (!(n >= INT16_MIN && n <= INT16_MAX)) throw QuestError("item count out of range");
+            required = static_cast<int>(n);
+            c.erase(0, wordEnd);
+        }
+        const int i = FindItem(text::TrimView(c));
+        return i >= 0 && m_lstItems[static_cast<size_t>(i)].count >= required;
+    }
+
+    TrimInPlace(c);
+    static constexpr std::string_view kOperators[] = {"==", ">=", "=>", "<=", "=<", "<>", "=", ">", "<"};
+    for (std::string_view op : kOperators) {
+        const size_t p = c.find(op);
+        if (p == npos) continue;
+        std::string leftText(c, 0, p);
+        std::string rightText(c, p + op.size());
+        const Value left = Calc(leftText);
+        const Value right = Calc(rightText);
+        if (op == "==") return text::Like(left.ToText(), right.ToText());
+        const int cmp = CompareValues(left, right);
+        if (op == ">=" || op == "=>") return cmp >= 0;
+        if (op == "<=" || op == "=<") return cmp <= 0;
+        if (op == "<>") return cmp != 0;
+        if (op == "=") return cmp == 0;
+        if (op == ">") return cmp > 0;
+        return cmp < 0;
+    }
+    return false;  // not reached: the text holds one of "=", "<", ">"
+}
+
+Value Engine::Arithmetic(char op, const Value& a, const Value& b) {
+    if (op == '+' && a.IsText() && b.IsText()) return Value::Text(a.str + b.str);
+    const double x = Operand(a);
+    const double y = Operand(b);
+    double r = 0;
+    switch (op) {
+        case '+':
+            r = x + y;
+            break;
+        case '-':
+            r = x - y;
+            break;
+        case '*':
+            r = x * y;
+            break;
+        case '/':
+            if (y == 0) throw QuestError("division by zero");
+            r = x / y;
+            break;
+        default:
+            throw QuestError("unknown operator");
+    }
+    if (!std::isfinite(r)) throw QuestError("overflow");
+    return Value::Number(r == 0 ? 0 : r, NumKind::Double);
+}
+
+int Engine::CompareValues(const Value& a, const Value& b) {
+    if (!a.IsText() && !b.IsText()) {
+        const double x = a.IsEmpty() ? 0 : a.num;
+        const double y = b.IsEmpty() ? 0 : b.num;
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    if (!a.IsText()) return -1;  // a number is less than any text
+    if (!b.IsText()) return 1;
+    const int cmp = text::CompareText(a.str, b.str);
+    return cmp < 0 ? -1 : (cmp > 0 ? 1 : 0);
+}
+
+float Engine::NextRandom() {
+    // 24 random bits fill a float's mantissa exactly, so the result is uniform and never reaches 1.
+    return static_cast<float>(m_Random() >> 8) / 16777216.0f;
+}
+
+}  // namespace tarvik
