@@ -23,7 +23,7 @@ std::string Engine::ScreenText() const {
 }
 
 int Engine::LabelLine(std::string_view labelLine) const {
-    auto it = m_LabelIndex.find(std::string(labelLine));
+    auto it = m_LabelIndex.find(labelLine);
     return it == m_LabelIndex.end() ? -1 : it->second;
 }
 

@@ -38,7 +38,7 @@ int32_t KeptColour(const Value& v) {
 }  // namespace
 
 const Value* Engine::FindVariable(std::string_view name) const {
-    auto it = m_VarValues.find(std::string(name));
+    auto it = m_VarValues.find(name);
     return it == m_VarValues.end() ? nullptr : &it->second.value;
 }
 

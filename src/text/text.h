@@ -52,9 +52,11 @@ int CompareText(std::string_view a, std::string_view b);
 
 // Hash and equality for case-insensitive keyed tables.
 struct NoCaseHash {
+    using is_transparent = void;  // lets keyed tables be searched with a string_view, without a copy
     size_t operator()(std::string_view s) const noexcept;
 };
 struct NoCaseEqual {
+    using is_transparent = void;
     bool operator()(std::string_view a, std::string_view b) const noexcept { return EqualsNoCase(a, b); }
 };
 

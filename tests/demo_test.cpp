@@ -1,0 +1,51 @@
+// The bundled demo quest, played to its end through the terminal player.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "test_host.h"
+
+namespace tarvik::testing {
+namespace {
+
+std::string RunCli(const std::string& args) {
+    std::string out;
+    FILE* pipe = popen((std::string(TARVIK_CLI_PATH) + " " + args).c_str(), "r");
+    if (!pipe) return out;
+    std::array<char, 4096> buf{};
+    size_t n;
+    while ((n = fread(buf.data(), 1, buf.size(), pipe)) > 0) out.append(buf.data(), n);
+    pclose(pipe);
+    return out;
+}
+
+TEST(Demo, PlaysFromStartToTheTreasure) {
+    QuestFixture q;  // only for its temporary folder
+    auto script = q.dir / "demo.script";
+    std::ofstream(script) << "type Анна Иванова\n"
+                             "choose 1\n"        // into the hut: the chest is locked
+                             "choose 1\n"        // outside
+                             "choose 3\n"        // hire a guide to the forest for one coin
+                             "item 2\n"          // the lantern
+                             "action Зажечь\n"   // light it
+                             "choose 1\n"        // back to the hut
+                             "choose 2\n"        // the forest again: the key glints in the light
+                             "choose 1\n"        // back
+                             "choose 1\n"        // into the hut a second time
+                             "choose 1\n";       // open the chest
+    std::string dump = RunCli("play " + std::string(TARVIK_SOURCE_DIR) + "/quests/demo.qst --script " +
+                              script.string() + " --dump");
+    EXPECT_NE(dump.find("Ключ со скрипом поворачивается. В сундуке 10 монет!"), std::string::npos) << dump;
+    EXPECT_NE(dump.find("Теперь у вас 14 монет, по 3,33 монеты"), std::string::npos);
+    EXPECT_NE(dump.find("из 12 букв"), std::string::npos);
+    EXPECT_NE(dump.find("\"buttons\":[]"), std::string::npos);
+    EXPECT_NE(dump.find("{\"entry\":\"14шт. Монета\",\"name\":\"Монета\",\"count\":14}"), std::string::npos);
+    EXPECT_EQ(dump.find("Ключ\",\"count\""), std::string::npos);  // the key was used up
+    EXPECT_NE(dump.find("{\"name\":\"count_hut\",\"value\":2}"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tarvik::testing
