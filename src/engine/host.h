@@ -65,6 +65,14 @@ public:
 
     // Seconds since local midnight, with fraction. Injectable so tests do not depend on the clock.
     virtual double SecondsSinceMidnight();
+
+    // Media. Two independent channels: short sounds and background music. `path` is a file-system path; a
+    // file that cannot be played is ignored silently. A host without audio keeps these empty defaults.
+    // (Looping music at the end of a piece arrives with sound support.)
+    virtual void PlaySound(const std::string& path) { (void)path; }
+    virtual void StopSound() {}
+    virtual void PlayMusic(const std::string& path) { (void)path; }
+    virtual void StopMusic() {}
 };
 
 }  // namespace tarvik

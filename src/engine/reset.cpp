@@ -12,7 +12,9 @@ void Engine::ResetGame() {
     m_NextLine.clear();
     m_ChainState.clear();
     m_PendingChain.clear();
-    // No file stays open between statements, and media stop with sound support.
+    // No file stays open between statements.
+    m_Host.StopSound();
+    m_Host.StopMusic();
     ClearScreen();
     ClearInventoryList();
     m_InvLast = -1;
