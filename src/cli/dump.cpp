@@ -1,0 +1,131 @@
+#include "cli/dump.h"
+
+#include "cli/json.h"
+
+namespace tarvik::cli {
+
+std::string ItemName(const std::string& entryText) {
+    size_t dot = entryText.find('.');
+    return text::Trim(dot == std::string::npos ? std::string_view(entryText)
+                                               : std::string_view(entryText).substr(dot + 1));
+}
+
+namespace {
+
+void WriteValue(JsonWriter& json, const Value* v) {
+    if (v && v->IsText()) {
+        json.String(v->str);
+    } else if (v && v->IsNumber()) {
+        json.Number(v->num, v->kind);
+    } else {
+        json.Number(0);  // a name without a value reads as 0
+    }
+}
+
+}  // namespace
+
+std::string DumpState(const Engine& engine, const std::vector<ShownMessage>& messages,
+                      const std::vector<ShownInput>& inputs) {
+    JsonWriter json;
+    json.BeginObject();
+
+    json.Key("text");
+    json.String(engine.ScreenText());
+
+    // BtnLabels and BtnCommands keep stale slots after the list is cleared, so the list itself sets the
+    // count.
+    json.Key("buttons");
+    json.BeginArray();
+    const auto& captions = engine.buttons();
+    const auto& labels = engine.buttonLabels();
+    const auto& commands = engine.buttonCommands();
+    for (size_t i = 0; i < captions.size(); ++i) {
+        json.BeginObject();
+        json.Key("caption");
+        json.String(captions[i]);
+        json.Key("label");
+        json.String(i < labels.size() ? labels[i] : std::string());
+        json.Key("commands");
+        json.String(i < commands.size() ? commands[i] : std::string());
+        json.EndObject();
+    }
+    json.EndArray();
+
+    json.Key("inventory");
+    json.BeginArray();
+    const auto& entries = engine.inventory();
+    for (int i = 0; i <= engine.invLast() && i < static_cast<int>(entries.size()); ++i) {
+        json.BeginObject();
+        json.Key("entry");
+        json.String(entries[i].text);
+        json.Key("name");
+        json.String(ItemName(entries[i].text));
+        json.Key("count");
+        json.Number(entries[i].count, text::NumKind::Int32);
+        json.EndObject();
+    }
+    json.EndArray();
+
+    json.Key("actions");
+    json.BeginArray();
+    for (const auto& a : engine.itemActions()) json.String(a);
+    json.EndArray();
+
+    json.Key("variables");
+    json.BeginArray();
+    for (const auto& name : engine.varNames()) {
+        json.BeginObject();
+        json.Key("name");
+        json.String(name);
+        json.Key("value");
+        WriteValue(json, engine.FindVariable(name));
+        json.EndObject();
+    }
+    json.EndArray();
+
+    json.Key("messages");
+    json.BeginArray();
+    for (const auto& m : messages) {
+        json.BeginObject();
+        json.Key("title");
+        json.String(m.title);
+        json.Key("text");
+        json.String(m.text);
+        json.EndObject();
+    }
+    json.EndArray();
+
+    json.Key("inputs");
+    json.BeginArray();
+    for (const auto& in : inputs) {
+        json.BeginObject();
+        json.Key("title");
+        json.String(in.title);
+        json.Key("prompt");
+        json.String(in.prompt);
+        json.EndObject();
+    }
+    json.EndArray();
+
+    const Options& o = engine.options();
+    json.Key("options");
+    json.BeginObject();
+    json.Key("Soobit");
+    json.Bool(o.Soobit);
+    json.Key("clk");
+    json.Bool(o.clk);
+    json.Key("Zvuk");
+    json.Bool(o.Zvuk);
+    json.Key("Music");
+    json.Bool(o.Music);
+    json.Key("SvBlock");
+    json.Bool(o.SvBlock);
+    json.Key("inv");
+    json.Bool(o.inv);
+    json.EndObject();
+
+    json.EndObject();
+    return json.str();
+}
+
+}  // namespace tarvik::cli

@@ -1,0 +1,217 @@
+// tarvik-cli: plays a quest in the terminal, or runs it from a script and dumps the resulting state as JSON.
+//
+// Exit codes: 0 the play or the script ran to its end; 1 the quest (or the script file) does not exist or
+// cannot be read; 2 a script line is not an action; 3 a script action is not supported yet; 64 bad command
+// line; 70 an internal error.
+#include <charconv>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "cli/dump.h"
+#include "cli/script.h"
+#include "cli/script_host.h"
+#include "cli/terminal_host.h"
+#include "engine/engine.h"
+
+namespace {
+
+using namespace tarvik;
+using namespace tarvik::cli;
+
+constexpr int kExitOk = 0;
+constexpr int kExitNoFile = 1;
+constexpr int kExitBadScript = 2;
+constexpr int kExitUsage = 64;
+constexpr int kExitInternal = 70;
+
+const char kUsage[] =
+    "Usage: tarvik-cli play QUEST [--script FILE] [--dump] [--seed N] [--set NAME=true|false]...\n"
+    "\n"
+    "Plays a Zot text quest (.qst). Without --script the game is played at the terminal.\n"
+    "\n"
+    "  --script FILE   play the actions in FILE (one per line) instead of asking the player\n"
+    "  --dump          print the final state as one JSON object (without --script: after the first run "
+    "stops)\n"
+    "  --seed N        seed the random generator, so RND repeats\n"
+    "  --set NAME=V    set a player option before the quest loads; NAME is Soobit, clk, Zvuk, Music,\n"
+    "                  SvBlock or inv, V is true or false\n";
+
+struct Args {
+    std::string quest;
+    std::string script;
+    bool hasScript = false;
+    bool dump = false;
+    bool hasSeed = false;
+    uint32_t seed = 0;
+    std::vector<std::pair<std::string, bool>> sets;
+};
+
+bool EqualsAscii(const std::string& a, const char* b) {
+    size_t i = 0;
+    for (; i < a.size() && b[i]; ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return i == a.size() && !b[i];
+}
+
+bool* OptionByName(Options& o, const std::string& name) {
+    if (EqualsAscii(name, "Soobit")) return &o.Soobit;
+    if (EqualsAscii(name, "clk")) return &o.clk;
+    if (EqualsAscii(name, "Zvuk")) return &o.Zvuk;
+    if (EqualsAscii(name, "Music")) return &o.Music;
+    if (EqualsAscii(name, "SvBlock")) return &o.SvBlock;
+    if (EqualsAscii(name, "inv")) return &o.inv;
+    return nullptr;
+}
+
+int UsageError(const std::string& message) {
+    std::cerr << "tarvik-cli: " << message << "\n\n" << kUsage;
+    return kExitUsage;
+}
+
+// Returns -1 when the arguments are fine, else the exit code.
+int ParseArgs(const std::vector<std::string>& argv, Args& args) {
+    if (argv.empty()) return UsageError("nothing to do");
+    if (argv[0] != "play") return UsageError("unknown command \"" + argv[0] + "\"");
+    for (size_t i = 1; i < argv.size(); ++i) {
+        const std::string& a = argv[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= argv.size()) return false;
+            out = argv[++i];
+            return true;
+        };
+        if (a == "--script") {
+            if (!value(args.script)) return UsageError("--script needs a file");
+            args.hasScript = true;
+        } else if (a == "--dump") {
+            args.dump = true;
+        } else if (a == "--seed") {
+            std::string s;
+            if (!value(s)) return UsageError("--seed needs a number");
+            auto res = std::from_chars(s.data(), s.data() + s.size(), args.seed);
+            if (res.ec != std::errc() || res.ptr != s.data() + s.size())
+                return UsageError("--seed needs a whole number from 0 to 4294967295, not \"" + s + "\"");
+            args.hasSeed = true;
+        } else if (a == "--set") {
+            std::string s;
+            if (!value(s)) return UsageError("--set needs NAME=true or NAME=false");
+            size_t eq = s.find('=');
+            std::string name = s.substr(0, eq), v = eq == std::string::npos ? "" : s.substr(eq + 1);
+            Options probe;
+            if (!OptionByName(probe, name))
+                return UsageError("--set: unknown option \"" + name +
+                                  "\" (Soobit, clk, Zvuk, Music, SvBlock, inv)");
+            if (!EqualsAscii(v, "true") && !EqualsAscii(v, "false"))
+                return UsageError("--set " + name + " needs =true or =false");
+            args.sets.emplace_back(name, EqualsAscii(v, "true"));
+        } else if (a == "--help" || a == "-h") {
+            std::cout << kUsage;
+            return kExitOk;
+        } else if (!a.empty() && a[0] == '-' && a != "-") {
+            return UsageError("unknown option \"" + a + "\"");
+        } else if (args.quest.empty()) {
+            args.quest = a;
+        } else {
+            return UsageError("more than one quest given (\"" + args.quest + "\", \"" + a + "\")");
+        }
+    }
+    if (args.quest.empty()) return UsageError("no quest given");
+    return -1;
+}
+
+void Prepare(Engine& engine, const Args& args) {
+    for (const auto& [name, on] : args.sets) *OptionByName(engine.options(), name) = on;
+    if (args.hasSeed) engine.Seed(args.seed);
+}
+
+int PlayScripted(const Args& args, std::vector<ScriptAction> actions) {
+    ScriptHost host(std::move(actions));
+    Engine engine(host);
+    host.Attach(engine);
+    Prepare(engine, args);
+    engine.OpenQuest(args.quest);
+    host.RunToEnd();
+    if (host.failed()) {
+        std::cerr << "tarvik-cli: " << host.failure().message << "\n";
+        return host.failure().exitCode;
+    }
+    if (args.dump)
+        std::cout << DumpState(engine, host.messages(), host.inputs()) << "\n";
+    else
+        PrintPage(engine, std::cout);
+    return kExitOk;
+}
+
+int PlayInteractive(const Args& args) {
+    TerminalHost host(std::cin, std::cout, TerminalHost::ColourWanted(STDOUT_FILENO));
+    Engine engine(host);
+    host.Attach(engine);
+    Prepare(engine, args);
+    TerminalHost::InstallInterruptHandler();
+    host.Greet(std::filesystem::path(args.quest).filename().string());
+    engine.OpenQuest(args.quest);
+    host.Play();
+    host.Farewell();
+    return kExitOk;
+}
+
+int Run(const std::vector<std::string>& argv) {
+    Args args;
+    if (int rc = ParseArgs(argv, args); rc >= 0) return rc;
+
+    std::error_code ec;
+    auto status = std::filesystem::status(args.quest, ec);
+    if (!std::filesystem::exists(status)) {
+        std::cerr << "tarvik-cli: no such quest: " << args.quest << "\n";
+        return kExitNoFile;
+    }
+    if (std::filesystem::is_directory(status)) {
+        std::cerr << "tarvik-cli: " << args.quest << " is a folder, not a quest file\n";
+        return kExitNoFile;
+    }
+
+    if (!args.hasScript && !args.dump) return PlayInteractive(args);
+
+    // --dump alone is a script with no actions: the state after the first run stops.
+    std::vector<ScriptAction> actions;
+    if (args.hasScript) {
+        std::ifstream in(args.script, std::ios::binary);
+        if (!in) {
+            std::cerr << "tarvik-cli: cannot read the script " << args.script << "\n";
+            return kExitNoFile;
+        }
+        std::ostringstream all;
+        all << in.rdbuf();
+        ScriptError error;
+        if (!ParseScript(all.str(), actions, error)) {
+            std::cerr << "tarvik-cli: " << args.script << ": line " << error.line << ": " << error.message
+                      << "\n";
+            return kExitBadScript;
+        }
+    }
+    return PlayScripted(args, std::move(actions));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    try {
+        return Run(args);
+    } catch (const std::exception& e) {
+        std::cerr << "tarvik-cli: internal error: " << e.what() << "\n";
+    } catch (...) {
+        std::cerr << "tarvik-cli: internal error\n";
+    }
+    return kExitInternal;
+}

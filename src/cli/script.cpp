@@ -1,0 +1,98 @@
+#include "cli/script.h"
+
+#include <charconv>
+
+#include "text/text.h"
+
+namespace tarvik::cli {
+
+namespace {
+
+std::string_view TrimBlanks(std::string_view s) {
+    size_t b = s.find_first_not_of(" \t");
+    if (b == std::string_view::npos) return {};
+    size_t e = s.find_last_not_of(" \t");
+    return s.substr(b, e - b + 1);
+}
+
+bool ParseInt(std::string_view s, int lo, int hi, int& out) {
+    if (s.empty()) return false;
+    for (char c : s)
+        if (c < '0' || c > '9') return false;
+    auto res = std::from_chars(s.data(), s.data() + s.size(), out);
+    return res.ec == std::errc() && res.ptr == s.data() + s.size() && out >= lo && out <= hi;
+}
+
+bool SameWord(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ParseScript(std::string_view utf8, std::vector<ScriptAction>& actions, ScriptError& error) {
+    if (utf8.substr(0, 3) == "\xEF\xBB\xBF") utf8.remove_prefix(3);
+    int lineNo = 0;
+    size_t pos = 0;
+    while (pos < utf8.size()) {
+        size_t nl = utf8.find('\n', pos);
+        std::string_view raw =
+            utf8.substr(pos, nl == std::string_view::npos ? std::string_view::npos : nl - pos);
+        pos = nl == std::string_view::npos ? utf8.size() : nl + 1;
+        ++lineNo;
+        if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
+
+        std::string_view line = TrimBlanks(raw);
+        if (line.empty() || line.front() == '#') continue;
+
+        size_t sp = line.find_first_of(" \t");
+        std::string_view word = line.substr(0, sp);
+        std::string_view arg =
+            sp == std::string_view::npos ? std::string_view() : TrimBlanks(line.substr(sp));
+
+        auto fail = [&](std::string message) {
+            error.line = lineNo;
+            error.message = std::move(message);
+            return false;
+        };
+
+        ScriptAction a;
+        a.line = lineNo;
+        using K = ScriptAction::Kind;
+        if (SameWord(word, "choose") || SameWord(word, "item")) {
+            a.kind = SameWord(word, "choose") ? K::Choose : K::Item;
+            if (!ParseInt(arg, 1, 1000000, a.number))
+                return fail(std::string(word) + " needs a number, 1 or more: \"" + std::string(line) + "\"");
+        } else if (SameWord(word, "key")) {
+            a.kind = K::Key;
+            if (!ParseInt(arg, 0, 255, a.number))
+                return fail("key needs a character code from 0 to 255: \"" + std::string(line) + "\"");
+        } else if (SameWord(word, "answer")) {
+            a.kind = K::Answer;
+            if (!ParseInt(arg, 1, 7, a.number))
+                return fail("answer needs a button number from 1 (OK) to 7 (No): \"" + std::string(line) +
+                            "\"");
+        } else if (SameWord(word, "action") || SameWord(word, "type") || SameWord(word, "prompt")) {
+            a.kind = SameWord(word, "action") ? K::Action : SameWord(word, "type") ? K::Type : K::Prompt;
+            a.text = text::Utf8ToCp1251(arg);
+        } else if (SameWord(word, "savefile") || SameWord(word, "loadgame")) {
+            a.kind = SameWord(word, "savefile") ? K::SaveFile : K::LoadGame;
+            if (arg.empty()) return fail(std::string(word) + " needs a file path");
+            a.text = std::string(arg);
+        } else if (SameWord(word, "newgame")) {
+            a.kind = K::NewGame;
+            if (!arg.empty()) return fail("newgame takes nothing after it: \"" + std::string(line) + "\"");
+        } else {
+            return fail("not a script action: \"" + std::string(line) + "\"");
+        }
+        actions.push_back(std::move(a));
+    }
+    return true;
+}
+
+}  // namespace tarvik::cli

@@ -1,0 +1,44 @@
+// Play scripts: the player's events and dialog answers, one per line, that `tarvik-cli play --script` feeds
+// to a quest. Script files are UTF-8; texts are handed on in code page 1251.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarvik::cli {
+
+struct ScriptAction {
+    enum class Kind {
+        // Events: delivered one at a time whenever the game waits for the player.
+        Choose,    // number: button, 1-based
+        Item,      // number: inventory entry, 1-based, the fixed final entry last
+        Action,    // text: item action
+        Key,       // number: character code
+        Type,      // text: typed into the input line, then Enter
+        LoadGame,  // path
+        NewGame,
+        // Answers: queued for the next dialog of their kind.
+        Answer,    // number: message box button, 1 OK ... 7 No
+        Prompt,    // text: what the next input dialog returns
+        SaveFile,  // path: what the next save dialog returns
+    };
+
+    Kind kind = Kind::NewGame;
+    int line = 0;  // 1-based line in the script file
+    int number = 0;
+    std::string text;  // code page 1251 for texts, UTF-8 for paths
+
+    bool IsAnswer() const { return kind == Kind::Answer || kind == Kind::Prompt || kind == Kind::SaveFile; }
+};
+
+struct ScriptError {
+    int line = 0;
+    std::string message;  // UTF-8, without the line number
+};
+
+// Parses a whole script. Blank lines and lines whose first non-blank character is "#" are skipped. Returns
+// false and fills `error` at the first line that is not an action.
+bool ParseScript(std::string_view utf8, std::vector<ScriptAction>& actions, ScriptError& error);
+
+}  // namespace tarvik::cli

@@ -1,0 +1,63 @@
+// The host of scripted play: the player's events come from a script, dialogs are answered from queued
+// answers, nothing sleeps, and every dialog shown is recorded for the dump.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "cli/dump.h"
+#include "cli/script.h"
+#include "engine/engine.h"
+
+namespace tarvik::cli {
+
+class ScriptHost : public Host {
+public:
+    explicit ScriptHost(std::vector<ScriptAction> actions);
+
+    void Attach(Engine& engine) { m_Engine = &engine; }
+
+    // Delivers the script's events one after another while the game is not waiting inside a statement, until
+    // the script is used up or an action fails. Call after the quest has been opened.
+    void RunToEnd();
+
+    // An action that could not be carried out; the play stopped there.
+    struct Failure {
+        int exitCode = 0;
+        std::string message;  // UTF-8, names the script line
+    };
+    bool failed() const { return m_Failure.exitCode != 0; }
+    const Failure& failure() const { return m_Failure; }
+
+    const std::vector<ShownMessage>& messages() const { return m_Messages; }
+    const std::vector<ShownInput>& inputs() const { return m_Inputs; }
+
+    // Host
+    void Wait(WaitReason why, int ms) override;
+    int MessageBox(const std::string& text, const std::string& title, int style) override;
+    DialogResult InputBox(const std::string& prompt, const std::string& title) override;
+    DialogResult SaveFileDialog(const std::string& title, const std::string& filter) override;
+
+private:
+    // Queues the answers that stand next in the script and delivers the event after them. False when the
+    // script has no event left.
+    bool DeliverNext();
+    void Deliver(const ScriptAction& a);
+    void Fail(const ScriptAction& a, int exitCode, const std::string& message);
+    void Warn(const ScriptAction& a, const std::string& message);
+
+    Engine* m_Engine = nullptr;
+    std::deque<ScriptAction> m_Script;
+    std::deque<int> m_Answers;
+    std::deque<std::string> m_Prompts;
+    std::deque<std::string> m_SaveFiles;
+    std::vector<ShownMessage> m_Messages;
+    std::vector<ShownInput> m_Inputs;
+    Failure m_Failure;
+};
+
+// The button that a message box of `style` shows first (what Enter presses).
+int FirstButton(int style);
+
+}  // namespace tarvik::cli

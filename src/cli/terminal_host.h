@@ -1,0 +1,74 @@
+// Interactive play in a terminal: the page text in UTF-8 (in its colours where the terminal shows them), the
+// numbered buttons and the inventory, and a prompt for the player's choice.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+
+#include "engine/engine.h"
+
+namespace tarvik::cli {
+
+// Quest text as a terminal may show it: UTF-8, plain line breaks, no control characters.
+std::string TerminalText(const std::string& cp1251);
+// The page without colours: the text, then the numbered buttons.
+void PrintPage(const Engine& engine, std::ostream& out);
+
+class TerminalHost : public Host {
+public:
+    TerminalHost(std::istream& in, std::ostream& out, bool colour);
+
+    void Attach(Engine& engine) { m_Engine = &engine; }
+
+    // Makes Ctrl+C end the play cleanly; a second Ctrl+C ends the program at once.
+    static void InstallInterruptHandler();
+    // True when `out` should get colours: a terminal that is not "dumb", and NO_COLOR unset.
+    static bool ColourWanted(int fd);
+
+    void Greet(const std::string& questName);
+    // The player's turn, again and again, until they quit or the input ends. Call after the quest is open.
+    void Play();
+    void Farewell();
+
+    // Host
+    void ScreenChanged(unsigned parts) override;
+    void ProcessEvents() override;
+    void Wait(WaitReason why, int ms) override;
+    int MessageBox(const std::string& text, const std::string& title, int style) override;
+    DialogResult InputBox(const std::string& prompt, const std::string& title) override;
+    DialogResult SaveFileDialog(const std::string& title, const std::string& filter) override;
+
+private:
+    // Prints the story text that has not been shown yet; after the screen was cleared, a rule first.
+    void ShowNewText();
+    void ShowChoices();
+    void ShowInventory();
+    void ShowHelp();
+    // One command of the player at the main prompt.
+    void Command(const std::string& utf8Line);
+    void UseItem(int entry, int action);
+    bool ReadLine(const std::string& prompt, std::string& line);
+    void Quit();
+    bool Interrupted();
+    void EndLine();
+
+    std::string Style(const char* sgr) const;
+    std::string TextColour(int32_t colour) const;
+
+    std::istream& m_In;
+    std::ostream& m_Out;
+    bool m_Colour;
+    Engine* m_Engine = nullptr;
+    bool m_Quit = false;
+
+    // How far the story text has been printed: run index and bytes of that run.
+    size_t m_Run = 0;
+    size_t m_Offset = 0;
+    bool m_Cleared = false;      // the screen was cleared since the text was last printed
+    bool m_AtLineStart = true;   // the terminal's cursor is at the start of a line
+    bool m_ChoicesStale = true;  // the buttons or the inventory changed since they were last shown
+};
+
+}  // namespace tarvik::cli
