@@ -26,16 +26,16 @@ TEST(Demo, PlaysFromStartToTheTreasure) {
     QuestFixture q;  // only for its temporary folder
     auto script = q.dir / "demo.script";
     std::ofstream(script) << "type Анна Иванова\n"
-                             "choose 1\n"        // into the hut: the chest is locked
-                             "choose 1\n"        // outside
-                             "choose 3\n"        // hire a guide to the forest for one coin
-                             "item 2\n"          // the lantern
-                             "action Зажечь\n"   // light it
-                             "choose 1\n"        // back to the hut
-                             "choose 2\n"        // the forest again: the key glints in the light
-                             "choose 1\n"        // back
-                             "choose 1\n"        // into the hut a second time
-                             "choose 1\n";       // open the chest
+                             "choose 1\n"       // into the hut: the chest is locked
+                             "choose 1\n"       // outside
+                             "choose 3\n"       // hire a guide to the forest for one coin
+                             "item 2\n"         // the lantern
+                             "action Зажечь\n"  // light it
+                             "choose 1\n"       // back to the hut
+                             "choose 2\n"       // the forest again: the key glints in the light
+                             "choose 1\n"       // back
+                             "choose 1\n"       // into the hut a second time
+                             "choose 1\n";      // open the chest
     std::string dump = RunCli("play " + std::string(TARVIK_SOURCE_DIR) + "/quests/demo.qst --script " +
                               script.string() + " --dump");
     EXPECT_NE(dump.find("Ключ со скрипом поворачивается. В сундуке 10 монет!"), std::string::npos) << dump;

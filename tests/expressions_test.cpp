@@ -127,12 +127,21 @@ TEST_F(CalcEval, ReportsExpressionErrorsAndGoesOnWithZero) {
         const char* result;
         int errors;
     } cases[] = {
-        {"1/0", "0", 1},     {"0/0", "0", 1},      {"s+1", "0", 1},   {"s-t", "0", 1}, {"s*2", "0", 1},
-        {"\"", "0", 1},      {"1e308*10", "0", 1}, {"1/0+5", "5", 1},  // the inner Calc reports, the outer
-                                                                       // one adds to its 0
-        {"1/0+2/0", "0", 2}, {"s+t", "abcdef", 0}, {"n+1", "13", 0},  // a text that is a number takes part in
-                                                                      // a sum
-        {"n*2", "24", 0},    {"1+s", "0", 1},
+        {"1/0", "0", 1},
+        {"0/0", "0", 1},
+        {"s+1", "0", 1},
+        {"s-t", "0", 1},
+        {"s*2", "0", 1},
+        {"\"", "0", 1},
+        {"1e308*10", "0", 1},
+        {"1/0+5", "5", 1},  // the inner Calc reports, the outer
+                            // one adds to its 0
+        {"1/0+2/0", "0", 2},
+        {"s+t", "abcdef", 0},
+        {"n+1", "13", 0},  // a text that is a number takes part in
+                           // a sum
+        {"n*2", "24", 0},
+        {"1+s", "0", 1},
     };
     for (const auto& c : cases) {
         engine.ClearText();

@@ -78,8 +78,8 @@ TEST(Loader, IncludesExpandNestedAndKeepIncludedComments) {
     q.WriteFile("b.inc", "pln from b /* kept */\ninclude " + c.string());
     q.Run("pln before include quest_pathb.inc\npln after");
     auto lines = Lines(*q.engine);
-    std::vector<std::string> expected = {"", "pln before ", "pln from b /* kept */", "", "pln from c", "", "",
-                                         "pln after", ""};
+    std::vector<std::string> expected = {
+        "", "pln before ", "pln from b /* kept */", "", "pln from c", "", "", "pln after", ""};
     EXPECT_EQ(lines, expected);
     EXPECT_EQ(q.Text(), "before  \r\nfrom b /* kept */ \r\nfrom c \r\nafter \r\n");
 }

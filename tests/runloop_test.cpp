@@ -32,7 +32,8 @@ TEST(RunLoop, IfThenElseDecidesWholeChains) {
         {"a=2\nb=2\nif a=1 then if b=1 then pln x else pln y", ""},
         {"IF 1=1 THEN PLN upper", "upper \r\n"},
         {"x=3\nif x>2 then pln big else pln small & pln after", "big  \r\n"},
-        {"x=1\npln a &if x=2 then pln b & pln c", "a \r\n"},  // no blank: the if governs the rest of the chain
+        {"x=1\npln a &if x=2 then pln b & pln c",
+         "a \r\n"},  // no blank: the if governs the rest of the chain
     };
     for (const auto& c : cases) {
         QuestFixture q;
@@ -141,7 +142,9 @@ TEST(Jumps, GotoInsideAChainTakesEffectAfterTheChain) {
 
 TEST(Jumps, ProcReturnsToItsCaller) {
     QuestFixture q;
-    q.Run("proc sub\npln back\nend\n:sub\npln in sub\nproc deeper\npln sub again\nend\n:deeper\npln deepest\nend");
+    q.Run(
+        "proc sub\npln back\nend\n:sub\npln in sub\nproc deeper\npln sub again\nend\n:deeper\npln "
+        "deepest\nend");
     EXPECT_EQ(q.Text(), "in sub \r\ndeepest \r\nsub again \r\nback \r\n");
 }
 

@@ -1,15 +1,19 @@
 #include "test_host.h"
 
+#include <unistd.h>
 #include <atomic>
 #include <fstream>
-#include <unistd.h>
 
 #include "text/text.h"
 
 namespace tarvik::testing {
 
-std::string W(const std::string& utf8) { return text::Utf8ToCp1251(utf8); }
-std::string U(const std::string& cp1251) { return text::Cp1251ToUtf8(cp1251); }
+std::string W(const std::string& utf8) {
+    return text::Utf8ToCp1251(utf8);
+}
+std::string U(const std::string& cp1251) {
+    return text::Cp1251ToUtf8(cp1251);
+}
 
 void TestHost::Wait(WaitReason why, int) {
     waits.push_back(why);
@@ -90,7 +94,9 @@ Engine& QuestFixture::Run(const std::string& utf8Quest, uint32_t seed) {
     return *engine;
 }
 
-std::string QuestFixture::Text() const { return U(engine->ScreenText()); }
+std::string QuestFixture::Text() const {
+    return U(engine->ScreenText());
+}
 
 std::string QuestFixture::Var(const std::string& utf8Name) const {
     const Value* v = engine->FindVariable(W(utf8Name));

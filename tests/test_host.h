@@ -1,5 +1,5 @@
-// A scripted host for quest-level tests: answers dialogs from queues, records every box shown, never sleeps, and
-// runs a queue of player events whenever the engine waits for the player.
+// A scripted host for quest-level tests: answers dialogs from queues, records every box shown, never sleeps,
+// and runs a queue of player events whenever the engine waits for the player.
 #pragma once
 
 #include <deque>
@@ -66,7 +66,7 @@ public:
 };
 
 // UTF-8 <-> code page 1251 shorthands.
-std::string W(const std::string& utf8);  // to cp1251
+std::string W(const std::string& utf8);    // to cp1251
 std::string U(const std::string& cp1251);  // to UTF-8
 
 }  // namespace tarvik::testing

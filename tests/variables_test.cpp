@@ -15,9 +15,9 @@ std::vector<std::string> Names(const Engine& e) {
 TEST(Variables, PredefinedAfterLoadInOrder) {
     QuestFixture q;
     q.Run("");
-    std::vector<std::string> expected = {"Style_TextColor", "Style_BackColor", "zot_type", "fp_prec",
+    std::vector<std::string> expected = {"Style_TextColor", "Style_BackColor", "zot_type",    "fp_prec",
                                          "zotNone",         "zotError",        "zotQuestion", "zotWarning",
-                                         "zotInfo",         "ZotOk",           "ZotOkCan", "ZotARI",
+                                         "zotInfo",         "ZotOk",           "ZotOkCan",    "ZotARI",
                                          "ZotYNC",          "ZotYN",           "ZotRC"};
     EXPECT_EQ(Names(*q.engine), expected);
     EXPECT_EQ(q.Var("Style_TextColor"), "-2147483640");

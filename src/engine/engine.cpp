@@ -13,7 +13,9 @@ double Host::SecondsSinceMidnight() {
     return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + ts.tv_nsec / 1e9;
 }
 
-Engine::Engine(Host& host) : m_Host(host) { ClearInventoryList(); }
+Engine::Engine(Host& host) : m_Host(host) {
+    ClearInventoryList();
+}
 
 std::string Engine::ScreenText() const {
     std::string all;

@@ -1,10 +1,10 @@
 // The quest interpreter: one object owns the whole game (program store, run state, variables, screen model,
 // buttons, inventory) and carries the language's routines as methods.
 //
-// The routine names (LoadQuest, RunLabel, Obr, Do_Perem, Calc, Vern, Skb, Subst, ...) are those the quest language
-// has always used for them and keep their spelling, like the fields they work on; everything else follows the
-// house style. Routines take texts by reference and may rewrite them: a caller that needs its text unchanged
-// keeps a copy. All engine strings hold code page 1251 bytes.
+// The routine names (LoadQuest, RunLabel, Obr, Do_Perem, Calc, Vern, Skb, Subst, ...) are those the quest
+// language has always used for them and keep their spelling, like the fields they work on; everything else
+// follows the house style. Routines take texts by reference and may rewrite them: a caller that needs its
+// text unchanged keeps a copy. All engine strings hold code page 1251 bytes.
 #pragma once
 
 #include <cstdint>
@@ -67,7 +67,8 @@ public:
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
-    // ---- Fronts: opening, options, events ------------------------------------------------------------------
+    // ---- Fronts: opening, options, events
+    // ------------------------------------------------------------------
 
     // Opens a quest by its path in the file system's form (UTF-8) and runs it until it first waits.
     void OpenQuest(const std::string& nativePath);
@@ -128,16 +129,19 @@ public:
     const std::string& questFolder() const { return m_QuestFolder; }
     int LabelLine(std::string_view labelLine) const;  // -1 when absent
 
-    // ---- Loader ----------------------------------------------------------------------------------------------
+    // ---- Loader
+    // ----------------------------------------------------------------------------------------------
 
     std::string m_QuestFile;  // the path to open (code page 1251 form)
     void LoadQuest(std::string& questFile);
     bool FileExists(const std::string& path) const;
-    // A quest-side (code page 1251) path as the file system spells it: "\" turned into "/", letter case matched.
+    // A quest-side (code page 1251) path as the file system spells it: "\" turned into "/", letter case
+    // matched.
     std::string NativePath(const std::string& path) const;
     void DetectDosText();
 
-    // ---- Run loop, executor, reset -----------------------------------------------------------------------------
+    // ---- Run loop, executor, reset
+    // -----------------------------------------------------------------------------
 
     void RunLabel(int& level, std::string& line);
     std::string DoIf(std::string t);
@@ -146,14 +150,16 @@ public:
     void ClearInventoryList();
     void ResetAppearance();
 
-    // ---- Variables --------------------------------------------------------------------------------------------
+    // ---- Variables
+    // --------------------------------------------------------------------------------------------
 
     void Do_Perem(std::string& s);
     void AssignText(std::string& t);
     void KillVariables();
     void StoreKeyPress(const std::string& code);
 
-    // ---- Expressions and substitution ------------------------------------------------------------------------
+    // ---- Expressions and substitution
+    // ------------------------------------------------------------------------
 
     Value Calc(std::string& e);
     bool Vern(std::string& c);
@@ -161,7 +167,8 @@ public:
     std::string Subst(std::string& s);
     std::string CalcFunctions(std::string& s);
 
-    // ---- Text output -------------------------------------------------------------------------------------------
+    // ---- Text output
+    // -------------------------------------------------------------------------------------------
 
     void PrintText(const std::string& t);
     void PrintLine(const std::string& t);
@@ -171,13 +178,15 @@ public:
     void ShowPage();
     void do_style();
 
-    // ---- Buttons -----------------------------------------------------------------------------------------------
+    // ---- Buttons
+    // -----------------------------------------------------------------------------------------------
 
     void AddButton(const std::string& arg);
     void AddCommandButton(const std::string& arg);
     void ChooseButton();
 
-    // ---- Inventory ---------------------------------------------------------------------------------------------
+    // ---- Inventory
+    // ---------------------------------------------------------------------------------------------
 
     void GiveItem(const std::string& arg);
     void TakeItem(const std::string& arg);
@@ -187,7 +196,8 @@ public:
     void ListItemActions();
     int FindItem(std::string_view name) const;  // index among 0..InvLast, or -1
 
-    // ---- Waiting -----------------------------------------------------------------------------------------------
+    // ---- Waiting
+    // -----------------------------------------------------------------------------------------------
 
     void InputLine(const std::string& arg);
     void InputDialog(const std::string& arg);
@@ -195,7 +205,8 @@ public:
     void WaitKey(const std::string& arg);
     void QuitRun();
 
-    // ---- Tokens, counters, jumps -------------------------------------------------------------------------------
+    // ---- Tokens, counters, jumps
+    // -------------------------------------------------------------------------------
 
     void SplitTokens(const std::string& arg);
     void CountVisit(const std::string& arg);

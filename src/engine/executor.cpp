@@ -3,12 +3,6 @@
 
 namespace tarvik {
 
-namespace {
-
-std::string TrimCopy(std::string_view s) { return text::Trim(s); }
-
-}  // namespace
-
 void Engine::Obr(std::string& s, bool f, int level) {
     // Every routine's run-time error ends that routine only; the statement goes on with its next step.
     auto guarded = [](auto&& step) {
@@ -39,8 +33,8 @@ void Engine::Obr(std::string& s, bool f, int level) {
 
     size_t amp = s.find('&');
     if (amp != std::string::npos && !text::StartsWithNoCase(s, "xbtn")) {
-        std::string left = TrimCopy(std::string_view(s).substr(0, amp));
-        std::string right = TrimCopy(std::string_view(s).substr(amp + 1));
+        std::string left = text::Trim(std::string_view(s).substr(0, amp));
+        std::string right = text::Trim(std::string_view(s).substr(amp + 1));
         Obr(left, false, 1);
         Obr(right, f, 1);
         return;
@@ -56,12 +50,14 @@ void Engine::Obr(std::string& s, bool f, int level) {
     auto arg = [&s](size_t from) { return from - 1 < s.size() ? s.substr(from - 1) : std::string(); };
 
     // The keyword table. Every entry is tested against the same text, so a statement can match several; the
-    // assignment entry sees the text as earlier entries left it, and later entries see it as Do_Perem left it.
+    // assignment entry sees the text as earlier entries left it, and later entries see it as Do_Perem left
+    // it.
     if (is("pln ")) guarded([&] { PrintLine(arg(5)); });
     if (is("p ")) guarded([&] { PrintText(arg(3)); });
     if (is("println ")) guarded([&] { PrintLine(arg(9)); });
     if (is("print ")) guarded([&] { PrintText(arg(7)); });
-    if (is("instr ")) guarded([&] {
+    if (is("instr "))
+        guarded([&] {
             std::string a = arg(7);
             AssignText(a);
         });

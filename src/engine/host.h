@@ -1,10 +1,10 @@
-// The narrow interface through which the engine reaches the outside world. The engine owns the model of what is
-// shown (text runs, buttons, inventory, actions, input line, HTML view); a host renders it, asks the player, plays
-// media and delivers the player's events back to the engine's event methods.
+// The narrow interface through which the engine reaches the outside world. The engine owns the model of what
+// is shown (text runs, buttons, inventory, actions, input line, HTML view); a host renders it, asks the
+// player, plays media and delivers the player's events back to the engine's event methods.
 //
-// Everything runs on one thread. Any method that delivers player events (ProcessEvents, Wait) may re-enter the
-// engine: a button chosen during a wait starts a nested run inside that call. Strings crossing this interface are
-// code page 1251 unless marked as paths, which are UTF-8 in the file system's own form.
+// Everything runs on one thread. Any method that delivers player events (ProcessEvents, Wait) may re-enter
+// the engine: a button chosen during a wait starts a nested run inside that call. Strings crossing this
+// interface are code page 1251 unless marked as paths, which are UTF-8 in the file system's own form.
 #pragma once
 
 #include <string>
@@ -27,8 +27,17 @@ enum ScreenPart : unsigned {
     kScreenAll = 0xffffffffu,
 };
 
-// Message box style numbers and answers are those the quest language uses (zotQuestion + ZotYN, 6 for Yes ...).
-enum MessageAnswer : int { kAnswerOk = 1, kAnswerCancel, kAnswerAbort, kAnswerRetry, kAnswerIgnore, kAnswerYes, kAnswerNo };
+// Message box style numbers and answers are those the quest language uses (zotQuestion + ZotYN, 6 for Yes
+// ...).
+enum MessageAnswer : int {
+    kAnswerOk = 1,
+    kAnswerCancel,
+    kAnswerAbort,
+    kAnswerRetry,
+    kAnswerIgnore,
+    kAnswerYes,
+    kAnswerNo
+};
 
 struct DialogResult {
     enum class State { Accepted, Cancelled };
@@ -48,13 +57,14 @@ public:
     // the window responsive. May re-enter the engine.
     virtual void ProcessEvents() {}
 
-    // Blocks while delivering player events until `ms` milliseconds have passed or Engine::TimerRunning() turns
-    // false (a nested wait took the timer over, or the engine is stopping), whichever comes first. ms > 0.
+    // Blocks while delivering player events until `ms` milliseconds have passed or Engine::TimerRunning()
+    // turns false (a nested wait took the timer over, or the engine is stopping), whichever comes first. ms >
+    // 0.
     virtual void Wait(WaitReason why, int ms) = 0;
 
-    // A modal message box. `style` is an icon code (16, 32, 48, 64) plus a button-set code (0 to 5); the result
-    // is the pressed button's MessageAnswer. A box closed without a choice answers Cancel where the set has one
-    // and its first button otherwise.
+    // A modal message box. `style` is an icon code (16, 32, 48, 64) plus a button-set code (0 to 5); the
+    // result is the pressed button's MessageAnswer. A box closed without a choice answers Cancel where the
+    // set has one and its first button otherwise.
     virtual int MessageBox(const std::string& text, const std::string& title, int style) = 0;
 
     // A modal input dialog; a cancelled dialog is reported as Cancelled, never as an empty text.

@@ -25,9 +25,9 @@ void NormaliseLineEnds(std::string& s) {
     s.swap(out);
 }
 
-// Deletes "/*" ... "*/" comments exactly as repeated searches from the start of the text would, in one pass: after
-// a deletion the only new "/*" can be the one formed by the last kept character and the first one after the
-// comment.
+// Deletes "/*" ... "*/" comments exactly as repeated searches from the start of the text would, in one pass:
+// after a deletion the only new "/*" can be the one formed by the last kept character and the first one after
+// the comment.
 std::string RemoveComments(const std::string& in) {
     std::string out;
     out.reserve(in.size());
@@ -72,9 +72,9 @@ struct IncludeState {
 
 }  // namespace
 
-// Expands "include" directives left to right. Every piece of text is followed by CR LF in the assembled text, so
-// a directive never spans two pieces and an included text can be expanded where it lands. Past the depth, count
-// or size limits a directive contributes nothing, as if its file did not exist.
+// Expands "include" directives left to right. Every piece of text is followed by CR LF in the assembled text,
+// so a directive never spans two pieces and an included text can be expanded where it lands. Past the depth,
+// count or size limits a directive contributes nothing, as if its file did not exist.
 static void ExpandIncludes(const Engine& engine, const std::string& src, std::string& out, int depth,
                            IncludeState& state) {
     size_t pos = 0;
@@ -86,7 +86,8 @@ static void ExpandIncludes(const Engine& engine, const std::string& src, std::st
         size_t lineEnd = src.find(kCrLf, nameStart);
         if (lineEnd == std::string::npos) lineEnd = src.size();
         std::string name = text::Trim(std::string_view(src).substr(nameStart, lineEnd - nameStart));
-        if (name.size() >= 2 && name.front() == '"' && name.back() == '"') name = name.substr(1, name.size() - 2);
+        if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
+            name = name.substr(1, name.size() - 2);
 
         out += kCrLf;
         bool allowed = depth < Limits::kMaxIncludeDepth && state.expansions < Limits::kMaxIncludes &&
@@ -112,9 +113,9 @@ void Engine::LoadQuest(std::string& questFile) {
     ResetGame();
 
     // The path in the file system's spelling: the one OpenQuest was given, or this one resolved.
-    std::string native =
-        (!m_OpenedNative.empty() && text::Utf8ToCp1251(m_OpenedNative) == questFile) ? m_OpenedNative
-                                                                                   : NativePath(questFile);
+    std::string native = (!m_OpenedNative.empty() && text::Utf8ToCp1251(m_OpenedNative) == questFile)
+                             ? m_OpenedNative
+                             : NativePath(questFile);
     m_OpenedNative.clear();
     native = ResolvePath(native);
 

@@ -64,8 +64,10 @@ bool ReadWholeFile(const std::string& utf8Path, std::string& bytes) {
 // folder whose name code page 1251 cannot hold still works.
 std::string Engine::NativePath(const std::string& path) const {
     std::string native;
-    if (!m_QuestFolder.empty() && !m_QuestFolderNative.empty() && path.compare(0, m_QuestFolder.size(), m_QuestFolder) == 0)
-        native = m_QuestFolderNative + text::Cp1251ToUtf8(std::string_view(path).substr(m_QuestFolder.size()));
+    if (!m_QuestFolder.empty() && !m_QuestFolderNative.empty() &&
+        path.compare(0, m_QuestFolder.size(), m_QuestFolder) == 0)
+        native =
+            m_QuestFolderNative + text::Cp1251ToUtf8(std::string_view(path).substr(m_QuestFolder.size()));
     else
         native = text::Cp1251ToUtf8(path);
     return ResolvePath(native);

@@ -7,8 +7,8 @@
 namespace tarvik {
 
 // Turns "\" into "/" and, when the path does not exist as written, matches each component case-insensitively
-// against the directory's entries. Returns the path as found, or the "/"-form of the input when nothing matches.
-// Paths are UTF-8.
+// against the directory's entries. Returns the path as found, or the "/"-form of the input when nothing
+// matches. Paths are UTF-8.
 std::string ResolvePath(const std::string& utf8Path);
 
 // Reads a whole file; false when it cannot be read.

@@ -16,10 +16,12 @@ void LTrimInPlace(std::string& s) {
     s.erase(0, k == std::string::npos ? s.size() : k);
 }
 
-bool BeginsWithIf(const std::string& s) { return text::StartsWithNoCase(s, "IF "); }
+bool BeginsWithIf(const std::string& s) {
+    return text::StartsWithNoCase(s, "IF ");
+}
 
-// The escapes of a prepared line, in their fixed order; "&&" becomes a marker that the executor turns back into
-// a literal "&" after its own chain test.
+// The escapes of a prepared line, in their fixed order; "&&" becomes a marker that the executor turns back
+// into a literal "&" after its own chain test.
 void ApplyEscapes(std::string& cur) {
     if (cur.find('#') != std::string::npos) {
         text::ReplaceAllNoCase(cur, "#%", "#");

@@ -1,5 +1,5 @@
-// A quest value: a number (with the kind that decides its text form), a text, or the empty value that a failed
-// assignment leaves and that reads as 0.
+// A quest value: a number (with the kind that decides its text form), a text, or the empty value that a
+// failed assignment leaves and that reads as 0.
 #pragma once
 
 #include <cstdint>
@@ -50,9 +50,12 @@ struct Value {
     // The text form: numbers with the decimal comma, texts as they are, the empty value as "".
     std::string ToText() const {
         switch (type) {
-            case Type::Number: return text::NumberText(num, kind);
-            case Type::Text: return str;
-            case Type::Empty: break;
+            case Type::Number:
+                return text::NumberText(num, kind);
+            case Type::Text:
+                return str;
+            case Type::Empty:
+                break;
         }
         return {};
     }

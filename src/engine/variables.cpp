@@ -9,7 +9,7 @@ namespace tarvik {
 namespace {
 
 // The sixteen DOS colours as RGB values (red + 256 * green + 65536 * blue).
-constexpr int32_t kDosColours[16] = {0,       8388608, 32768,    8421376, 128,      8388736, 32896, 12632256,
+constexpr int32_t kDosColours[16] = {0,       8388608,  32768, 8421376,  128, 8388736,  32896, 12632256,
                                      8421504, 16711680, 65280, 16776960, 255, 16711935, 65535, 16777215};
 
 struct Predefined {
@@ -17,8 +17,8 @@ struct Predefined {
     int value;
 };
 constexpr Predefined kPredefined[] = {
-    {"zot_type", 1},    {"fp_prec", 2},  {"zotNone", 0},  {"zotError", 16}, {"zotQuestion", 32},
-    {"zotWarning", 48}, {"zotInfo", 64}, {"ZotOk", 0},    {"ZotOkCan", 1},  {"ZotARI", 2},
+    {"zot_type", 1},    {"fp_prec", 2},  {"zotNone", 0}, {"zotError", 16}, {"zotQuestion", 32},
+    {"zotWarning", 48}, {"zotInfo", 64}, {"ZotOk", 0},   {"ZotOkCan", 1},  {"ZotARI", 2},
     {"ZotYNC", 3},      {"ZotYN", 4},    {"ZotRC", 5},
 };
 
@@ -161,6 +161,8 @@ void Engine::StoreKeyPress(const std::string& code) {
     }
 }
 
-void Engine::Form_KeyPress(int code) { StoreKeyPress(std::to_string(code)); }
+void Engine::Form_KeyPress(int code) {
+    StoreKeyPress(std::to_string(code));
+}
 
 }  // namespace tarvik

@@ -37,7 +37,9 @@ void Engine::PrintText(const std::string& t) {
     Changed(kScreenText);
 }
 
-void Engine::PrintLine(const std::string& t) { PrintText(t + "\r\n "); }
+void Engine::PrintLine(const std::string& t) {
+    PrintText(t + "\r\n ");
+}
 
 void Engine::ClearScreen() {
     ClearText();

@@ -1,6 +1,7 @@
 // The text layer: code pages, case-insensitive text operations and the number and string routines the quest
-// language is built on. Every routine works on std::string holding code page 1251 bytes, one character per byte,
-// unless its name says otherwise. No locale of the host system is consulted: quests behave the same everywhere.
+// language is built on. Every routine works on std::string holding code page 1251 bytes, one character per
+// byte, unless its name says otherwise. No locale of the host system is consulted: quests behave the same
+// everywhere.
 #pragma once
 
 #include <cstdint>
@@ -19,7 +20,8 @@ std::string Utf8ToCp1251(std::string_view utf8);
 // lacks become the nearest plain sign ('+', '-', '|') and other missing ones '?'.
 std::string Cp866ToCp1251(std::string_view cp866);
 
-// ---- Case ----------------------------------------------------------------------------------------------------
+// ---- Case
+// ----------------------------------------------------------------------------------------------------
 
 // Folding covers Latin A-Z, Cyrillic А-Я, Ё and every other letter pair of code page 1251
 // (Ђ Ѓ Љ Њ Ќ Ћ Џ Ў Ј Ґ Є Ї І Ѕ).
@@ -41,9 +43,9 @@ bool ContainsNoCase(std::string_view hay, std::string_view needle);
 size_t CountNoCase(std::string_view hay, std::string_view needle);
 // Replaces every non-overlapping occurrence, left to right, in one pass (replacements are not rescanned).
 void ReplaceAllNoCase(std::string& s, std::string_view what, std::string_view with);
-// While `what` occurs, replaces its first occurrence; so replacing " &" by "&" removes every run of blanks before
-// an "&". Linear in the text length for the shrinking replacements the language uses. When `with` contains
-// `what` (which would never finish) it falls back to one pass of ReplaceAllNoCase.
+// While `what` occurs, replaces its first occurrence; so replacing " &" by "&" removes every run of blanks
+// before an "&". Linear in the text length for the shrinking replacements the language uses. When `with`
+// contains `what` (which would never finish) it falls back to one pass of ReplaceAllNoCase.
 void ReplaceRepeatedly(std::string& s, std::string_view what, std::string_view with);
 
 // Text ordering that ignores letter case, in alphabet order: Latin, then Cyrillic with Ё after Е.
@@ -60,40 +62,44 @@ struct NoCaseEqual {
     bool operator()(std::string_view a, std::string_view b) const noexcept { return EqualsNoCase(a, b); }
 };
 
-// ---- Blanks and words ---------------------------------------------------------------------------------------
+// ---- Blanks and words
+// ---------------------------------------------------------------------------------------
 
 // Only the blank (code 32) is trimmed; tabs and line breaks stay, as in the quest language.
 std::string_view TrimView(std::string_view s);
 std::string Trim(std::string_view s);
 std::string LTrim(std::string_view s);
 std::string RTrim(std::string_view s);
-// First letter of every word capital, the others small. Words are separated by code 0, tab, LF, VT, FF, CR and
-// the blank.
+// First letter of every word capital, the others small. Words are separated by code 0, tab, LF, VT, FF, CR
+// and the blank.
 std::string ProperCase(std::string_view s);
 
-// ---- Numbers --------------------------------------------------------------------------------------------------
+// ---- Numbers
+// --------------------------------------------------------------------------------------------------
 
 // How a number was made decides how it is written (significant digits) and nothing else.
 enum class NumKind : uint8_t { Double, Single, Int16, Int32 };
 
-// The numeric test of the language: optional blanks, optional sign, digits with at most one decimal point written
+// The numeric test of the language: optional blanks, optional sign, digits with at most one decimal point
+// written
 // "." or ",", optional exponent (E or e, optional sign, digits), optional blanks; at least one digit in the
 // mantissa. Or "&H" followed by 1 to 8 hexadecimal digits (any case, optionally one trailing "&"): up to four
 // digits read as a 16-bit signed value, five to eight, or any count with the trailing "&" (the long-literal
 // mark), as a 32-bit signed value (&HFFFF is -1, &HFFFF& is 65535, &H80000008 is -2147483640). Values beyond
-// the double range are not numbers. On success stores the value in *value and, when kind is given, Int16/Int32
-// for hex and Double otherwise.
+// the double range are not numbers. On success stores the value in *value and, when kind is given,
+// Int16/Int32 for hex and Double otherwise.
 bool IsNumeric(std::string_view s, double* value = nullptr, NumKind* kind = nullptr);
 
 // The text form of a number: decimal comma, no grouping, no trailing fraction zeros, whole numbers without a
 // fraction, at most 15 significant digits (Double) or 7 (Single; Int16/Int32 print whole). Exponent form
-// ("1E+15", "1,5E-07": mantissa as above, "E", sign, at least two digits) when the decimal exponent of the value
-// rounded to those digits is at least the digit count, or below -5 (so 0,00001 is plain and 0,000001 is
+// ("1E+15", "1,5E-07": mantissa as above, "E", sign, at least two digits) when the decimal exponent of the
+// value rounded to those digits is at least the digit count, or below -5 (so 0,00001 is plain and 0,000001 is
 // 1E-06). Negative zero prints as 0.
 std::string NumberText(double v, NumKind kind = NumKind::Double);
 
 // The leading number of a text: blanks skipped, optional sign, digits, "." as the decimal point, optional
-// exponent; "&H" hex as in IsNumeric. 0 when there is none. "12abc" gives 12, " -3.5x" gives -3.5, "x" gives 0.
+// exponent; "&H" hex as in IsNumeric. 0 when there is none. "12abc" gives 12, " -3.5x" gives -3.5, "x" gives
+// 0.
 double LeadingNumber(std::string_view s);
 
 // Round half to even: 2.5 -> 2, 3.5 -> 4, -2.5 -> -2.
@@ -102,12 +108,13 @@ double RoundHalfEven(double v);
 // RoundDecimals(2.675, 2) is 2.68 because 2.675 is written that way, not 2.67 from its binary value.
 double RoundDecimals(double v, int decimals);
 
-// ---- Pattern ---------------------------------------------------------------------------------------------------
+// ---- Pattern
+// ---------------------------------------------------------------------------------------------------
 
 // The "==" pattern match, case-insensitive, against the whole text: "?" any one character, "*" any run
-// (also empty), "#" one digit, "[abc]" / "[a-z]" one character of the list or range, "[!abc]" one character not
-// in it; any other character matches itself. A "[" without its "]" matches itself literally. Linear-space and
-// free of exponential backtracking.
+// (also empty), "#" one digit, "[abc]" / "[a-z]" one character of the list or range, "[!abc]" one character
+// not in it; any other character matches itself. A "[" without its "]" matches itself literally. Linear-space
+// and free of exponential backtracking.
 bool Like(std::string_view text, std::string_view pattern);
 
 }  // namespace tarvik::text
