@@ -100,16 +100,8 @@ void ReplacePair(std::string& s, char first, char second, std::string_view with)
 
 // A number operand of arithmetic: texts must read as numbers; the empty value is 0.
 double Operand(const Value& v) {
-    switch (v.type) {
-        case Value::Type::Number:
-            return v.num;
-        case Value::Type::Empty:
-            return 0;
-        case Value::Type::Text:
-            break;
-    }
     double d = 0;
-    if (!text::IsNumeric(v.str, &d)) throw QuestError("arithmetic on a text that is not a number");
+    if (!v.ToNumber(d)) throw QuestError("arithmetic on a text that is not a number");
     return d;
 }
 
@@ -210,6 +202,21 @@ Value Engine::CalcInner(std::string& e) {
         chars = ScanChars(e);
     }
 
+    // Both sides of the operator at p are evaluated; the left one in place when the text is ours to consume.
+    auto splitAt = [&](size_t p) {
+        const char op = e[p];
+        std::string right(e, p + 1);
+        Value left;
+        if (ownText) {
+            e.resize(p);
+            left = Calc(e);
+        } else {
+            std::string copy(e, 0, p);
+            left = Calc(copy);
+        }
+        return Arithmetic(op, left, Calc(right));
+    };
+
     try {
         if (!e.empty() && e.front() == '"' && e.back() == '"') {
             if (e.size() < 2) throw QuestError("a lone double quote");
@@ -223,36 +230,10 @@ Value Engine::CalcInner(std::string& e) {
                 ReplacePair(e, '*', '-', "*;");
                 ReplacePair(e, '/', '-', "/;");
             }
-            const size_t p = e.find_last_of("+-");
-            if (p != npos) {
-                const char op = e[p];
-                std::string right(e, p + 1);
-                Value left;
-                if (ownText) {
-                    e.resize(p);
-                    left = Calc(e);
-                } else {
-                    std::string copy(e, 0, p);
-                    left = Calc(copy);
-                }
-                return Arithmetic(op, left, Calc(right));
-            }
+            if (const size_t p = e.find_last_of("+-"); p != npos) return splitAt(p);
         }
         if (chars & kHasMulDiv) {
-            const size_t p = e.find_last_of("*/");
-            if (p != npos) {
-                const char op = e[p];
-                std::string right(e, p + 1);
-                Value left;
-                if (ownText) {
-                    e.resize(p);
-                    left = Calc(e);
-                } else {
-                    std::string copy(e, 0, p);
-                    left = Calc(copy);
-                }
-                return Arithmetic(op, left, Calc(right));
-            }
+            if (const size_t p = e.find_last_of("*/"); p != npos) return splitAt(p);
         }
 
         const bool inventory = text::StartsWithNoCase(e, "inv_");

@@ -15,16 +15,8 @@ constexpr size_t npos = std::string::npos;
 
 // A number argument: texts must read as numbers.
 double NumberOf(const Value& v) {
-    switch (v.type) {
-        case Value::Type::Number:
-            return v.num;
-        case Value::Type::Empty:
-            return 0;
-        case Value::Type::Text:
-            break;
-    }
     double d = 0;
-    if (!text::IsNumeric(v.str, &d)) throw QuestError("a text that is not a number");
+    if (!v.ToNumber(d)) throw QuestError("a text that is not a number");
     return d;
 }
 

@@ -47,6 +47,21 @@ struct Value {
     // The number 0 (an empty value counts as 0 wherever a value is read).
     bool IsZeroNumber() const { return (type == Type::Number && num == 0) || type == Type::Empty; }
 
+    // The value as a number: a text must read as one (false otherwise); the empty value is 0.
+    bool ToNumber(double& out) const {
+        switch (type) {
+            case Type::Number:
+                out = num;
+                return true;
+            case Type::Empty:
+                out = 0;
+                return true;
+            case Type::Text:
+                break;
+        }
+        return text::IsNumeric(str, &out);
+    }
+
     // The text form: numbers with the decimal comma, texts as they are, the empty value as "".
     std::string ToText() const {
         switch (type) {

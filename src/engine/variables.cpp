@@ -26,10 +26,7 @@ constexpr Predefined kPredefined[] = {
 // 32-bit number is kept as 0 rather than failing the whole reset.
 int32_t KeptColour(const Value& v) {
     double d = 0;
-    if (v.IsNumber())
-        d = v.num;
-    else if (!v.IsText() || !text::IsNumeric(v.str, &d))
-        return 0;
+    if (!v.ToNumber(d)) return 0;
     d = text::RoundHalfEven(d);
     if (!(d >= INT32_MIN && d <= INT32_MAX)) return 0;
     return static_cast<int32_t>(d);
@@ -109,10 +106,7 @@ void Engine::Do_Perem(std::string& s) {
         std::string key = "Style_DOS_TextColor";
         Value v = Calc(key);
         double d = 0;
-        if (v.IsNumber())
-            d = v.num;
-        else if (!v.IsText() || !text::IsNumeric(v.str, &d))
-            throw QuestError("Do_Perem: DOS colour is not a number");
+        if (!v.ToNumber(d)) throw QuestError("Do_Perem: DOS colour is not a number");
         d = text::RoundHalfEven(d);
         if (!(d >= INT32_MIN && d <= INT32_MAX)) throw QuestError("Do_Perem: DOS colour out of range");
         int32_t colour = static_cast<int32_t>(d);

@@ -20,11 +20,7 @@ void Engine::PrintText(const std::string& t) {
     std::string key = "Style_TextColor";
     Value v = Calc(key);
     double d = 0;
-    if (v.IsNumber() || v.IsEmpty())
-        d = v.num;
-    else if (!text::IsNumeric(v.str, &d))
-        d = NAN;
-    if (std::isfinite(d)) {
+    if (v.ToNumber(d) && std::isfinite(d)) {
         d = text::RoundHalfEven(d);
         if (d >= INT32_MIN && d <= INT32_MAX) colour = static_cast<int32_t>(d);
     }
