@@ -205,6 +205,11 @@ public:
     void WaitKey(const std::string& arg);
     void QuitRun();
 
+    // ---- Message boxes
+    // -----------------------------------------------------------------------------------------
+
+    void ShowMessageBox(const std::string& arg);
+
     // ---- Tokens, counters, jumps
     // -------------------------------------------------------------------------------
 

@@ -84,7 +84,9 @@ void Engine::Obr(std::string& s, bool f, int level) {
     // "picture ": main-window pictures arrive with picture support.
     if (is("tokens ")) guarded([&] { SplitTokens(arg(8)); });
     if (is("inv_visible ")) guarded([&] { SetInventoryVisible(arg(13)); });
-    // "html ", "MsgBox ", "play ": the HTML view, message boxes and sound arrive with their own support.
+    // "html ": the HTML view arrives with its own support.
+    if (is("MsgBox ")) guarded([&] { ShowMessageBox(arg(8)); });
+    // "play ": sounds arrive with sound support.
 
     m_Running = f;
 }
