@@ -453,5 +453,26 @@ TEST_F(CliTest, ItemsOfferActionsAndMessagesAreRecorded) {
     EXPECT_EQ(dump["messages"].items.size(), 0u);  // Soobit is on by default
 }
 
+TEST_F(CliTest, QueuedAnswersReachTheNextMessageBox) {
+    const std::string quest =
+        "MsgBox \"Готовы?\", \"Вопрос\", zotQuestion+ZotYN, otvet\n"
+        "pln #otvet$\n"
+        "btn again, Ещё\n"
+        "end\n"
+        ":again\n"
+        "MsgBox \"Снова?\", \"Вопрос\", zotQuestion+ZotYNC, otvet\n"
+        "pln #otvet$\n"
+        "end\n";
+    // An answer before the first event serves a box of the opening run; one before a choose serves that run.
+    Json dump = Play(quest, "answer 7\nanswer 2\nchoose 1\n");
+    EXPECT_EQ(dump["text"].str, "2 \r\n");
+    ASSERT_EQ(dump["messages"].items.size(), 2u);
+    EXPECT_EQ(dump["messages"].items[0]["text"].str, "Готовы?");
+    EXPECT_EQ(dump["messages"].items[1]["title"].str, "Вопрос");
+    // With nothing queued a box returns its first button: Yes.
+    dump = Play(quest, "");
+    EXPECT_EQ(dump["text"].str, "6 \r\n");
+}
+
 }  // namespace
 }  // namespace tarvik::testing

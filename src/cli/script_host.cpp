@@ -26,27 +26,33 @@ void ScriptHost::RunToEnd() {
     }
 }
 
-bool ScriptHost::DeliverNext() {
+void ScriptHost::QueueLeadingAnswers() {
     while (!m_Script.empty()) {
-        ScriptAction a = std::move(m_Script.front());
-        m_Script.pop_front();
+        ScriptAction& a = m_Script.front();
         switch (a.kind) {
             case ScriptAction::Kind::Answer:
                 m_Answers.push_back(a.number);
-                continue;
-            case ScriptAction::Kind::Prompt:
-                m_Prompts.push_back(a.text);
-                continue;
-            case ScriptAction::Kind::SaveFile:
-                m_SaveFiles.push_back(a.text);
-                continue;
-            default:
                 break;
+            case ScriptAction::Kind::Prompt:
+                m_Prompts.push_back(std::move(a.text));
+                break;
+            case ScriptAction::Kind::SaveFile:
+                m_SaveFiles.push_back(std::move(a.text));
+                break;
+            default:
+                return;
         }
-        Deliver(a);
-        return true;
+        m_Script.pop_front();
     }
-    return false;
+}
+
+bool ScriptHost::DeliverNext() {
+    QueueLeadingAnswers();
+    if (m_Script.empty()) return false;
+    ScriptAction a = std::move(m_Script.front());
+    m_Script.pop_front();
+    Deliver(a);
+    return true;
 }
 
 void ScriptHost::Deliver(const ScriptAction& a) {
@@ -112,6 +118,7 @@ void ScriptHost::Wait(WaitReason why, int) {
 
 int ScriptHost::MessageBox(const std::string& text, const std::string& title, int style) {
     m_Messages.push_back({title, text});
+    if (m_Answers.empty()) QueueLeadingAnswers();  // a dialog before any event takes the answers that lead
     if (m_Answers.empty()) return FirstButton(style);
     int a = m_Answers.front();
     m_Answers.pop_front();
@@ -122,6 +129,7 @@ DialogResult ScriptHost::InputBox(const std::string& prompt, const std::string& 
     m_Inputs.push_back({title, prompt});
     DialogResult r;
     r.state = DialogResult::State::Accepted;
+    if (m_Prompts.empty()) QueueLeadingAnswers();
     if (!m_Prompts.empty()) {
         r.text = std::move(m_Prompts.front());
         m_Prompts.pop_front();
@@ -131,6 +139,7 @@ DialogResult ScriptHost::InputBox(const std::string& prompt, const std::string& 
 
 DialogResult ScriptHost::SaveFileDialog(const std::string&, const std::string&) {
     DialogResult r;
+    if (m_SaveFiles.empty()) QueueLeadingAnswers();
     if (m_SaveFiles.empty()) return r;  // cancelled
     r.state = DialogResult::State::Accepted;
     r.text = std::move(m_SaveFiles.front());

@@ -40,6 +40,8 @@ public:
     DialogResult SaveFileDialog(const std::string& title, const std::string& filter) override;
 
 private:
+    // Moves the answer, prompt and savefile actions that stand next in the script into their queues.
+    void QueueLeadingAnswers();
     // Queues the answers that stand next in the script and delivers the event after them. False when the
     // script has no event left.
     bool DeliverNext();
