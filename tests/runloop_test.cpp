@@ -78,6 +78,15 @@ TEST(RunLoop, UndecidableLinesAreSkippedQuietly) {
     EXPECT_EQ(q.Text(), "ok \r\n");
 }
 
+TEST(RunLoop, EndlessLoopsLetTheFrontIn) {
+    // No assignment happens in this loop (common labels are not counted), so only the run loop itself can
+    // hand control to the front.
+    QuestFixture q;
+    q.host.processBudget = 3;
+    q.Run(":common\ngoto common");
+    EXPECT_TRUE(q.engine->Stopping());
+}
+
 TEST(Executor, KeywordsIgnoreCaseAndGetTheAppendedBlank) {
     QuestFixture q;
     q.Run("PLN Hello\nPrint x\nprintln y\nP z");

@@ -22,6 +22,9 @@ struct ShownBox {
 class TestHost : public Host {
 public:
     void ScreenChanged(unsigned parts) override { changes |= parts; }
+    void ProcessEvents() override {
+        if (processBudget >= 0 && --processBudget < 0) engine->RequestStop();
+    }
     void Wait(WaitReason why, int ms) override;
     int MessageBox(const std::string& text, const std::string& title, int style) override;
     DialogResult InputBox(const std::string& prompt, const std::string& title) override;
@@ -30,6 +33,7 @@ public:
 
     Engine* engine = nullptr;
     unsigned changes = 0;
+    int processBudget = -1;  // when set, the engine is stopped after that many ProcessEvents calls
     double clock = 3600.5;
     std::vector<ShownBox> boxes;
     std::vector<std::pair<std::string, std::string>> inputs;  // prompt, title

@@ -269,6 +269,7 @@ private:
     bool m_TimerRunning = false;
     bool m_Stopping = false;
     int m_RunNesting = 0;
+    uint32_t m_Cycles = 0;  // run loop cycles, for letting the front in during long runs
     int m_EvalDepth = 0;
 
     // Variable store.
