@@ -338,6 +338,18 @@ TEST_F(CalcEval, PathologicalExpressionsEndWithAnError) {
     EXPECT_THROW(Calc("(loop)"), QuestError);
 }
 
+TEST_F(CalcEval, ExponentialExpressionsAreCutOffOnce) {
+    // Every split of a sum re-evaluates the conditions on both sides, so this line would take about 2^40
+    // evaluations; it ends with one reported error instead.
+    std::string e = "1=1";
+    for (int i = 0; i < 40; ++i) e += "*1=1";
+    EXPECT_EQ(CalcText(e), "0");
+    EXPECT_EQ(Printed(), kErrorLine);
+    // A condition that large passes its failure to the caller, as an unmatched bracket does.
+    std::string c = "x=" + e;
+    EXPECT_THROW(Vern(c), QuestError);
+}
+
 TEST(CalcInQuest, AssignmentsPrintErrorsAndKeepGoing) {
     QuestFixture q;
     q.Run("x = 2*(3+4)\ny = 1/0\nz = (1\ns = \"ab\"\nt = \"cd\"\ns += t\nn += 2\nend");

@@ -54,6 +54,7 @@ enum class ColourMode { Normal, Dos };
 struct Limits {
     static constexpr int kMaxRunNesting = 200;         // nested runs (proc calls, runs started inside waits)
     static constexpr int kMaxEvalDepth = 400;          // nested Calc/Vern/Skb calls
+    static constexpr uint32_t kMaxEvalSteps = 100000;  // Calc/Vern/Skb calls for one outermost expression
     static constexpr int kMaxSubstitutions = 10000;    // replacements of #...$ forms in one line
     static constexpr size_t kMaxLineLength = 1 << 24;  // a substituted line stops growing here
     static constexpr int kMaxIncludeDepth = 32;        // an include inside an include inside ...
@@ -227,6 +228,7 @@ private:
     Value Arithmetic(char op, const Value& a, const Value& b);
     int CompareValues(const Value& a, const Value& b);
     float NextRandom();  // uniform in [0, 1), single precision
+    void ReportExpressionError();
     Value LookupVariable(std::string_view name) const;
     void StoreVariable(const std::string& name, Value v);
     void SetInventoryCount(const std::string& item, const Value& v);
@@ -271,6 +273,7 @@ private:
     int m_RunNesting = 0;
     uint32_t m_Cycles = 0;  // run loop cycles, for letting the front in during long runs
     int m_EvalDepth = 0;
+    uint32_t m_EvalSteps = 0;  // evaluator calls made for the current outermost expression
 
     // Variable store.
     struct VarSlot {

@@ -113,17 +113,26 @@ bool ReadsAsZero(const Value& v) {
     return v.IsText() && !v.str.empty() && text::IsNumeric(v.str, &d) && d == 0;
 }
 
+// Raised when one expression has taken more evaluator calls than any real quest needs. The grammar splits a
+// text at one operator and evaluates both sides, and a condition inside an arithmetic expression is evaluated
+// again on every split, so a line of a few dozen operators can otherwise take exponential time. It is not a
+// QuestError, so no inner Calc reports it: the outermost call does, once.
+struct EvalBudgetExceeded {};
+
 // Counts one nested evaluator call; a text nested deeper than the limit is refused before it can exhaust the
 // stack (the enclosing Calc reports it as an expression error).
 class DepthGuard {
 public:
-    explicit DepthGuard(int& depth) : m_Depth(depth) {
+    DepthGuard(int& depth, uint32_t& steps) : m_Depth(depth) {
+        if (m_Depth == 0) steps = 0;
         if (m_Depth >= Limits::kMaxEvalDepth) throw QuestError("expression nested too deeply");
+        if (++steps > Limits::kMaxEvalSteps) throw EvalBudgetExceeded{};
         ++m_Depth;
     }
     ~DepthGuard() { --m_Depth; }
     DepthGuard(const DepthGuard&) = delete;
     DepthGuard& operator=(const DepthGuard&) = delete;
+    bool outermost() const { return m_Depth == 1; }
 
 private:
     int& m_Depth;
@@ -137,17 +146,44 @@ const std::string& ExpressionErrorLine() {
 }  // namespace
 
 Value Engine::Calc(std::string& e) {
-    DepthGuard guard(m_EvalDepth);
-    return CalcInner(e);
+    DepthGuard guard(m_EvalDepth, m_EvalSteps);
+    if (!guard.outermost()) return CalcInner(e);
+    try {
+        return CalcInner(e);
+    } catch (const EvalBudgetExceeded&) {
+        ReportExpressionError();
+        return Value::Int16(0);
+    }
 }
 
 bool Engine::Vern(std::string& c) {
-    DepthGuard guard(m_EvalDepth);
-    return VernInner(c);
+    DepthGuard guard(m_EvalDepth, m_EvalSteps);
+    if (!guard.outermost()) return VernInner(c);
+    try {
+        return VernInner(c);
+    } catch (const EvalBudgetExceeded&) {
+        throw QuestError("condition too complex");
+    }
+}
+
+// Printing reads Style_TextColor through Calc; it gets the whole evaluator budget, not what is left here.
+void Engine::ReportExpressionError() {
+    const int depth = m_EvalDepth;
+    const uint32_t steps = m_EvalSteps;
+    m_EvalDepth = 0;
+    try {
+        PrintLine(ExpressionErrorLine());
+    } catch (...) {
+        m_EvalDepth = depth;
+        m_EvalSteps = steps;
+        throw;
+    }
+    m_EvalDepth = depth;
+    m_EvalSteps = steps;
 }
 
 std::string Engine::Skb(std::string& s) {
-    DepthGuard guard(m_EvalDepth);
+    DepthGuard guard(m_EvalDepth, m_EvalSteps);
     TrimInPlace(s);
     // A text variable whose value brings its own brackets back would be resolved forever; such a text is
     // refused like an unmatched bracket.
@@ -268,16 +304,7 @@ Value Engine::CalcInner(std::string& e) {
         if (result.IsZeroNumber()) return Value::Int16(0);
         return result;
     } catch (const QuestError&) {
-        // Printing reads Style_TextColor through Calc; it gets the whole depth budget, not what is left here.
-        const int depth = m_EvalDepth;
-        m_EvalDepth = 0;
-        try {
-            PrintLine(ExpressionErrorLine());
-        } catch (...) {
-            m_EvalDepth = depth;
-            throw;
-        }
-        m_EvalDepth = depth;
+        ReportExpressionError();
         return Value::Int16(0);
     }
 }
