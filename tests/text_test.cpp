@@ -154,6 +154,19 @@ TEST(TextSearch, FindNoCase) {
     EXPECT_FALSE(ContainsNoCase(W("Елка"), W("ёл")));
 }
 
+TEST(TextSearch, FindNoCaseAcrossLongTexts) {
+    // Matches in either spelling near and across the points where a long text is searched piece by piece.
+    for (size_t at : {0u, 4094u, 4095u, 4096u, 4097u, 8191u, 20000u}) {
+        std::string hay(20010, 'x');
+        hay.replace(at, 7, at % 2 ? "INCLUDE" : "inClude");
+        EXPECT_EQ(FindNoCase(hay, "include"), at) << at;
+        EXPECT_EQ(FindNoCase(hay, "include", at), at) << at;
+        EXPECT_EQ(FindNoCase(hay, "include", at + 1), std::string::npos) << at;
+    }
+    std::string upperOnly = std::string(9000, 'I') + "include";
+    EXPECT_EQ(FindNoCase(upperOnly, "include"), 9000u);
+}
+
 TEST(TextSearch, CountAndReplaceAll) {
     EXPECT_EQ(CountNoCase("aaaa", "aa"), 2u);  // non-overlapping
     EXPECT_EQ(CountNoCase("AbAbab", "ab"), 3u);

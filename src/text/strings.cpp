@@ -141,8 +141,6 @@ size_t FindNoCase(std::string_view hay, std::string_view needle, size_t from) {
     if (needle.empty()) return from;
     if (needle.size() > hay.size() - from) return std::string_view::npos;
 
-    // Every letter has exactly one other case, so the first character has at most two spellings: memchr finds
-    // the next candidate of each, and the nearer one is tried.
     const char lo = ToLowerChar(needle[0]);
     const char up = ToUpperChar(lo);
     const char* const base = hay.data();
@@ -159,21 +157,29 @@ size_t FindNoCase(std::string_view hay, std::string_view needle, size_t from) {
         folded = large;
     }
 
-    const size_t none = last + 1;
-    auto next = [&](char c, size_t at) -> size_t {
-        const void* hit = std::memchr(base + at, c, last - at + 1);
-        return hit ? static_cast<size_t>(static_cast<const char*>(hit) - base) : none;
+    // The first character has at most two spellings; memchr finds the next candidate of each. The text is
+    // searched in windows, and the second spelling only up to the next candidate of the first, so a call
+    // never scans far past its match: the include and replace loops call this once per occurrence.
+    constexpr size_t kWindow = 4096;
+    auto next = [&](char c, size_t at, size_t end) -> size_t {
+        if (at >= end) return end;
+        const void* hit = std::memchr(base + at, c, end - at);
+        return hit ? static_cast<size_t>(static_cast<const char*>(hit) - base) : end;
     };
-    size_t nextLo = next(lo, from);
-    size_t nextUp = lo == up ? none : next(up, from);
-    for (;;) {
-        const size_t cand = std::min(nextLo, nextUp);
-        if (cand > last) return std::string_view::npos;
-        if (MatchesAt(base + cand + 1, folded)) return cand;
-        if (cand == last) return std::string_view::npos;
-        if (cand == nextLo) nextLo = next(lo, cand + 1);
-        if (cand == nextUp) nextUp = next(up, cand + 1);
+    for (size_t at = from; at <= last;) {
+        const size_t end = std::min(last + 1, at + kWindow);  // candidates in [at, end)
+        size_t nextLo = next(lo, at, end);
+        size_t nextUp = lo == up ? end : next(up, at, nextLo);
+        for (;;) {
+            const size_t cand = std::min(nextLo, nextUp);
+            if (cand >= end) break;
+            if (MatchesAt(base + cand + 1, folded)) return cand;
+            if (cand == nextLo) nextLo = next(lo, cand + 1, end);
+            nextUp = lo == up ? end : next(up, cand + 1, nextLo);
+        }
+        at = end;
     }
+    return std::string_view::npos;
 }
 
 bool ContainsNoCase(std::string_view hay, std::string_view needle) {
