@@ -24,6 +24,11 @@ public:
     void ScreenChanged(unsigned parts) override { changes |= parts; }
     void ProcessEvents() override {
         if (processBudget >= 0 && --processBudget < 0) engine->RequestStop();
+        if (onProcessEvents) {
+            auto once = std::move(onProcessEvents);
+            onProcessEvents = nullptr;
+            once(*engine);
+        }
     }
     void Wait(WaitReason why, int ms) override;
     int MessageBox(const std::string& text, const std::string& title, int style) override;
@@ -34,6 +39,7 @@ public:
     Engine* engine = nullptr;
     unsigned changes = 0;
     int processBudget = -1;  // when set, the engine is stopped after that many ProcessEvents calls
+    std::function<void(Engine&)> onProcessEvents;  // a player action taken at the next ProcessEvents, once
     double clock = 3600.5;
     std::vector<ShownBox> boxes;
     std::vector<std::pair<std::string, std::string>> inputs;  // prompt, title

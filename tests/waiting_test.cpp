@@ -68,6 +68,22 @@ TEST(Waiting, AButtonChosenDuringAWaitTakesTheGameOver) {
     EXPECT_EQ(q.Var("k"), "<unset>");
 }
 
+TEST(Waiting, ARunInterruptedByANewGameDoesNotGoOnInIt) {
+    // The player starts a new game while an assignment lets the window in; the old run must not go on
+    // fetching lines of the new game.
+    QuestFixture q;
+    q.Run("pln start\nend\n:loop\nx+=1\npln old\ngoto loop");
+    q.WriteFile("quest.qst", "pln new\nend");
+    q.host.onProcessEvents = [](Engine& e) { e.mFileNewgame_Click(); };
+    q.engine->SelectButton(-1);
+    std::string stmt = "goto loop";
+    int level = 1;
+    q.engine->RunLabel(level, stmt);  // jump into the loop: one statement
+    std::string none;
+    q.engine->RunLabel(level, none);  // and run it
+    EXPECT_EQ(q.Text(), "new \r\n");
+}
+
 TEST(Waiting, NewGameEndsAWaitingQuit) {
     QuestFixture q;
     int games = 0;

@@ -271,6 +271,7 @@ private:
     bool m_TimerRunning = false;
     bool m_Stopping = false;
     int m_RunNesting = 0;
+    uint32_t m_Game = 0;    // counts game resets; a run stops when the game it ran in has been replaced
     uint32_t m_Cycles = 0;  // run loop cycles, for letting the front in during long runs
     int m_EvalDepth = 0;
     uint32_t m_EvalSteps = 0;  // evaluator calls made for the current outermost expression

@@ -4,6 +4,7 @@
 namespace tarvik {
 
 void Engine::ResetGame() {
+    ++m_Game;
     m_HtmlMode = false;
     m_HtmlBuffer.clear();
     // Clearing QuitWait ends a waiting quit statement: its run stops when the wait returns.

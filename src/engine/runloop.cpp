@@ -52,6 +52,7 @@ void Engine::RunLabel(int& levelRef, std::string& line) {
     const int L = levelRef;
     if (L < 0) return;
     const bool single = !line.empty();
+    const uint32_t game = m_Game;
 
     for (;;) {
         // A quest that loops without assigning anything would otherwise never let the front in: give it the
@@ -146,6 +147,9 @@ void Engine::RunLabel(int& levelRef, std::string& line) {
 
         int level = L;
         Obr(cur, true, level);
+        // A new game or another quest was started from inside this statement (while it let the front in): the
+        // run belongs to a game that no longer exists.
+        if (m_Game != game) return;
 
         if (!m_Running || single || text::StartsWithNoCase(cur, "End ")) return;
         if (text::StartsWithNoCase(cur, "pause ") && !m_PauseDone) return;

@@ -111,6 +111,7 @@ void Engine::ChooseButton() {
     // A phantom leads nowhere: the screen stays as it is.
     if (LabelLine(":" + label) < 0) return;
 
+    const uint32_t game = m_Game;
     try {
         ClearScreen();
 
@@ -122,9 +123,10 @@ void Engine::ChooseButton() {
         std::string none;
         RunLabel(level, none);
 
-        // The button's own statements run before the jump, so its location sees what they set.
+        // The button's own statements run before the jump, so its location sees what they set. A new game
+        // started meanwhile ends the choice.
         size_t from = 0;
-        while (from < commands.size()) {
+        while (from < commands.size() && m_Game == game) {
             size_t end = commands.find(kCrLf, from);
             std::string statement =
                 commands.substr(from, end == std::string::npos ? std::string::npos : end - from);
@@ -132,6 +134,7 @@ void Engine::ChooseButton() {
             Obr(statement, true, 1);
         }
 
+        if (m_Game != game) return;
         GotoLabel(label, 1);
         std::string current = "current_loc";
         std::string assign = "previous_loc=\"" + Calc(current).ToText() + "\"";
