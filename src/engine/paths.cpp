@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "engine/engine.h"
 #include "text/text.h"
@@ -54,9 +53,15 @@ std::string ResolvePath(const std::string& utf8Path) {
 bool ReadWholeFile(const std::string& utf8Path, std::string& bytes) {
     std::error_code ec;
     if (!fs::is_regular_file(utf8Path, ec)) return false;
-    std::ifstream in(utf8Path, std::ios::binary);
+    std::ifstream in(utf8Path, std::ios::binary | std::ios::ate);
     if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    const std::streamoff size = in.tellg();
+    if (size < 0) return false;
+    bytes.resize(static_cast<size_t>(size));
+    in.seekg(0);
+    in.read(bytes.data(), size);
+    // A file that shrank while being read keeps what was there.
+    bytes.resize(static_cast<size_t>(in.gcount()));
     return !in.bad();
 }
 
