@@ -26,6 +26,7 @@ TEST(Demo, PlaysFromStartToTheTreasure) {
     QuestFixture q;  // only for its temporary folder
     auto script = q.dir / "demo.script";
     std::ofstream(script) << "type Анна Иванова\n"
+                             "answer 7\n"       // no hints
                              "choose 1\n"       // into the hut: the chest is locked
                              "choose 1\n"       // outside
                              "choose 3\n"       // hire a guide to the forest for one coin
@@ -45,6 +46,8 @@ TEST(Demo, PlaysFromStartToTheTreasure) {
     EXPECT_NE(dump.find("{\"entry\":\"14шт. Монета\",\"name\":\"Монета\",\"count\":14}"), std::string::npos);
     EXPECT_EQ(dump.find("Ключ\",\"count\""), std::string::npos);  // the key was used up
     EXPECT_NE(dump.find("{\"name\":\"count_hut\",\"value\":2}"), std::string::npos);
+    EXPECT_NE(dump.find("{\"title\":\"Тарвик\",\"text\":\"Показывать подсказки?\"}"), std::string::npos);
+    EXPECT_NE(dump.find("{\"name\":\"hints\",\"value\":7}"), std::string::npos);
 }
 
 }  // namespace
