@@ -250,6 +250,20 @@ TEST_F(InventoryTest, RunningAnActionCallsItsLabelAndComesBack) {
     EXPECT_EQ(Var("count_use_key"), "1");
 }
 
+TEST_F(InventoryTest, TheChooserRunsThePickedAction) {
+    Run("inv+ lamp\nend\n:use_lamp_On\npln on\nend\n:use_lamp_Off\npln off\nend");
+    engine->lstItems_Click(0);
+    EXPECT_EQ(engine->selectedAction(), 0);
+    engine->SelectAction(1);
+    engine->SelectAction(5);  // no such action: the pick stays
+    engine->Command1_Click();
+    EXPECT_EQ(Text(), "off \r\n");
+    engine->lstItems_Click(1);  // the fixed entry offers nothing here, so nothing can be picked
+    engine->SelectAction(0);
+    engine->Command1_Click();
+    EXPECT_EQ(Text(), "off \r\n");
+}
+
 TEST_F(InventoryTest, SelectionFollowsItsEntryWhenOthersGo) {
     Run(kActionQuest);
     engine->lstItems_Click(2);

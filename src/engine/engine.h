@@ -94,6 +94,9 @@ public:
 
     // A click on inventory entry `index` (the fixed final entry included).
     void lstItems_Click(int index);
+    // Picks action `index` in the action chooser; Command1_Click runs the picked one.
+    void SelectAction(int index);
+    int selectedAction() const { return m_Combo1Index; }
     // Runs the action shown in the chooser (Command1) or picked from the pop-up menu.
     void Command1_Click();
     void RunItemAction(const std::string& action);

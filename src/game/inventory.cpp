@@ -284,6 +284,12 @@ void Engine::lstItems_Click(int index) {
     ListItemActions();
 }
 
+void Engine::SelectAction(int index) {
+    if (!m_Combo1Enabled || index < 0 || index >= static_cast<int>(m_Combo1.size())) return;
+    m_Combo1Index = index;
+    Changed(kScreenActions);
+}
+
 void Engine::Command1_Click() {
     // The button is disabled while no action is offered.
     if (m_Combo1Index < 0 || m_Combo1Index >= static_cast<int>(m_Combo1.size())) return;
