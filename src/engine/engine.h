@@ -280,10 +280,7 @@ private:
     uint32_t m_EvalSteps = 0;  // evaluator calls made for the current outermost expression
 
     // Variable store.
-    struct VarSlot {
-        Value value;
-    };
-    std::unordered_map<std::string, VarSlot, text::NoCaseHash, text::NoCaseEqual> m_VarValues;
+    std::unordered_map<std::string, Value, text::NoCaseHash, text::NoCaseEqual> m_VarValues;
     std::vector<std::string> m_VarNames;
     bool m_StyleDirty = false;
 

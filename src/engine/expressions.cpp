@@ -105,14 +105,6 @@ double Operand(const Value& v) {
     return d;
 }
 
-// A variable holding the number 0, the empty value or a text that reads as 0 ("0", "0,0") does not produce a
-// value of its own: the name then reads as 0, or as RND/inv_ would read it.
-bool ReadsAsZero(const Value& v) {
-    if (v.IsZeroNumber()) return true;
-    double d = 0;
-    return v.IsText() && !v.str.empty() && text::IsNumeric(v.str, &d) && d == 0;
-}
-
 // Raised when one expression has taken more evaluator calls than any real quest needs. The grammar splits a
 // text at one operator and evaluates both sides, and a condition inside an arithmetic expression is evaluated
 // again on every split, so a line of a few dozen operators can otherwise take exponential time. It is not a
@@ -276,7 +268,7 @@ Value Engine::CalcInner(std::string& e) {
         const bool time = text::EqualsNoCase(e, "TIME");
         const bool rnd = text::StartsWithNoCase(e, "RND");
         if (!inventory && !time && !(rnd && e.size() == 3) && !e.empty()) {
-            if (const Value* v = FindVariable(e); v && !ReadsAsZero(*v)) return *v;
+            if (const Value* v = FindVariable(e); v && !v->ReadsAsZero()) return *v;
         }
 
         Value result = Value::Int16(provisional);

@@ -62,6 +62,24 @@ struct Value {
         return text::IsNumeric(str, &out);
     }
 
+    // The zero test the language applies to a value read back: the number 0, the empty value, or a text that
+    // reads as the number 0 ("0", "0,0"). Any other text is not 0.
+    bool ReadsAsZero() const {
+        double d = 0;
+        return IsZeroNumber() || (IsText() && text::IsNumeric(str, &d) && d == 0);
+    }
+
+    // The value rounded (halves to even) to a whole 32-bit number; false when it is no number or out of
+    // range.
+    bool ToWhole32(int32_t& out) const {
+        double d = 0;
+        if (!ToNumber(d)) return false;
+        d = text::RoundHalfEven(d);
+        if (!(d >= INT32_MIN && d <= INT32_MAX)) return false;
+        out = static_cast<int32_t>(d);
+        return true;
+    }
+
     // The text form: numbers with the decimal comma, texts as they are, the empty value as "".
     std::string ToText() const {
         switch (type) {

@@ -1,5 +1,4 @@
 // The variable store and the assignment statement.
-#include <cmath>
 #include <cstdint>
 
 #include "engine/engine.h"
@@ -25,18 +24,15 @@ constexpr Predefined kPredefined[] = {
 // A kept colour must survive perkill even when a quest stored something odd in it: a value that is no whole
 // 32-bit number is kept as 0 rather than failing the whole reset.
 int32_t KeptColour(const Value& v) {
-    double d = 0;
-    if (!v.ToNumber(d)) return 0;
-    d = text::RoundHalfEven(d);
-    if (!(d >= INT32_MIN && d <= INT32_MAX)) return 0;
-    return static_cast<int32_t>(d);
+    int32_t colour = 0;
+    return v.ToWhole32(colour) ? colour : 0;
 }
 
 }  // namespace
 
 const Value* Engine::FindVariable(std::string_view name) const {
     auto it = m_VarValues.find(name);
-    return it == m_VarValues.end() ? nullptr : &it->second.value;
+    return it == m_VarValues.end() ? nullptr : &it->second;
 }
 
 Value Engine::LookupVariable(std::string_view name) const {
@@ -46,7 +42,7 @@ Value Engine::LookupVariable(std::string_view name) const {
 
 void Engine::StoreVariable(const std::string& name, Value v) {
     auto [it, created] = m_VarValues.try_emplace(name);
-    it->second.value = std::move(v);
+    it->second = std::move(v);
     if (created) m_VarNames.push_back(name);
 }
 
@@ -104,12 +100,8 @@ void Engine::Do_Perem(std::string& s) {
 
     if (text::StartsWithNoCase(s, "Style_DOS_TextColor")) {
         std::string key = "Style_DOS_TextColor";
-        Value v = Calc(key);
-        double d = 0;
-        if (!v.ToNumber(d)) throw QuestError("Do_Perem: DOS colour is not a number");
-        d = text::RoundHalfEven(d);
-        if (!(d >= INT32_MIN && d <= INT32_MAX)) throw QuestError("Do_Perem: DOS colour out of range");
-        int32_t colour = static_cast<int32_t>(d);
+        int32_t colour = 0;
+        if (!Calc(key).ToWhole32(colour)) throw QuestError("Do_Perem: DOS colour is no whole number");
         if (colour >= 0 && colour <= 15) colour = kDosColours[colour];
         std::string set = "Style_TextColor=" + std::to_string(colour);
         Do_Perem(set);

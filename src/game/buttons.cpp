@@ -16,16 +16,6 @@ bool LabelExists(const std::string& labelList, const std::string& label) {
     return text::FindNoCase(labelList, ":" + label + kCrLf) != std::string::npos;
 }
 
-// The zero test the quest language applies to a switch variable: a number compares with 0, a text only when
-// it reads as a number; any other text fails the comparison, which counts as "not 0".
-bool IsZero(const Value& v) {
-    if (v.IsText()) {
-        double d = 0;
-        return text::IsNumeric(v.str, &d) && d == 0;
-    }
-    return v.IsZeroNumber();
-}
-
 }  // namespace
 
 void Engine::AddButton(const std::string& arg) {
@@ -37,7 +27,7 @@ void Engine::AddButton(const std::string& arg) {
 
     if (!LabelExists(m_LabelList, label)) {
         std::string name = "hide_phantoms";
-        if (!IsZero(Calc(name))) return;
+        if (!Calc(name).ReadsAsZero()) return;
         caption += kPhantomMark;
     }
     m_List1.push_back(caption);
@@ -90,7 +80,7 @@ void Engine::AddCommandButton(const std::string& arg) {
         m_BtnCommands.back() = std::move(commands);
     } else {
         std::string name = "hide_phantoms";
-        if (!IsZero(Calc(name))) return;
+        if (!Calc(name).ReadsAsZero()) return;
         m_List1.push_back(caption + kPhantomMark);
         m_BtnLabels.resize(m_List1.size());
         m_BtnCommands.resize(m_List1.size());

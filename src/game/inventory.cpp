@@ -34,15 +34,6 @@ const InventoryWords& Words() {
 // InvLast is a 16-bit index in saved games and in the language, so the list stops growing there.
 constexpr int kMaxInvLast = 32767;
 
-// Same zero test as for the other switch variables: a text is 0 only when it reads as the number 0.
-bool IsZero(const Value& v) {
-    if (v.IsText()) {
-        double d = 0;
-        return text::IsNumeric(v.str, &d) && d == 0;
-    }
-    return v.IsZeroNumber();
-}
-
 // An entry's item data is a 32-bit count; a value that does not fit is an error of the statement, raised
 // before anything changes so the entry's text and count never disagree.
 int32_t ToCount(double v) {
@@ -240,7 +231,7 @@ void Engine::ListItemActions() {
     // A failed evaluation of a hide_use_ switch hides, like any value that is not 0.
     auto hidden = [this](std::string variable) {
         try {
-            return !IsZero(Calc(variable));
+            return !Calc(variable).ReadsAsZero();
         } catch (const QuestError&) {
             return true;
         }

@@ -1,5 +1,4 @@
 // Printing to the story text and clearing the screen.
-#include <cmath>
 
 #include "engine/engine.h"
 
@@ -18,12 +17,7 @@ void Engine::PrintText(const std::string& t) {
     // A colour the text area cannot take leaves the run in the colour of the text it is appended to.
     int32_t colour = m_TextRuns.empty() ? 0 : m_TextRuns.back().color;
     std::string key = "Style_TextColor";
-    Value v = Calc(key);
-    double d = 0;
-    if (v.ToNumber(d) && std::isfinite(d)) {
-        d = text::RoundHalfEven(d);
-        if (d >= INT32_MIN && d <= INT32_MAX) colour = static_cast<int32_t>(d);
-    }
+    Calc(key).ToWhole32(colour);
 
     if (!m_TextRuns.empty() && m_TextRuns.back().color == colour)
         m_TextRuns.back().text.append(piece);

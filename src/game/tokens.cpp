@@ -65,15 +65,8 @@ void Engine::CountVisit(const std::string& arg) {
     int count = 0;
     try {
         std::string counter = "count_" + text::ProperCase(name);
-        const Value old = Calc(counter);
         double v = 0;
-        bool numeric = true;
-        if (old.IsNumber()) {
-            v = old.num;
-        } else if (old.IsText()) {
-            numeric = text::IsNumeric(old.str, &v);
-        }
-        if (numeric) {
+        if (Calc(counter).ToNumber(v)) {
             const double next = text::RoundHalfEven(v + 1);
             if (std::isfinite(next) && next >= -32768 && next <= 32767) count = static_cast<int>(next);
         }
