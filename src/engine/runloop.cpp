@@ -100,11 +100,9 @@ void Engine::RunLabel(int& levelRef, std::string& line) {
 
                 if (text::StartsWithNoCase(cur, "xbtn")) {
                     direct = true;
-                } else if (cur.find('&') == std::string::npos) {
-                    m_PendingChain[L] = cur;
                 } else {
                     m_PendingChain[L] = cur;
-                    m_ChainState[L] = 1;
+                    if (cur.find('&') != std::string::npos) m_ChainState[L] = 1;
                 }
             }
 
