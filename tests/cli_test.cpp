@@ -191,9 +191,9 @@ protected:
     // once.
     CliResult Cli(const std::vector<std::string>& args) {
         std::string cmd = Quote(TARVIK_CLI_PATH);
-        for (const auto& a : args) cmd += " " + Quote(a);
+        for (const auto& a : args) cmd.append(" ").append(Quote(a));
         auto out = dir / "stdout.txt", err = dir / "stderr.txt";
-        cmd += " </dev/null >" + Quote(out.string()) + " 2>" + Quote(err.string());
+        cmd.append(" </dev/null >").append(Quote(out.string())).append(" 2>").append(Quote(err.string()));
         int status = std::system(cmd.c_str());
         CliResult r;
         r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -50,6 +50,15 @@ DialogResult TestHost::SaveFileDialog(const std::string&, const std::string&) {
     return a;
 }
 
+DialogResult TestHost::OpenFileDialog(const std::string& title, const std::string&,
+                                      const std::string& folder) {
+    openDialogs.push_back({title, folder});
+    if (openAnswers.empty()) return {};
+    auto a = openAnswers.front();
+    openAnswers.pop_front();
+    return a;
+}
+
 namespace {
 std::string ToQuestBytes(const std::string& utf8) {
     std::string crlf;

@@ -34,6 +34,8 @@ public:
     int MessageBox(const std::string& text, const std::string& title, int style) override;
     DialogResult InputBox(const std::string& prompt, const std::string& title) override;
     DialogResult SaveFileDialog(const std::string& title, const std::string& filter) override;
+    DialogResult OpenFileDialog(const std::string& title, const std::string& filter,
+                                const std::string& folder) override;
     double SecondsSinceMidnight() override { return clock; }
 
     Engine* engine = nullptr;
@@ -46,6 +48,8 @@ public:
     std::deque<int> answers;                                  // message box answers
     std::deque<DialogResult> inputAnswers;
     std::deque<DialogResult> saveAnswers;
+    std::deque<DialogResult> openAnswers;
+    std::vector<std::pair<std::string, std::string>> openDialogs;  // title, starting folder
     // Events run one per wait (anykey, input, quit); when none is left the engine is asked to stop.
     std::deque<std::function<void(Engine&)>> waitEvents;
     std::vector<WaitReason> waits;

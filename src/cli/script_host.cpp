@@ -147,4 +147,13 @@ DialogResult ScriptHost::SaveFileDialog(const std::string&, const std::string&) 
     return r;
 }
 
+DialogResult ScriptHost::OpenFileDialog(const std::string&, const std::string&, const std::string&) {
+    DialogResult r;
+    if (m_LoadFiles.empty()) return r;  // cancelled
+    r.state = DialogResult::State::Accepted;
+    r.text = std::move(m_LoadFiles.front());
+    m_LoadFiles.pop_front();
+    return r;
+}
+
 }  // namespace tarvik::cli

@@ -38,6 +38,8 @@ public:
     int MessageBox(const std::string& text, const std::string& title, int style) override;
     DialogResult InputBox(const std::string& prompt, const std::string& title) override;
     DialogResult SaveFileDialog(const std::string& title, const std::string& filter) override;
+    DialogResult OpenFileDialog(const std::string& title, const std::string& filter,
+                                const std::string& folder) override;
 
 private:
     // Moves the answer, prompt and savefile actions that stand next in the script into their queues.
@@ -54,6 +56,7 @@ private:
     std::deque<int> m_Answers;
     std::deque<std::string> m_Prompts;
     std::deque<std::string> m_SaveFiles;
+    std::deque<std::string> m_LoadFiles;  // the path of the loadgame action being delivered
     std::vector<ShownMessage> m_Messages;
     std::vector<ShownInput> m_Inputs;
     Failure m_Failure;

@@ -496,6 +496,15 @@ DialogResult TerminalHost::InputBox(const std::string& prompt, const std::string
 }
 
 DialogResult TerminalHost::SaveFileDialog(const std::string& title, const std::string& filter) {
+    return AskFileName(title, filter);
+}
+
+DialogResult TerminalHost::OpenFileDialog(const std::string& title, const std::string& filter,
+                                          const std::string&) {
+    return AskFileName(title, filter);
+}
+
+DialogResult TerminalHost::AskFileName(const std::string& title, const std::string& filter) {
     ShowNewText();
     EndLine();
     m_Out << "\n  " << Style("7") << " " << OneLine(title) << " " << Style("0") << "  " << Style("2")

@@ -39,8 +39,12 @@ public:
     int MessageBox(const std::string& text, const std::string& title, int style) override;
     DialogResult InputBox(const std::string& prompt, const std::string& title) override;
     DialogResult SaveFileDialog(const std::string& title, const std::string& filter) override;
+    DialogResult OpenFileDialog(const std::string& title, const std::string& filter,
+                                const std::string& folder) override;
 
 private:
+    // The terminal's file dialog: a file name typed at a prompt; an empty line cancels.
+    DialogResult AskFileName(const std::string& title, const std::string& filter);
     // Prints the story text that has not been shown yet; after the screen was cleared, a rule first.
     void ShowNewText();
     void ShowChoices();

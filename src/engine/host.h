@@ -74,6 +74,11 @@ public:
     // A save-file dialog. `filter` is in the "Caption|*.ext" form.
     virtual DialogResult SaveFileDialog(const std::string& title, const std::string& filter) = 0;
 
+    // An open-file dialog for an existing file, starting in `folder` (a UTF-8 path; empty or missing: the
+    // host's own choice). `filter` is in the "Caption|*.ext" form.
+    virtual DialogResult OpenFileDialog(const std::string& title, const std::string& filter,
+                                        const std::string& folder) = 0;
+
     // Seconds since local midnight, with fraction. Injectable so tests do not depend on the clock.
     virtual double SecondsSinceMidnight();
 
