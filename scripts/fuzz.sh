@@ -14,7 +14,7 @@ seconds=${1:-300}
 if [[ $# -gt 0 ]]; then shift; fi
 
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-    -DTARVIK_BUILD_FUZZ=ON -DTARVIK_BUILD_TESTS=OFF
+    -DTARVIK_BUILD_FUZZ=ON -DTARVIK_BUILD_TESTS=OFF -DTARVIK_BUILD_GUI=OFF
 cmake --build build-fuzz -j2 --target tarvik_quest_fuzz
 
 run="$root/build-fuzz/run"

@@ -8,7 +8,7 @@ cd "$root"
 bash scripts/setup.sh
 
 # Build messages go to stderr so that the player's own output (a --dump, say) stays clean.
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >&2
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARVIK_BUILD_GUI=OFF >&2
 cmake --build build -j2 --target tarvik-cli >&2
 
 exec build/src/tarvik-cli play quests/demo.qst "$@"

@@ -15,6 +15,10 @@ packages=(
     libclang-rt-14-dev
     clang-format
     python3
+    qt6-base-dev
+    libgl-dev
+    fonts-dejavu-core
+    zlib1g-dev
 )
 
 missing=()
