@@ -275,12 +275,12 @@ TEST_F(CliTest, BadScriptLineExitsWithTwoNamingTheLine) {
         EXPECT_TRUE(r.out.empty()) << c.script;
     }
 
-    // loadgame is a valid action that cannot be carried out yet: its own exit code, naming its line.
-    auto s = WriteBytes("script.txt", "choose 1\nloadgame saved.qsv\nchoose 1\n");
+    // A loadgame naming no file ends the play, naming its line.
+    auto s = WriteBytes("script.txt", "choose 1\nloadgame no-such-save.qsv\nchoose 1\n");
     CliResult r = Cli({"play", q.string(), "--script", s.string(), "--dump"});
-    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("line 2"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("not supported"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("no-such-save.qsv"), std::string::npos) << r.err;
 }
 
 TEST_F(CliTest, DumpCarriesTextVariablesInCreationOrderAndOptions) {

@@ -1,5 +1,6 @@
 #include "cli/script_host.h"
 
+#include <filesystem>
 #include <iostream>
 
 namespace tarvik::cli {
@@ -88,8 +89,13 @@ void ScriptHost::Deliver(const ScriptAction& a) {
             e.mFileNewgame_Click();
             return;
         case ScriptAction::Kind::LoadGame:
-            // Restoring a saved game arrives with the saved-game format.
-            Fail(a, 3, "loadgame: saved games are not supported yet");
+            if (!std::filesystem::is_regular_file(a.text)) {
+                Fail(a, 1, "loadgame: no such saved game: " + a.text);
+                return;
+            }
+            m_LoadFiles.push_back(a.text);
+            e.RestoreGame();
+            m_LoadFiles.clear();
             return;
         case ScriptAction::Kind::Answer:
         case ScriptAction::Kind::Prompt:

@@ -267,6 +267,7 @@ void TerminalHost::ShowHelp() {
              "  i N M    run action M of entry N at once\n"
              "  p        print the whole page again\n"
              "  n        start the quest anew\n"
+             "  l        load a saved game (.qsv)\n"
              "  q        quit (also Ctrl+D)\n"
           << Style("0");
 }
@@ -348,6 +349,10 @@ void TerminalHost::Command(const std::string& utf8Line) {
     }
     if (w.size() == 1 && (cmd == "n" || cmd == "N")) {
         m_Engine->mFileNewgame_Click();
+        return;
+    }
+    if (w.size() == 1 && (cmd == "l" || cmd == "L")) {
+        m_Engine->RestoreGame();
         return;
     }
     if (w.size() == 1 && (cmd == "p" || cmd == "P")) {

@@ -101,6 +101,11 @@ public:
     void Command1_Click();
     void RunItemAction(const std::string& action);
 
+    // "Загрузить игру": asks for a saved game and restores it.
+    void RestoreGame();
+    // The folder the restore dialog starts in (UTF-8); empty leaves the choice to the host.
+    void SetQuestsFolder(const std::string& utf8Folder) { m_QuestsFolder = utf8Folder; }
+
     // Ends every wait and run as soon as possible (the front is closing or a script has run out).
     void RequestStop();
     bool Stopping() const { return m_Stopping; }
@@ -214,6 +219,16 @@ public:
 
     void ShowMessageBox(const std::string& arg);
 
+    // ---- Saved games
+    // -----------------------------------------------------------------------------------------
+    void SaveGame(const std::string& arg);
+    // The text of a saved game as `save` with argument `arg` writes it.
+    std::string SavedGameText(const std::string& arg) const;
+    // Resets the game and runs a saved game's text.
+    void RestoreGameText(const std::string& bytes);
+    // Applies a screen, button, item, jump or variable line of a saved game straight to its routine.
+    void RestoreLine(const std::string& plain);
+
     // ---- Tokens, counters, jumps
     // -------------------------------------------------------------------------------
 
@@ -253,6 +268,7 @@ private:
     std::string m_QuestPathNative;    // the same path as the file system spells it
     std::string m_QuestFolderNative;  // with its trailing "/"
     std::string m_OpenedNative;       // the path OpenQuest was given, until LoadQuest takes it
+    std::string m_QuestsFolder;       // where the restore dialog starts (UTF-8)
     std::vector<std::string> m_ProgramLines;
     std::unordered_map<std::string, int, text::NoCaseHash, text::NoCaseEqual> m_LabelIndex;
     std::string m_LabelList;
@@ -274,8 +290,9 @@ private:
     bool m_TimerRunning = false;
     bool m_Stopping = false;
     int m_RunNesting = 0;
-    uint32_t m_Game = 0;    // counts game resets; a run stops when the game it ran in has been replaced
-    uint32_t m_Cycles = 0;  // run loop cycles, for letting the front in during long runs
+    uint32_t m_Game = 0;       // counts game resets; a run stops when the game it ran in has been replaced
+    bool m_Resetting = false;  // inside ResetGame: player events wait until it is done
+    uint32_t m_Cycles = 0;     // run loop cycles, for letting the front in during long runs
     int m_EvalDepth = 0;
     uint32_t m_EvalSteps = 0;  // evaluator calls made for the current outermost expression
 

@@ -75,7 +75,7 @@ void Engine::Obr(std::string& s, bool f, int level) {
     if (!is("println ") && !is("print ") && !is("pln ") && !is("p ") && !is("instr ") &&
         s.find('=') != std::string::npos)
         guarded([&] { Do_Perem(s); });
-    // "save ": saved games arrive with their own support.
+    if (is("save ")) guarded([&] { SaveGame(arg(6)); });
     if (is("goto ")) guarded([&] { GotoLabel(arg(6), level); });
     if (is("proc ")) guarded([&] { CallProc(arg(6), level); });
     if (is("pause ")) guarded([&] { PauseRun(arg(7)); });

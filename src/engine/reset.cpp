@@ -4,6 +4,12 @@
 namespace tarvik {
 
 void Engine::ResetGame() {
+    struct Resetting {
+        bool& flag;
+        bool was;
+        explicit Resetting(bool& f) : flag(f), was(f) { flag = true; }
+        ~Resetting() { flag = was; }
+    } resetting(m_Resetting);
     ++m_Game;
     m_HtmlMode = false;
     m_HtmlBuffer.clear();

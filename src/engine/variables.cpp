@@ -51,7 +51,8 @@ void Engine::Do_Perem(std::string& s) {
     text::ReplaceRepeatedly(s, " =", "=");
     s = text::Trim(s);
 
-    m_Host.ProcessEvents();
+    // Not while a reset is half done: a new game started from in there would be cleared again by the rest.
+    if (!m_Resetting) m_Host.ProcessEvents();
 
     size_t p = s.find('=');
     if (p == std::string::npos) throw QuestError("Do_Perem: no '='");

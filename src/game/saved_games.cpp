@@ -1,0 +1,322 @@
+// Saved games: a .qsv file is a small program in the quest language that rebuilds the game when it is run
+// line by line.
+//
+// The plain format escapes nothing, so a value or screen line holding a line break, a double quote, ";",
+// "&", a "#...$" form or an HTML tag would not survive being run as a statement. Such a line is written as
+// "%" followed by the plain line with the troublesome bytes as %XX, which no statement of the language
+// begins with; the restore decodes it and hands it straight to the routine the plain line would reach,
+// past the line preparation that would damage it. Every other line is written exactly as before.
+//
+// Screen lines and buttons are always restored that direct way: run as statements they would gain the
+// executor's trailing blank at every save and load.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "engine/engine.h"
+#include "engine/paths.h"
+
+namespace tarvik {
+
+namespace {
+
+const std::string& SaveTitle() {
+    static const std::string s = text::Utf8ToCp1251("Куда вы хотите сохраниться? ");
+    return s;
+}
+const std::string& LoadTitle() {
+    static const std::string s = text::Utf8ToCp1251("Какое сохранение вы желаете загрузить? ");
+    return s;
+}
+const std::string& Filter() {
+    static const std::string s = text::Utf8ToCp1251("Сохранения квестов (*.qsv)|*.qsv");
+    return s;
+}
+const std::string& SaveFailed() {
+    static const std::string s = text::Utf8ToCp1251("Не удалось записать сохранение ");
+    return s;
+}
+const std::string& AppTitle() {
+    static const std::string s = text::Utf8ToCp1251("Тарвик:");
+    return s;
+}
+constexpr int kCriticalIcon = 16;
+
+constexpr char kEscapeMark = '%';
+constexpr std::string_view kCrLf = "\r\n";
+
+bool EscapedByte(unsigned char c) {
+    return c < 0x20 || c == 0x7f || c == '"' || c == '#' || c == '$' || c == '%' || c == '&' || c == ';' ||
+           c == '<' || c == '>';
+}
+
+std::string Encode(std::string_view line) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out(1, kEscapeMark);
+    out.reserve(line.size() + line.size() / 4 + 1);
+    for (char ch : line) {
+        auto c = static_cast<unsigned char>(ch);
+        if (EscapedByte(c)) {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        } else {
+            out += ch;
+        }
+    }
+    return out;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// A "%" not followed by two hex digits stands for itself, so a damaged line still decodes to something.
+std::string Decode(std::string_view body) {
+    std::string out;
+    out.reserve(body.size());
+    for (size_t i = 0; i < body.size(); ++i) {
+        if (body[i] == '%' && i + 2 < body.size()) {
+            int hi = HexDigit(body[i + 1]), lo = HexDigit(body[i + 2]);
+            if (hi >= 0 && lo >= 0) {
+                out += static_cast<char>(hi * 16 + lo);
+                i += 2;
+                continue;
+            }
+        }
+        out += body[i];
+    }
+    return out;
+}
+
+// What the run loop and the executor would alter in a line of the file: line ends, comments, chains,
+// substitution, HTML blocks and the "&&" marker.
+bool AlteredWhenRun(std::string_view s) {
+    size_t hash = std::string_view::npos;
+    for (size_t i = 0; i < s.size(); ++i) {
+        char c = s[i];
+        if (c == '\r' || c == '\n' || c == ';' || c == '&' || c == '"') return true;
+        if (c == '#' && hash == std::string_view::npos) hash = i;
+        if (c == '$' && hash != std::string_view::npos) return true;
+    }
+    return text::ContainsNoCase(s, "<html>") || text::ContainsNoCase(s, "</html>") ||
+           text::ContainsNoCase(s, "+alsotrv+");
+}
+
+void WriteLine(std::string& out, std::string_view line) {
+    out.append(line);
+    out.append(kCrLf);
+}
+
+// A statement line of the file: written plain when running it gives back what was saved.
+void WriteStatement(std::string& out, std::string_view keyword, std::string_view payload) {
+    if (AlteredWhenRun(payload)) {
+        std::string plain(keyword);
+        plain.append(payload);
+        WriteLine(out, Encode(plain));
+        return;
+    }
+    out.append(keyword);
+    out.append(payload);
+    out.append(kCrLf);
+}
+
+// The saved game's file name: the chosen name up to its first ".qsv", in any case, then ".qsv".
+std::string SaveFileName(const std::string& chosen) {
+    size_t at = text::FindNoCase(chosen, ".qsv");
+    return (at == std::string::npos ? chosen : chosen.substr(0, at)) + ".qsv";
+}
+
+// Writes beside the target and renames, so a failed write never leaves a truncated save behind.
+bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
+    namespace fs = std::filesystem;
+    fs::path target(path);
+    fs::path temp = target;
+    temp += ".part";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out) return false;
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.flush();
+        if (!out) {
+            out.close();
+            std::error_code ec;
+            fs::remove(temp, ec);
+            return false;
+        }
+    }
+    std::error_code ec;
+    fs::rename(temp, target, ec);
+    if (ec) {
+        fs::remove(temp, ec);
+        return false;
+    }
+    return true;
+}
+
+// Splits a saved file into lines at CR LF, and also at a lone CR or LF (a save edited elsewhere).
+std::vector<std::string> SplitLines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        char c = bytes[i];
+        if (c != '\r' && c != '\n') continue;
+        lines.emplace_back(bytes, start, i - start);
+        if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < bytes.size()) lines.emplace_back(bytes, start, bytes.size() - start);
+    return lines;
+}
+
+}  // namespace
+
+std::string Engine::SavedGameText(const std::string& arg) const {
+    std::string out;
+    WriteLine(out, "PerKill");
+
+    for (const std::string& name : m_VarNames) {
+        auto it = m_VarValues.find(name);
+        std::string value = it == m_VarValues.end() ? std::string() : it->second.ToText();
+        if (text::IsNumeric(value)) {
+            std::string line = name + "=" + value;
+            if (!name.empty() && name.front() == kEscapeMark)
+                WriteLine(out, Encode(line));
+            else
+                WriteStatement(out, "", line);
+            continue;
+        }
+        // Do_Perem would also close up "= " and " =" inside the quotes.
+        std::string line = name + "=\"" + value + "\"";
+        bool plain = !AlteredWhenRun(name) && !AlteredWhenRun(value) &&
+                     value.find("= ") == std::string::npos && value.find(" =") == std::string::npos &&
+                     !(name.size() && name.front() == kEscapeMark);
+        WriteLine(out, plain ? line : Encode(line));
+    }
+
+    if (arg.empty()) {
+        std::string screen = ScreenText();
+        size_t from = 0;
+        while (from < screen.size()) {
+            size_t end = screen.find(kCrLf, from);
+            if (end == std::string::npos) end = screen.size();
+            WriteStatement(out, "PrintLn ", std::string_view(screen).substr(from, end - from));
+            from = end + kCrLf.size();
+        }
+        for (size_t i = 0; i < m_List1.size(); ++i) {
+            std::string commands = i < m_BtnCommands.size() ? m_BtnCommands[i] : std::string();
+            text::ReplaceAllNoCase(commands, "\r\n", "|");
+            std::string label = i < m_BtnLabels.size() ? m_BtnLabels[i] : std::string();
+            WriteStatement(out, "xBtn ", label + ",{" + commands + "}," + m_List1[i]);
+        }
+    }
+
+    WriteLine(out, "InvKill");
+    for (int i = 0; i <= m_InvLast && i < static_cast<int>(m_lstItems.size()); ++i) {
+        const InvEntry& e = m_lstItems[static_cast<size_t>(i)];
+        std::string name = ItemNameOf(i);
+        // A name with a comma needs the count in front, or its first part would be read as the count.
+        if (e.count == 1 && name.find(',') == std::string::npos)
+            WriteStatement(out, "Inv+ ", name);
+        else
+            WriteStatement(out, "Inv+ ",
+                           std::string(" ").append(std::to_string(e.count)).append(" ,").append(name));
+    }
+
+    if (arg.empty()) {
+        WriteLine(out, "end");
+    } else {
+        WriteLine(out, "Cls");
+        WriteStatement(out, "GoTo ", arg);
+    }
+    return out;
+}
+
+void Engine::SaveGame(const std::string& arg) {
+    DialogResult chosen = m_Host.SaveFileDialog(SaveTitle(), Filter());
+    if (!chosen.accepted() || chosen.text.empty()) return;
+    std::string path = SaveFileName(chosen.text);
+    // A save that silently failed would cost the player the game they believe is kept.
+    if (!WriteFileAtomically(path, SavedGameText(arg)))
+        m_Host.MessageBox(SaveFailed() + text::Utf8ToCp1251(path), AppTitle(), kCriticalIcon);
+}
+
+void Engine::RestoreGame() {
+    // Only a loaded quest can take a saved game back.
+    if (m_QuestPath.empty()) return;
+    DialogResult chosen = m_Host.OpenFileDialog(LoadTitle(), Filter(), m_QuestsFolder);
+    if (!chosen.accepted() || chosen.text.empty()) return;
+    std::string bytes;
+    // An unreadable file leaves the running game as it is.
+    if (!ReadWholeFile(ResolvePath(chosen.text), bytes)) return;
+    if (bytes.size() > Limits::kMaxQuestText) bytes.resize(Limits::kMaxQuestText);
+    RestoreGameText(bytes);
+}
+
+void Engine::RestoreGameText(const std::string& bytes) {
+    std::vector<std::string> lines = SplitLines(bytes);
+    ResetGame();
+    const uint32_t game = m_Game;
+    // Level 2 starts past the program's end, so a file cut short before its final GoTo runs nothing more.
+    m_NextLine.assign(3, 0);
+    m_NextLine[2] = static_cast<int32_t>(m_ProgramLines.size());
+
+    std::string last;
+    for (std::string& line : lines) {
+        if (m_Game != game || m_Stopping) return;
+        last = line;
+        if (!line.empty() && line.front() == kEscapeMark) {
+            RestoreLine(Decode(std::string_view(line).substr(1)));
+            continue;
+        }
+        if (text::StartsWithNoCase(line, "PrintLn ") || text::StartsWithNoCase(line, "xBtn ")) {
+            RestoreLine(line);
+            continue;
+        }
+        int level = 2;
+        RunLabel(level, line);
+    }
+    if (m_Game != game || m_Stopping) return;
+
+    if (text::EqualsNoCase(text::Trim(last), "end")) {
+        int level = 1;
+        std::string lend = "lend";
+        RunLabel(level, lend);
+    } else {
+        int level = 2;
+        std::string none;
+        RunLabel(level, none);
+    }
+}
+
+void Engine::RestoreLine(const std::string& plain) {
+    try {
+        if (text::StartsWithNoCase(plain, "PrintLn ")) {
+            PrintLine(plain.substr(8));
+        } else if (text::StartsWithNoCase(plain, "xBtn ")) {
+            AddCommandButton(plain.substr(5));
+        } else if (text::StartsWithNoCase(plain, "Inv+ ")) {
+            GiveItem(plain.substr(5) + " ");
+        } else if (text::StartsWithNoCase(plain, "GoTo ")) {
+            GotoLabel(plain.substr(5), 2);
+        } else {
+            size_t eq = plain.find('=');
+            if (eq == std::string::npos || eq == 0) return;
+            std::string name = plain.substr(0, eq);
+            std::string value = plain.substr(eq + 1);
+            if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+                StoreVariable(name, Value::Text(value.substr(1, value.size() - 2)));
+            } else {
+                StoreVariable(name, Calc(value));
+            }
+        }
+    } catch (const std::exception&) {
+        // As in play: a statement that fails does nothing more.
+    }
+}
+
+}  // namespace tarvik
