@@ -39,7 +39,8 @@ TEST(Demo, PlaysFromStartToTheTreasure) {
                              "choose 1\n";      // open the chest
     std::string dump = RunCli("play " + std::string(TARVIK_SOURCE_DIR) + "/quests/demo.qst --script " +
                               script.string() + " --dump");
-    EXPECT_NE(dump.find("Ключ со скрипом поворачивается. В сундуке 10 монет!"), std::string::npos) << dump;
+    EXPECT_NE(dump.find("Ключ со скрипом поворачивается... \\r\\nВ сундуке 10 монет!"), std::string::npos)
+        << dump;
     EXPECT_NE(dump.find("Теперь у вас 14 монет, по 3,33 монеты"), std::string::npos);
     EXPECT_NE(dump.find("из 12 букв"), std::string::npos);
     EXPECT_NE(dump.find("\"buttons\":[]"), std::string::npos);
@@ -48,6 +49,37 @@ TEST(Demo, PlaysFromStartToTheTreasure) {
     EXPECT_NE(dump.find("{\"name\":\"count_hut\",\"value\":2}"), std::string::npos);
     EXPECT_NE(dump.find("{\"title\":\"Тарвик\",\"text\":\"Показывать подсказки?\"}"), std::string::npos);
     EXPECT_NE(dump.find("{\"name\":\"hints\",\"value\":7}"), std::string::npos);
+}
+
+TEST(Demo, RestsAtTheHearthAndComesBackFromTheSave) {
+    QuestFixture q;
+    auto script = q.dir / "demo.script";
+    auto save = q.dir / "hearth.qsv";
+    std::ofstream(script) << "type Анна\n"
+                             "answer 6\n"  // hints on
+                             "choose 1\n"  // into the hut
+                             "savefile "
+                          << save.string()
+                          << "\n"
+                             "choose 2\n"  // rest at the hearth: the game is saved
+                             "choose 1\n"  // stand up: the hut again
+                             "newgame\n"
+                             "type Борис\n"
+                             "answer 7\n"
+                             "loadgame "
+                          << save.string() << "\n";
+    std::string dump = RunCli("play " + std::string(TARVIK_SOURCE_DIR) + "/quests/demo.qst --script " +
+                              script.string() + " --dump");
+    // Back at the hearth, as Anna, with the hints she asked for and one visit to the hut.
+    EXPECT_NE(dump.find("\"text\":\"[Монет: 5] \\r\\n\\r\\nВы садитесь у тёплого очага"), std::string::npos)
+        << dump;
+    EXPECT_EQ(dump.find("Борис"), std::string::npos);
+    EXPECT_NE(dump.find("\"buttons\":[{\"caption\":\"Встать и оглядеться \",\"label\":\"hut\""),
+              std::string::npos);
+    EXPECT_NE(dump.find("{\"name\":\"name\",\"value\":\"Анна\"}"), std::string::npos);
+    EXPECT_NE(dump.find("{\"name\":\"hints\",\"value\":6}"), std::string::npos);
+    EXPECT_NE(dump.find("{\"name\":\"count_hut\",\"value\":1}"), std::string::npos);
+    EXPECT_NE(dump.find("{\"entry\":\" 5 шт. Монета\",\"name\":\"Монета\",\"count\":5}"), std::string::npos);
 }
 
 }  // namespace

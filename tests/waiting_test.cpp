@@ -97,5 +97,36 @@ TEST(Waiting, NewGameEndsAWaitingQuit) {
     EXPECT_EQ(q.Text(), "second game \r\n");
 }
 
+TEST(Waiting, NewGameOrRestoreEndsAnykeyAndInputWaitsOfTheOldGame) {
+    // The old game's anykey never gets its key: the player starts anew instead. The old wait must end with
+    // its run, and the next key press must not land in the old game's variable.
+    for (bool restore : {false, true}) {
+        QuestFixture q;
+        auto save = q.WriteBytes("s.qsv", "PerKill\r\nrestored=1\r\nend\r\n");
+        q.host.waitEvents.push_back([&](Engine& e) {
+            q.WriteFile("quest.qst", "pln second game\nbtn a, A\nend\n:a\nend");
+            e.mFileNewgame_Click();
+            if (restore) {
+                DialogResult r;
+                r.state = DialogResult::State::Accepted;
+                r.text = save.string();
+                q.host.openAnswers.push_back(r);
+                e.RestoreGame();
+            }
+        });
+        Engine& e = q.Run("pln first game\ninput typed\nanykey k\npln never");
+        (void)e;
+        // Only the one wait: it ended with the game it belonged to.
+        EXPECT_EQ(q.host.waits.size(), 1u) << restore;
+        EXPECT_FALSE(q.engine->inputVisible()) << restore;
+        q.engine->Form_KeyPress(97);
+        q.engine->Text1_Enter("late");
+        EXPECT_EQ(q.Var("k"), "<unset>") << restore;
+        EXPECT_EQ(q.Var("typed"), "<unset>") << restore;
+        EXPECT_EQ(q.Text().find("never"), std::string::npos) << restore;
+        EXPECT_EQ(q.Var("restored"), restore ? "1" : "<unset>");
+    }
+}
+
 }  // namespace
 }  // namespace tarvik::testing

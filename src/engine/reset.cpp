@@ -15,6 +15,10 @@ void Engine::ResetGame() {
     m_HtmlBuffer.clear();
     // Clearing QuitWait ends a waiting quit statement: its run stops when the wait returns.
     m_QuitWait = m_PauseDone = m_AnykeyDone = false;
+    // The waits of the old game end too: its key or typed line must not land in the new game.
+    m_InputWait = m_AnykeyWaiting = false;
+    m_Text1Visible = false;
+    m_TimerRunning = false;
     m_Frame1Visible = false;
     m_NextLine.clear();
     m_ChainState.clear();

@@ -23,7 +23,8 @@ void Engine::InputLine(const std::string& arg) {
     m_InputVar = arg;
     m_Text1Visible = true;
     Changed(kScreenInput);
-    while (m_InputWait && !m_Stopping) WaitMs(WaitReason::Input, 50);
+    const uint32_t game = m_Game;
+    while (m_InputWait && !m_Stopping && m_Game == game) WaitMs(WaitReason::Input, 50);
 }
 
 void Engine::Text1_Enter(const std::string& typed) {
@@ -75,13 +76,15 @@ void Engine::WaitKey(const std::string& arg) {
     m_TimerRunning = false;
     m_AnykeyWaiting = true;
     m_AnykeyVariable = text::Trim(arg);
-    while (m_AnykeyWaiting && !m_Stopping) WaitMs(WaitReason::Anykey, 100);
+    const uint32_t game = m_Game;
+    while (m_AnykeyWaiting && !m_Stopping && m_Game == game) WaitMs(WaitReason::Anykey, 100);
 }
 
 void Engine::QuitRun() {
     m_QuitWait = true;
     m_TimerRunning = false;
-    while (m_QuitWait && !m_Stopping) WaitMs(WaitReason::Quit, 100);
+    const uint32_t game = m_Game;
+    while (m_QuitWait && !m_Stopping && m_Game == game) WaitMs(WaitReason::Quit, 100);
 }
 
 }  // namespace tarvik
