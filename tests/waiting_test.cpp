@@ -29,7 +29,7 @@ TEST(Waiting, InputLineStoresNumbersAndTexts) {
         EXPECT_TRUE(e.inputVisible());
         e.Text1_Enter("12.5");
     });
-    q.host.waitEvents.push_back([](Engine& e) { e.Text1_Enter("  hello  "); });
+    q.host.waitEvents.push_back([](Engine& e) { e.Text1_Enter(">  hello  "); });
     q.Run("input n\ninput s\npln #n$ #s$");
     EXPECT_FALSE(q.engine->inputVisible());
     const Value* n = q.engine->FindVariable("n");

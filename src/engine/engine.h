@@ -89,7 +89,7 @@ public:
     void List1_KeyPress(int code);
     // Any other key the player presses in the window.
     void Form_KeyPress(int code);
-    // The player typed `typed` into the input line and pressed Enter.
+    // Enter in the input line; `typed` is the line's text, with or without its leading ">" prompt.
     void Text1_Enter(const std::string& typed);
 
     // A click on inventory entry `index` (the fixed final entry included).

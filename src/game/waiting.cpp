@@ -29,8 +29,9 @@ void Engine::InputLine(const std::string& arg) {
 
 void Engine::Text1_Enter(const std::string& typed) {
     if (!m_Text1Visible) return;
-    std::string line = ">" + typed;
-    line.erase(0, 1);
+    // The line shows a ">" prompt, which is not part of the answer.
+    std::string line = typed;
+    if (!line.empty() && line.front() == '>') line.erase(0, 1);
     std::string value = text::Trim(line);
     m_InputVar = text::Trim(m_InputVar);
     std::string stmt = InputStatement(m_InputVar, value);
