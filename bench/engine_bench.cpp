@@ -30,6 +30,9 @@ public:
     int MessageBox(const std::string&, const std::string&, int) override { return tarvik::kAnswerOk; }
     DialogResult InputBox(const std::string&, const std::string&) override { return {}; }
     DialogResult SaveFileDialog(const std::string&, const std::string&) override { return {}; }
+    DialogResult OpenFileDialog(const std::string&, const std::string&, const std::string&) override {
+        return {};
+    }
     double SecondsSinceMidnight() override { return 0; }
 
     Engine* engine = nullptr;

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "engine/engine.h"
 
@@ -70,7 +71,8 @@ uint64_t Fnv1a(const uint8_t* data, size_t size) {
 // A player that never sleeps: dialogs are answered at once, and every wait gets one scripted action.
 class FuzzHost : public tarvik::Host {
 public:
-    FuzzHost(uint64_t seed, std::string_view input) : m_Choices(seed), m_Input(input) {}
+    FuzzHost(uint64_t seed, std::string_view input, std::string savePath)
+        : m_Choices(seed), m_Input(input), m_SavePath(std::move(savePath)) {}
 
     void Attach(Engine& engine) { m_Engine = &engine; }
 
@@ -105,7 +107,21 @@ public:
         return r;
     }
 
-    DialogResult SaveFileDialog(const std::string&, const std::string&) override { return {}; }
+    // Saves go to one file of this process, which the load-game command later reads back.
+    DialogResult SaveFileDialog(const std::string&, const std::string&) override {
+        DialogResult r;
+        if (m_Choices.Below(4) == 0) return r;  // cancelled
+        r.state = DialogResult::State::Accepted;
+        r.text = m_SavePath;
+        return r;
+    }
+
+    DialogResult OpenFileDialog(const std::string&, const std::string&, const std::string&) override {
+        DialogResult r;
+        r.state = DialogResult::State::Accepted;
+        r.text = m_SavePath;
+        return r;
+    }
 
     double SecondsSinceMidnight() override { return 45296.25; }
 
@@ -159,11 +175,18 @@ public:
                     e.SelectButton(static_cast<int>(m_Choices.Below(e.buttons().size())));
                 e.List1_MouseDown();
                 break;
-            case 11:  // now and then a new game; otherwise the item messages are switched
-                if (m_Choices.Below(4) == 0)
-                    e.mFileNewgame_Click();
-                else
-                    e.options().Soobit = !e.options().Soobit;
+            case 11:  // now and then a new game or a saved game restored; otherwise the item messages are
+                      // switched
+                switch (m_Choices.Below(4)) {
+                    case 0:
+                        e.mFileNewgame_Click();
+                        break;
+                    case 1:
+                        e.RestoreGame();
+                        break;
+                    default:
+                        e.options().Soobit = !e.options().Soobit;
+                }
                 break;
         }
     }
@@ -187,6 +210,7 @@ private:
 
     Choices m_Choices;
     std::string_view m_Input;
+    std::string m_SavePath;
     Engine* m_Engine = nullptr;
     int m_Actions = 0;
     int m_Assignments = 0;
@@ -204,7 +228,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     const uint64_t seed = Fnv1a(data, size);
-    FuzzHost host(seed, std::string_view(reinterpret_cast<const char*>(data), size));
+    // A save left by an earlier input would make this run depend on that input.
+    const fs::path save = folder.dir / "save.qsv";
+    std::error_code ec;
+    fs::remove(save, ec);
+    FuzzHost host(seed, std::string_view(reinterpret_cast<const char*>(data), size), save.string());
     Engine engine(host);
     host.Attach(engine);
     engine.Seed(static_cast<uint32_t>(seed));

@@ -252,6 +252,19 @@ TEST_F(CliTest, MissingQuestOrScriptExitsWithOne) {
     EXPECT_NE(r.err.find("no-such-script.txt"), std::string::npos) << r.err;
 }
 
+TEST_F(CliTest, HelpAndVersionGoToStdout) {
+    CliResult r = Cli({"--help"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.out.find("tarvik-cli play QUEST"), std::string::npos) << r.out;
+    r = Cli({"--version"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out.rfind("tarvik-cli ", 0), 0u) << r.out;
+    EXPECT_TRUE(r.err.empty());
+    r = Cli({});
+    EXPECT_EQ(r.exitCode, 64);
+    EXPECT_NE(r.err.find("Usage:"), std::string::npos);
+}
+
 TEST_F(CliTest, BadScriptLineExitsWithTwoNamingTheLine) {
     auto q = WriteFile("quest.qst", "pln hi\nbtn a, A\nend\n:a\npln there\nend\n");
     struct Case {

@@ -1,8 +1,8 @@
 // tarvik-cli: plays a quest in the terminal, or runs it from a script and dumps the resulting state as JSON.
 //
-// Exit codes: 0 the play or the script ran to its end; 1 the quest (or the script file) does not exist or
-// cannot be read; 2 a script line is not an action; 3 a script action is not supported yet; 64 bad command
-// line; 70 an internal error.
+// Exit codes: 0 the play or the script ran to its end; 1 the quest, the script file or a saved game to load
+// does not exist or cannot be read; 2 a script line is not an action; 3 a script action is not supported by
+// this build; 64 bad command line; 70 an internal error.
 #include <charconv>
 #include <cstdint>
 #include <filesystem>
@@ -18,6 +18,7 @@
 #include "cli/script.h"
 #include "cli/script_host.h"
 #include "cli/terminal_host.h"
+#include "cli/tools_cmd.h"
 #include "engine/engine.h"
 
 namespace {
@@ -33,8 +34,13 @@ constexpr int kExitInternal = 70;
 
 const char kUsage[] =
     "Usage: tarvik-cli play QUEST [--script FILE] [--dump] [--seed N] [--set NAME=true|false]...\n"
+    "       tarvik-cli encipher QUEST      write the ciphered quest (.qs1) beside QUEST\n"
+    "       tarvik-cli compress QUEST      write the compressed quest (.qs3) beside QUEST\n"
+    "       tarvik-cli decompress IN OUT   decode the compressed quest IN into OUT\n"
+    "       tarvik-cli analyze QUEST       print the analyzer's report on QUEST\n"
+    "       tarvik-cli --help | --version\n"
     "\n"
-    "Plays a Zot text quest (.qst). Without --script the game is played at the terminal.\n"
+    "Plays a Zot text quest (.qst, .qs1, .qs3). Without --script the game is played at the terminal.\n"
     "\n"
     "  --script FILE   play the actions in FILE (one per line) instead of asking the player\n"
     "  --dump          print the final state as one JSON object (without --script: after the first run "
@@ -166,6 +172,15 @@ int PlayInteractive(const Args& args) {
 }
 
 int Run(const std::vector<std::string>& argv) {
+    if (!argv.empty() && (argv[0] == "--help" || argv[0] == "-h" || argv[0] == "help")) {
+        std::cout << kUsage;
+        return kExitOk;
+    }
+    if (!argv.empty() && argv[0] == "--version") {
+        std::cout << "tarvik-cli " << TARVIK_VERSION << "\n";
+        return kExitOk;
+    }
+    if (int rc = RunToolCommand(argv, kUsage); rc >= 0) return rc;
     Args args;
     if (int rc = ParseArgs(argv, args); rc >= 0) return rc;
 

@@ -1,8 +1,12 @@
 // Loading a quest file into the program store.
 #include <algorithm>
+#include <optional>
+#include <string_view>
 
 #include "engine/engine.h"
 #include "engine/paths.h"
+#include "tools/cipher.h"
+#include "tools/huffman.h"
 
 namespace tarvik {
 
@@ -126,10 +130,23 @@ void Engine::LoadQuest(std::string& questFile) {
     size_t nsep = native.find_last_of('/');
     m_QuestFolderNative = nsep == std::string::npos ? std::string() : native.substr(0, nsep + 1);
 
-    // Ciphered (.qs1) and compressed (.qs3) quests are read as they are stored until their decoders exist.
     std::string& src = m_LabelList;
     src.clear();
-    if (!ReadWholeFile(native, src)) src.clear();
+    size_t dot = m_QuestPath.rfind('.');
+    std::string_view extension =
+        dot == std::string::npos ? std::string_view() : std::string_view(m_QuestPath).substr(dot);
+    if (text::EqualsNoCase(extension, ".qs3")) {
+        // Any failure, unreadable file or bad data, loads an empty program after one message (default title).
+        if (std::optional<std::string> decoded = tools::ReadCompressedQuest(native)) {
+            src = std::move(*decoded);
+        } else {
+            static const std::string failed = text::Utf8ToCp1251("Во время выполнения произошла ошибка!");
+            m_Host.MessageBox(failed, std::string(), 0);
+        }
+    } else {
+        if (!ReadWholeFile(native, src)) src.clear();
+        if (text::EqualsNoCase(extension, ".qs1")) src = tools::QuestCipher(src);
+    }
     NormaliseLineEnds(src);
 
     DetectDosText();

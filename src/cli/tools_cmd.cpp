@@ -1,0 +1,122 @@
+// The quest file tools from the command line. Messages go to stderr in English; the analyzer's report, code
+// page 1251 inside the engine, is written to stdout as UTF-8 with the terminal's line ends.
+#include "cli/tools_cmd.h"
+
+#include <iostream>
+
+#include "text/text.h"
+#include "tools/analyzer.h"
+#include "tools/cipher.h"
+#include "tools/huffman.h"
+#include "tools/quest_files.h"
+
+namespace tarvik::cli {
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFile = 1;
+constexpr int kExitUsage = 64;
+
+int Usage(const std::string& message, const char* usage) {
+    std::cerr << "tarvik-cli: " << message << "\n\n" << usage;
+    return kExitUsage;
+}
+
+int Fail(const std::string& message) {
+    std::cerr << "tarvik-cli: " << message << "\n";
+    return kExitFile;
+}
+
+std::string ForTerminal(const std::string& cp1251) {
+    std::string utf8 = text::Cp1251ToUtf8(cp1251);
+    std::string out;
+    out.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size(); ++i)
+        if (!(utf8[i] == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n')) out += utf8[i];
+    return out;
+}
+
+int Written(const tools::WriteResult& result, const std::string& input, const char* done) {
+    switch (result.status) {
+        case tools::WriteStatus::Ok:
+            std::cerr << "tarvik-cli: " << done << " " << input << " into " << result.outputPath << "\n";
+            return kExitOk;
+        case tools::WriteStatus::SourceMissing:
+            return Fail("no such quest: " + input);
+        case tools::WriteStatus::ReadFailed:
+            return Fail("cannot read " + input);
+        case tools::WriteStatus::WriteFailed:
+            return Fail("cannot write " + result.outputPath);
+    }
+    return Fail("cannot write " + result.outputPath);
+}
+
+int Decompress(const std::string& in, const std::string& out) {
+    std::string bytes;
+    if (!tools::ReadFileBytes(in, bytes)) {
+        return Fail(tools::ReadProblem(in) == tools::WriteStatus::SourceMissing ? "no such file: " + in
+                                                                                : "cannot read " + in);
+    }
+    try {
+        tools::clsHuffman().DecodeString(bytes);
+    } catch (const tools::HuffmanError& e) {
+        return Fail(in + ": " + e.description());
+    }
+    if (!tools::WriteFileBytes(out, bytes.data(), bytes.size())) return Fail("cannot write " + out);
+    return kExitOk;
+}
+
+int Analyze(const std::string& quest) {
+    std::string bytes;
+    if (!tools::ReadFileBytes(quest, bytes)) {
+        return Fail(tools::ReadProblem(quest) == tools::WriteStatus::SourceMissing ? "no such quest: " + quest
+                                                                                   : "cannot read " + quest);
+    }
+    tools::QuestAnalysis analysis = tools::AnalyzeQuestText(text::Utf8ToCp1251(quest), bytes);
+    if (analysis.empty) return Fail(quest + " is empty:\n" + ForTerminal(tools::EmptyQuestMessage()));
+    std::cout << ForTerminal(analysis.report) << "\n";
+    return std::cout.flush() ? kExitOk : kExitFile;
+}
+
+}  // namespace
+
+int RunToolCommand(const std::vector<std::string>& argv, const char* usage) {
+    if (argv.empty()) return -1;
+    const std::string& command = argv[0];
+    size_t wanted;
+    if (command == "encipher" || command == "compress" || command == "analyze")
+        wanted = 1;
+    else if (command == "decompress")
+        wanted = 2;
+    else
+        return -1;
+
+    std::vector<std::string> operands;
+    for (size_t i = 1; i < argv.size(); ++i) {
+        const std::string& a = argv[i];
+        if (a == "--help" || a == "-h") {
+            std::cout << usage;
+            return kExitOk;
+        }
+        if (a == "--") {
+            operands.insert(operands.end(), argv.begin() + static_cast<long>(i) + 1, argv.end());
+            break;
+        }
+        if (a.size() > 1 && a[0] == '-') return Usage(command + ": unknown option \"" + a + "\"", usage);
+        operands.push_back(a);
+    }
+    if (operands.size() != wanted) {
+        return Usage(command + (wanted == 1 ? " needs one quest file" : " needs an input and an output file"),
+                     usage);
+    }
+
+    if (command == "encipher")
+        return Written(tools::WriteCipheredQuest(operands[0]), operands[0], "enciphered");
+    if (command == "compress")
+        return Written(tools::WriteCompressedQuest(operands[0]), operands[0], "compressed");
+    if (command == "decompress") return Decompress(operands[0], operands[1]);
+    return Analyze(operands[0]);
+}
+
+}  // namespace tarvik::cli

@@ -1,0 +1,46 @@
+// The .qs1 cipher and its writer.
+#include "tools/cipher.h"
+
+namespace tarvik::tools {
+
+std::string QuestCipher(std::string_view text) {
+    std::string out(text);
+    for (char& ch : out) {
+        unsigned c = static_cast<unsigned char>(ch);
+        if (c >= 32) ch = static_cast<char>(287 - c);
+    }
+    return out;
+}
+
+std::string EncipherQuestFile(std::string_view plainBytes) {
+    std::string out;
+    out.reserve(plainBytes.size() + plainBytes.size() / 16 + 4);
+    size_t start = 0;
+    while (start < plainBytes.size()) {
+        size_t lf = plainBytes.find('\n', start);
+        size_t next = lf == std::string_view::npos ? plainBytes.size() : lf + 1;
+        size_t end = lf == std::string_view::npos ? plainBytes.size() : lf;
+        if (lf != std::string_view::npos && end > start && plainBytes[end - 1] == '\r') --end;
+        out += QuestCipher(plainBytes.substr(start, end - start));
+        out += "\r\n";
+        start = next;
+    }
+    out += "\r\n";
+    return out;
+}
+
+WriteResult WriteCipheredQuest(const std::string& questPath) {
+    WriteResult result;
+    result.outputPath = SiblingPath(questPath, "qs1");
+    std::string plain;
+    if (!ReadFileBytes(questPath, plain)) {
+        result.status = ReadProblem(questPath);
+        return result;
+    }
+    std::string ciphered = EncipherQuestFile(plain);
+    if (!WriteFileBytes(result.outputPath, ciphered.data(), ciphered.size()))
+        result.status = WriteStatus::WriteFailed;
+    return result;
+}
+
+}  // namespace tarvik::tools

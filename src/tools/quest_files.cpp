@@ -1,0 +1,61 @@
+// Paths and whole-file input and output shared by the quest file tools.
+#include "tools/quest_files.h"
+
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+namespace tarvik::tools {
+
+std::string SiblingPath(const std::string& path, const std::string& extension) {
+    // Only a dot in the file's own name counts: cutting at a folder's dot, or writing a bare "qs1" into
+    // whatever the current folder is, would put the result where nobody looks and could replace a stranger.
+    size_t slash = path.find_last_of("/\\");
+    size_t dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return path + "." + extension;
+    return path.substr(0, dot + 1) + extension;
+}
+
+bool ReadFileBytes(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    std::error_code ec;
+    std::filesystem::path p(path);
+    if (!std::filesystem::is_regular_file(p, ec)) return false;
+    std::ifstream in(p, std::ios::binary);
+    if (!in) return false;
+    in.seekg(0, std::ios::end);
+    std::streamoff size = in.tellg();
+    if (size < 0) return false;
+    in.seekg(0, std::ios::beg);
+    bytes.resize(static_cast<size_t>(size));
+    if (size > 0 && !in.read(bytes.data(), size)) {
+        bytes.clear();
+        return false;
+    }
+    // A file that grew since its size was taken is read whole all the same.
+    char more[4096];
+    while (in.read(more, sizeof more) || in.gcount() > 0)
+        bytes.append(more, static_cast<size_t>(in.gcount()));
+    return true;
+}
+
+bool WriteFileBytes(const std::string& path, const void* data, size_t size) {
+    std::filesystem::path p(path);
+    std::error_code ec;
+    if (std::filesystem::is_directory(p, ec)) return false;
+    std::filesystem::remove(p, ec);  // a read-only or linked old file is replaced, not written through
+    std::ofstream out(p, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    if (size > 0) out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
+    out.close();
+    return static_cast<bool>(out);
+}
+
+WriteStatus ReadProblem(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::exists(std::filesystem::path(path), ec) ? WriteStatus::ReadFailed
+                                                                    : WriteStatus::SourceMissing;
+}
+
+}  // namespace tarvik::tools
