@@ -1,0 +1,395 @@
+// The main window's controls, start-up, shutdown and the way player events reach the engine.
+#include "shell/frmmain.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QUrl>
+
+#include "shell/zastavka.h"
+#include "text/text.h"
+
+namespace tarvik::shell {
+
+namespace {
+
+// A font family that names a fixed-pitch face gets a fixed-pitch stand-in when it is not installed.
+bool LooksFixedPitch(const QString& family) {
+    for (const char* word : {"console", "courier", "mono", "fixed", "terminal"})
+        if (family.contains(QLatin1String(word), Qt::CaseInsensitive)) return true;
+    return false;
+}
+
+}  // namespace
+
+QFont FontFromSpec(const FontSpec& spec) {
+    QFont f;
+    QString family = QString::fromStdString(spec.name);
+    f.setFamily(family);
+    f.setStyleHint(LooksFixedPitch(family) ? QFont::TypeWriter : QFont::SansSerif);
+    if (spec.size > 0) f.setPointSizeF(spec.size);
+    f.setBold(spec.bold);
+    f.setItalic(spec.italic);
+    f.setUnderline(spec.underline);
+    f.setStrikeOut(spec.strikethrough);
+    return f;
+}
+
+FontSpec SpecFromFont(const QFont& f) {
+    FontSpec s;
+    s.name = f.family().toStdString();
+    s.size = f.pointSizeF();
+    s.bold = f.bold();
+    s.italic = f.italic();
+    s.underline = f.underline();
+    s.strikethrough = f.strikeOut();
+    return s;
+}
+
+void EventList::mousePressEvent(QMouseEvent* e) {
+    QListWidget::mousePressEvent(e);
+    emit pressed(e->button());
+}
+
+void EventList::keyPressEvent(QKeyEvent* e) {
+    int before = currentRow();
+    QListWidget::keyPressEvent(e);
+    if (currentRow() != before) emit movedByKey(currentRow());
+}
+
+frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
+    setObjectName("frmMain");
+    setWindowTitle(QString::fromUtf8("Тарвик"));
+    setAcceptDrops(true);
+    m_SettingsFile = SettingsFilePath();
+    m_HelpFolder = ProgramFolder();
+
+    BuildControls();
+    BuildMenus();
+
+    Timer1.setObjectName("Timer1");
+    Timer1.setSingleShot(true);
+    connect(&Timer1, &QTimer::timeout, this, [this] {
+        // The tick ends the wait that is counting; waits below it end as the engine stops counting them.
+        Timer1.stop();
+        if (!m_Loops.empty()) EndWait(m_Loops.back());
+    });
+
+    m_Engine = std::make_unique<Engine>(*this);
+    SyncOptionsFromMenu();
+    resize(kDefaultWidthTwips / kTwipsPerPixel, kDefaultHeightTwips / kTwipsPerPixel);
+}
+
+frmMain::~frmMain() {
+    // Nothing may call back into a half-destroyed window: the controls go while the engine still exists.
+    m_Closing = true;
+    if (m_Engine) m_Engine->RequestStop();
+    EndAllWaits();
+    delete m_Client;
+    m_Client = nullptr;
+}
+
+void frmMain::BuildControls() {
+    m_Client = new QWidget(this);
+    m_Client->setObjectName("frmMainClient");
+    setCentralWidget(m_Client);
+    m_Client->installEventFilter(this);
+
+    txtText = new QTextEdit(m_Client);
+    txtText->setObjectName("txtText");
+    txtText->setReadOnly(true);
+    txtText->setUndoRedoEnabled(false);
+    txtText->setAcceptRichText(false);
+    txtText->setGeometry(8, 0, 400, 300);
+    txtText->setContextMenuPolicy(Qt::CustomContextMenu);
+    txtText->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    connect(txtText, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { vid->popup(txtText->viewport()->mapToGlobal(pos)); });
+
+    Frame1 = new QWidget(m_Client);
+    Frame1->setObjectName("Frame1");
+    Frame1->setGeometry(8, 0, 400, 300);
+    Frame1->hide();
+    WB = new QTextBrowser(Frame1);
+    WB->setObjectName("WB");
+    WB->setGeometry(0, 0, 400, 300);
+    WB->setOpenLinks(false);
+
+    lstItems = new EventList(m_Client);
+    lstItems->setObjectName("lstItems");
+    lstItems->setGeometry(462, 0, 201, 300);
+    lstItems->setContextMenuPolicy(Qt::CustomContextMenu);
+    lstItems->hide();
+    connect(lstItems, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        int row = lstItems->row(item);
+        Post([this, row] { m_Engine->lstItems_Click(row); });
+    });
+    connect(lstItems, &EventList::movedByKey, this, [this](int row) {
+        if (m_Rendering || row < 0) return;
+        Post([this, row] { m_Engine->lstItems_Click(row); });
+    });
+    connect(lstItems, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { inventar->popup(lstItems->viewport()->mapToGlobal(pos)); });
+
+    Combo1 = new QComboBox(m_Client);
+    Combo1->setObjectName("Combo1");
+    Combo1->setGeometry(462, 310, 169, 21);
+    Combo1->setEnabled(false);
+    Combo1->hide();
+    connect(Combo1, &QComboBox::activated, this, [this](int index) {
+        if (!m_Rendering && !m_Closing) m_Engine->SelectAction(index);
+    });
+
+    Command1 = new QPushButton(QStringLiteral("»"), m_Client);
+    Command1->setObjectName("Command1");
+    Command1->setGeometry(637, 308, 25, 25);
+    Command1->setEnabled(false);
+    Command1->hide();
+    connect(Command1, &QPushButton::clicked, this, [this] {
+        int index = Combo1->currentIndex();
+        Post([this, index] {
+            m_Engine->SelectAction(index);
+            m_Engine->Command1_Click();
+        });
+    });
+
+    Line1 = new LineControl(m_Client);
+    Line1->setObjectName("Line1");
+
+    List1 = new EventList(m_Client);
+    List1->setObjectName("List1");
+    List1->setGeometry(8, 400, 655, 93);
+    connect(List1, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (!m_Rendering && !m_Closing) m_Engine->SelectButton(row);
+    });
+    connect(List1, &EventList::pressed, this, [this](Qt::MouseButton button) {
+        if (button != Qt::LeftButton) return;
+        int row = List1->currentRow();
+        Post([this, row] {
+            if (row >= 0) m_Engine->SelectButton(row);
+            m_Engine->List1_MouseDown();
+        });
+    });
+    connect(List1, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        int row = List1->row(item);
+        Post([this, row] {
+            m_Engine->SelectButton(row);
+            m_Engine->List1_DblClick();
+        });
+    });
+
+    Text1 = new QLineEdit(m_Client);
+    Text1->setObjectName("Text1");
+    Text1->setGeometry(8, 380, 655, 19);
+    Text1->hide();
+    connect(Text1, &QLineEdit::returnPressed, this, &frmMain::TextEnter);
+
+    // Keys of these controls and of the window itself reach the engine as key presses; drops land on the
+    // window, whatever control is under the pointer.
+    m_KeyControls = {txtText, lstItems, Combo1, Command1, List1};
+    for (QWidget* w : m_KeyControls) w->installEventFilter(this);
+    installEventFilter(this);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{txtText, txtText->viewport(), lstItems, lstItems->viewport(), List1,
+                                         List1->viewport(), Text1, Combo1, WB, WB->viewport()})
+        w->setAcceptDrops(false);
+
+    ShellSettings defaults;
+    SetFontOf(3, FontFromSpec(defaults.font1));
+    SetFontOf(1, FontFromSpec(defaults.font2));
+    SetFontOf(2, FontFromSpec(defaults.font3));
+}
+
+// ---- Start-up and shutdown -------------------------------------------------------------------------------
+
+void frmMain::Startup(const QString& commandLine) {
+    // The HTML view starts blank.
+    WB->clear();
+    // Fonts need no character set here: every text is drawn from Unicode.
+    help->setVisible(std::filesystem::exists(m_HelpFolder / "tarvik.chm"));
+    m_Engine->Seed(static_cast<uint32_t>(QDateTime::currentMSecsSinceEpoch()));
+    // The inventory starts empty (the engine's own initial state) and Combo1 with it.
+    Combo1->clear();
+    std::filesystem::path quests = QuestsFolder();
+    m_Engine->SetQuestsFolder(quests.string());
+    svet1_Click();
+
+    ShellSettings s;
+    if (!m_SettingsFile.empty()) LoadSettingsFile(m_SettingsFile, s);
+    ApplySettings(s);
+
+    show();
+    m_Started = true;
+    Render();
+    if (m_SplashEnabled) ShowSplash();
+
+    QString questFile = commandLine;
+    while (questFile.startsWith('"') && questFile.size() >= 2)
+        questFile = questFile.mid(1, questFile.size() - 2);
+    if (!questFile.isEmpty() && QuestFileExists(questFile.toStdString())) {
+        if (m_Zastavka) m_Zastavka->close();
+        std::string path = questFile.toStdString();
+        Post([this, path] { LoadQuest(path); });
+    }
+}
+
+void frmMain::ApplySettings(const ShellSettings& s) {
+    if (s.dos) svet3_Click();
+    if (s.invVisible != inv->isChecked()) m_Engine->inv_Click();
+    if (s.width > 0 && s.height > 0) resize(s.width / kTwipsPerPixel, s.height / kTwipsPerPixel);
+    Soobit->setChecked(s.Soobit);
+    Zvuk->setChecked(s.Zvuk);
+    Music->setChecked(s.Music);
+    clk->setChecked(s.clk);
+    SyncOptionsFromMenu();
+    SetFontOf(3, FontFromSpec(s.font1));
+    SetFontOf(1, FontFromSpec(s.font2));
+    SetFontOf(2, FontFromSpec(s.font3));
+    m_Recent.Assign(s.RecentFiles);
+    RefreshRecentMenu();
+    Render();
+}
+
+ShellSettings frmMain::CurrentSettings() const {
+    ShellSettings s;
+    s.dos = svet3->isChecked();
+    s.invVisible = !lstItems->isHidden();
+    s.width = width() * kTwipsPerPixel;
+    s.height = height() * kTwipsPerPixel;
+    s.Soobit = Soobit->isChecked();
+    s.Zvuk = Zvuk->isChecked();
+    s.Music = Music->isChecked();
+    s.clk = clk->isChecked();
+    s.font1 = SpecFromFont(txtText->font());
+    s.font2 = SpecFromFont(lstItems->font());
+    s.font3 = SpecFromFont(List1->font());
+    s.RecentFiles = m_Recent.Entries();
+    return s;
+}
+
+void frmMain::SaveSettings() {
+    if (m_SettingsFile.empty()) return;
+    SaveSettingsFile(m_SettingsFile, CurrentSettings());
+}
+
+void frmMain::closeEvent(QCloseEvent* e) {
+    if (!m_Closing) {
+        m_Closing = true;
+        SaveSettings();
+        // A run still going (an endless loop, a wait) ends as soon as it next looks.
+        m_Engine->RequestStop();
+        if (m_Zastavka) m_Zastavka->close();
+        EndAllWaits();
+    }
+    e->accept();
+}
+
+void frmMain::ShowSplash() {
+    if (!m_Zastavka) {
+        m_Zastavka = new Zastavka(this);
+        m_Zastavka->setObjectName("Zastavka");
+        connect(m_Zastavka, &Zastavka::closed, this, [this] {
+            activateWindow();
+            List1->setFocus();
+        });
+    }
+    m_Zastavka->show();
+}
+
+// ---- Player events --------------------------------------------------------------------------------------
+
+void frmMain::Post(std::function<void()> action) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, action = std::move(action)] {
+            if (m_Closing) return;
+            action();
+            Render();
+            CheckWaits();
+        },
+        Qt::QueuedConnection);
+}
+
+void frmMain::CheckWaits() {
+    if (!m_Loops.empty() && !m_Engine->TimerRunning()) EndWait(m_Loops.back());
+}
+
+void frmMain::EndWait(WaitLoop* wait) {
+    wait->ended = true;
+    wait->loop.quit();
+}
+
+void frmMain::EndAllWaits() {
+    for (WaitLoop* wait : m_Loops) EndWait(wait);
+}
+
+void frmMain::TextEnter() {
+    QString typed = Text1->text();
+    if (typed.startsWith('>')) typed.remove(0, 1);
+    std::string line = text::Utf8ToCp1251(typed.toStdString());
+    Post([this, line] { m_Engine->Text1_Enter(line); });
+}
+
+void frmMain::KeyToEngine(QObject* origin, int code) {
+    if (origin == List1) {
+        int row = List1->currentRow();
+        Post([this, row, code] {
+            if (row >= 0) m_Engine->SelectButton(row);
+            m_Engine->List1_KeyPress(code);
+        });
+    } else {
+        Post([this, code] { m_Engine->Form_KeyPress(code); });
+    }
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == m_Client && e->type() == QEvent::Resize) {
+        Form_Resize();
+        return false;
+    }
+    if (e->type() != QEvent::KeyPress) return QMainWindow::eventFilter(watched, e);
+
+    // A key goes first to the control with the focus and then up to the window when the control leaves it;
+    // it is counted once, where it started.
+    QWidget* focus = focusWidget();
+    bool origin = watched == focus || (watched == this && !m_KeyControls.contains(focus) && focus != Text1);
+    if (!origin) return false;
+    auto* key = static_cast<QKeyEvent*>(e);
+    int code = -1;
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        code = 13;
+    } else if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+        return false;  // moves the focus, as in any window
+    } else if (!key->text().isEmpty()) {
+        std::string cp = text::Utf8ToCp1251(key->text().toStdString());
+        if (!cp.empty()) code = static_cast<unsigned char>(cp[0]);
+    }
+    if (code >= 0) KeyToEngine(watched, code);
+    return false;
+}
+
+void frmMain::dragEnterEvent(QDragEnterEvent* e) {
+    if (e->mimeData()->hasUrls()) e->acceptProposedAction();
+}
+
+void frmMain::dropEvent(QDropEvent* e) {
+    const QList<QUrl> urls = e->mimeData()->urls();
+    // One file opens; a bundle of files is not a quest to choose from. While the input line waits, quests
+    // are not opened, as the file menu is off then too.
+    if (urls.size() != 1 || !urls.front().isLocalFile() || m_Engine->inputVisible()) return;
+    e->acceptProposedAction();
+    QString path = urls.front().toLocalFile();
+    Post([this, path] { OpenQuestFile(path); });
+}
+
+void frmMain::LoadQuest(const std::string& utf8Path) {
+    m_Engine->OpenQuest(utf8Path);
+}
+
+}  // namespace tarvik::shell

@@ -1,0 +1,490 @@
+// The main window as the engine's host: rendering the screen model, waits in a nested event loop, letting
+// events in during long runs, and the modal dialogs the quest asks for.
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QTextBlock>
+#include <QTextCursor>
+
+#include "shell/frmmain.h"
+#include "text/text.h"
+
+namespace tarvik::shell {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Events are let in at most this often during a run: often enough for the window to feel alive, rarely
+// enough that a quest doing millions of assignments does not spend its time asking for events.
+constexpr auto kEventsEvery = std::chrono::milliseconds(5);
+// The story text and lists are redrawn this often while a run goes on.
+constexpr auto kRenderEvery = std::chrono::milliseconds(100);
+
+QString FromCp1251(std::string_view s) {
+    return QString::fromStdString(text::Cp1251ToUtf8(s));
+}
+
+// Story text with the window's line breaks: CR LF (or a lone CR) becomes one line break.
+QString StoryText(std::string_view cp1251) {
+    QString s = FromCp1251(cp1251);
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    s.replace('\r', '\n');
+    return s;
+}
+
+// A value of a variable read as a 32-bit whole number; unset or unreadable is 0.
+int32_t WholeVariable(const Engine& engine, std::string_view name) {
+    int32_t v = 0;
+    if (const Value* value = engine.FindVariable(name)) {
+        if (!value->ToWhole32(v)) v = 0;
+    }
+    return v;
+}
+
+}  // namespace
+
+std::optional<QColor> ColourFromValue(int32_t value, const QPalette& palette) {
+    if (value >= 0) {
+        if (value > 0xFFFFFF) return std::nullopt;
+        return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+    }
+    // System colours: the top bit set and the colour's number in the low byte; the rest must be clear.
+    const uint32_t bits = static_cast<uint32_t>(value);
+    if ((bits & 0x7FFFFF00u) != 0) return std::nullopt;
+    static constexpr QPalette::ColorRole kRoles[] = {
+        QPalette::Button,           // scroll bar
+        QPalette::Window,           // desktop
+        QPalette::Highlight,        // active caption
+        QPalette::Mid,              // inactive caption
+        QPalette::Window,           // menu
+        QPalette::Base,             // window
+        QPalette::Shadow,           // window frame
+        QPalette::WindowText,       // menu text
+        QPalette::WindowText,       // window text
+        QPalette::HighlightedText,  // caption text
+        QPalette::Window,           // active border
+        QPalette::Window,           // inactive border
+        QPalette::Dark,             // application workspace
+        QPalette::Highlight,        // highlight
+        QPalette::HighlightedText,  // highlighted text
+        QPalette::Button,           // button face
+        QPalette::Mid,              // button shadow
+        QPalette::PlaceholderText,  // grey text
+        QPalette::ButtonText,       // button text
+        QPalette::WindowText,       // inactive caption text
+        QPalette::Light,            // button highlight
+        QPalette::Shadow,           // 3D dark shadow
+        QPalette::Midlight,         // 3D light
+        QPalette::ToolTipText,      // tooltip text
+        QPalette::ToolTipBase,      // tooltip background
+    };
+    const uint32_t index = bits & 0xFF;
+    if (index >= std::size(kRoles)) return std::nullopt;
+    return palette.color(QPalette::Active, kRoles[index]);
+}
+
+QString QtNameFilters(const QString& filter) {
+    const QStringList parts = filter.split('|');
+    QStringList out;
+    static const QRegularExpression trailingPatterns(QStringLiteral("\\s*\\([^()]*\\)\\s*$"));
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString caption = parts[i];
+        caption.remove(trailingPatterns);
+        QString patterns = parts[i + 1];
+        patterns.replace(';', ' ');
+        out << caption.trimmed() + QStringLiteral(" (") + patterns.trimmed() + QStringLiteral(")");
+    }
+    return out.join(QStringLiteral(";;"));
+}
+
+// ---- Rendering ------------------------------------------------------------------------------------------
+
+void frmMain::ScreenChanged(unsigned parts) {
+    m_Dirty |= parts;
+    if (!m_Engine) return;  // the engine is still being made
+    if (parts == kScreenAll) {
+        m_GameStarted = true;
+        m_StylesPending = false;
+    } else if (parts & kScreenStyles) {
+        m_StylesPending = true;
+    }
+    if (parts & kScreenText) {
+        // Text only grows between clears, so a shown position that no longer exists means it was cleared.
+        const auto& runs = m_Engine->textRuns();
+        bool shownSomething = m_ShownRuns > 0 || m_ShownOffset > 0;
+        bool gone =
+            m_ShownRuns >= runs.size() ? shownSomething : runs[m_ShownRuns].text.size() < m_ShownOffset;
+        if (gone) {
+            m_ShownRuns = 0;
+            m_ShownOffset = 0;
+            m_TextCleared = true;
+        }
+    }
+    // A finished page is shown from its beginning at once, before anything printed later moves the view.
+    if ((parts & kScreenPageTop) && parts != kScreenAll && m_Started && !m_Rendering) {
+        m_Rendering = true;
+        RenderText();
+        ScrollToTop();
+        m_Rendering = false;
+        m_Dirty &= ~(kScreenText | kScreenPageTop);
+        m_Dirty |= kScreenHtml;
+    }
+    if (!m_RenderQueued) {
+        m_RenderQueued = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_RenderQueued = false;
+                Render();
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+void frmMain::Render() {
+    if (m_Rendering || !m_Engine) return;
+    m_Rendering = true;
+    const unsigned d = m_Dirty;
+    m_Dirty = 0;
+    if (m_GameStarted) {
+        m_GameStarted = false;
+        ResetAppearance();
+    }
+    if (m_StylesPending) {
+        m_StylesPending = false;
+        ApplyStyles();
+    }
+    if (d & kScreenText) RenderText();
+    if (d & kScreenButtons) RenderButtons();
+    if (d & kScreenActions) RenderActions();
+    if (d & kScreenInventory) RenderInventory();
+    if (d & kScreenInput) RenderInput();
+    if (d & (kScreenHtml | kScreenPageTop)) RenderHtml((d & kScreenPageTop) != 0);
+    if (d & kScreenPageTop) ScrollToTop();
+    mFileLoadgame->setEnabled(!m_Engine->questPath().empty());
+    m_LastRender = Clock::now();
+    m_Rendering = false;
+}
+
+void frmMain::RenderText() {
+    const auto& runs = m_Engine->textRuns();
+    if (m_TextCleared) {
+        txtText->clear();
+        m_TextCleared = false;
+    }
+    QTextCursor cursor(txtText->document());
+    cursor.movePosition(QTextCursor::End);
+    bool appended = false;
+    QColor last = txtText->palette().color(QPalette::Text);
+    const QPalette palette = QApplication::palette();
+    for (size_t i = m_ShownRuns; i < runs.size(); ++i) {
+        size_t from = i == m_ShownRuns ? m_ShownOffset : 0;
+        const TextRun& run = runs[i];
+        if (from >= run.text.size()) continue;
+        // A colour no window could show leaves the run in the colour of the text before it.
+        if (std::optional<QColor> c = ColourFromValue(run.color, palette)) last = *c;
+        QTextCharFormat format;
+        format.setForeground(last);
+        cursor.insertText(StoryText(std::string_view(run.text).substr(from)), format);
+        appended = true;
+    }
+    if (!runs.empty()) {
+        m_ShownRuns = runs.size() - 1;
+        m_ShownOffset = runs.back().text.size();
+    } else {
+        m_ShownRuns = 0;
+        m_ShownOffset = 0;
+    }
+    if (appended) {
+        // Like the classic text box, the view follows what was just printed.
+        txtText->moveCursor(QTextCursor::End);
+        txtText->ensureCursorVisible();
+    }
+}
+
+void frmMain::ScrollToTop() {
+    txtText->moveCursor(QTextCursor::Start);
+    txtText->verticalScrollBar()->setValue(0);
+}
+
+void frmMain::RenderButtons() {
+    const auto& buttons = m_Engine->buttons();
+    if (buttons != m_ShownButtons) {
+        List1->clear();
+        for (const std::string& b : buttons) List1->addItem(FromCp1251(b));
+        m_ShownButtons = buttons;
+    }
+    int selected = m_Engine->selectedButton();
+    if (List1->currentRow() != selected) List1->setCurrentRow(selected);
+    if (selected < 0) List1->clearSelection();
+}
+
+void frmMain::RenderInventory() {
+    const auto& items = m_Engine->inventory();
+    std::vector<std::string> texts;
+    texts.reserve(items.size());
+    for (const InvEntry& e : items) texts.push_back(e.text);
+    if (texts != m_ShownItems) {
+        lstItems->clear();
+        for (const std::string& t : texts) lstItems->addItem(FromCp1251(t));
+        m_ShownItems = std::move(texts);
+    }
+    int selected = m_Engine->selectedItem();
+    if (lstItems->currentRow() != selected) lstItems->setCurrentRow(selected);
+    SetPanelVisible(m_Engine->options().inv);
+}
+
+void frmMain::SetPanelVisible(bool visible) {
+    inv->setChecked(visible);
+    if (lstItems->isHidden() != visible) return;
+    lstItems->setVisible(visible);
+    Combo1->setVisible(visible);
+    Command1->setVisible(visible);
+    Form_Resize();
+}
+
+void frmMain::RenderActions() {
+    const auto& actions = m_Engine->itemActions();
+    if (actions != m_ShownActions) {
+        Combo1->clear();
+        for (const std::string& a : actions) Combo1->addItem(FromCp1251(a));
+        // The pop-up menu offers the same actions in the same order.
+        for (size_t i = 1; i < invS.size(); ++i) {
+            inventar->removeAction(invS[i]);
+            invS[i]->deleteLater();
+        }
+        invS.resize(1);
+        for (const std::string& a : actions) {
+            QString caption = FromCp1251(a);
+            caption.replace('&', QStringLiteral("&&"));
+            QAction* item = inventar->addAction(caption);
+            item->setObjectName("invS");
+            connect(item, &QAction::triggered, this,
+                    [this, a] { Post([this, a] { m_Engine->RunItemAction(a); }); });
+            invS.push_back(item);
+        }
+        m_ShownActions = actions;
+    }
+    mFileP7->setVisible(actions.empty());
+    if (Combo1->currentIndex() != m_Engine->selectedAction())
+        Combo1->setCurrentIndex(m_Engine->selectedAction());
+    const bool enabled = m_Engine->actionsEnabled();
+    Combo1->setEnabled(enabled && !m_Engine->inputVisible());
+    Command1->setEnabled(enabled);
+}
+
+void frmMain::RenderInput() {
+    const bool visible = m_Engine->inputVisible();
+    if (visible == m_InputShown) return;
+    m_InputShown = visible;
+    if (visible) {
+        Text1->show();
+        List1->setEnabled(false);
+        Combo1->setEnabled(false);
+        lstItems->setEnabled(false);
+        mFileF->menuAction()->setEnabled(false);
+        Form_Resize();
+        Text1->setText(QStringLiteral(">"));
+        Text1->setFocus();
+        Text1->setCursorPosition(1);
+    } else {
+        Text1->hide();
+        List1->setEnabled(true);
+        lstItems->setEnabled(true);
+        mFileF->menuAction()->setEnabled(true);
+        // The action chooser waits for the next click on an item.
+        Combo1->setEnabled(false);
+        Form_Resize();
+        List1->setFocus();
+    }
+}
+
+void frmMain::RenderHtml(bool pageTop) {
+    const bool html = m_Engine->htmlVisible();
+    Frame1->setVisible(html);
+    txtText->setVisible(!html);
+    if (html && pageTop && !m_Engine->htmlBuffer().empty()) WB->setHtml(FromCp1251(m_Engine->htmlBuffer()));
+}
+
+// The window half of applying the style variables: sizes and colours, unless the player has locked them.
+void frmMain::ApplyStyles() {
+    if (SvBlock->isChecked()) return;
+    const Engine& e = *m_Engine;
+    int32_t h = WholeVariable(e, "Style_FormMinimumHeight");
+    if (h > 0 && h <= kMaxWindowTwips) resize(width(), h / kTwipsPerPixel);
+    int32_t w = WholeVariable(e, "Style_FormWidth");
+    if (w > 0 && w <= kMaxWindowTwips) resize(w / kTwipsPerPixel, height());
+    ApplyControlColours(WholeVariable(e, "Style_TextColor"), WholeVariable(e, "Style_BackColor"));
+}
+
+// ---- Waiting and letting events in ----------------------------------------------------------------------
+
+void frmMain::ProcessEvents() {
+    if (!m_Started || m_Closing) return;
+    const auto now = Clock::now();
+    if (now - m_LastEvents < kEventsEvery) return;
+    m_LastEvents = now;
+    if (now - m_LastRender >= kRenderEvery) Render();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void frmMain::Wait(WaitReason, int ms) {
+    if (m_Closing || !m_Engine->TimerRunning()) return;
+    Render();
+    WaitLoop wait;
+    m_Loops.push_back(&wait);
+    Timer1.start(ms);
+    wait.loop.exec();
+    m_Loops.pop_back();
+    Timer1.stop();
+    // Only the timer, the engine or this window end a wait; anything else is the application leaving, and
+    // nothing would end the next wait either.
+    if (!wait.ended) m_Engine->RequestStop();
+    // The wait below this one ends as well once the engine has stopped counting it.
+    QMetaObject::invokeMethod(this, &frmMain::CheckWaits, Qt::QueuedConnection);
+}
+
+// ---- Dialogs --------------------------------------------------------------------------------------------
+
+int frmMain::MessageBox(const std::string& text, const std::string& title, int style) {
+    Render();
+    QMessageBox box(this);
+    box.setObjectName("MsgBox");
+    box.setWindowTitle(FromCp1251(title));
+    box.setTextFormat(Qt::PlainText);
+    QString message = FromCp1251(text);
+    message.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    box.setText(message);
+    switch (style & 0x70) {
+        case 16:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case 32:
+            box.setIcon(QMessageBox::Question);
+            break;
+        case 48:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case 64:
+            box.setIcon(QMessageBox::Information);
+            break;
+        default:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
+    }
+    struct Choice {
+        QMessageBox::StandardButton button;
+        int answer;
+    };
+    std::vector<Choice> set;
+    switch (style & 0x0F) {
+        case 1:
+            set = {{QMessageBox::Ok, kAnswerOk}, {QMessageBox::Cancel, kAnswerCancel}};
+            break;
+        case 2:
+            set = {{QMessageBox::Abort, kAnswerAbort},
+                   {QMessageBox::Retry, kAnswerRetry},
+                   {QMessageBox::Ignore, kAnswerIgnore}};
+            break;
+        case 3:
+            set = {{QMessageBox::Yes, kAnswerYes},
+                   {QMessageBox::No, kAnswerNo},
+                   {QMessageBox::Cancel, kAnswerCancel}};
+            break;
+        case 4:
+            set = {{QMessageBox::Yes, kAnswerYes}, {QMessageBox::No, kAnswerNo}};
+            break;
+        case 5:
+            set = {{QMessageBox::Retry, kAnswerRetry}, {QMessageBox::Cancel, kAnswerCancel}};
+            break;
+        default:
+            set = {{QMessageBox::Ok, kAnswerOk}};
+            break;
+    }
+    // Closing the box without a choice answers Cancel where the set has one, and its first button otherwise.
+    int fallback = set.front().answer;
+    QAbstractButton* escape = nullptr;
+    std::vector<std::pair<QAbstractButton*, int>> buttons;
+    for (const Choice& c : set) {
+        QAbstractButton* b = box.addButton(c.button);
+        buttons.emplace_back(b, c.answer);
+        if (c.answer == kAnswerCancel) {
+            fallback = kAnswerCancel;
+            escape = b;
+        }
+    }
+    box.setDefaultButton(static_cast<QPushButton*>(buttons.front().first));
+    box.setEscapeButton(escape ? escape : buttons.front().first);
+    box.exec();
+    QAbstractButton* clicked = box.clickedButton();
+    for (const auto& [b, answer] : buttons)
+        if (b == clicked) return answer;
+    return fallback;
+}
+
+DialogResult frmMain::InputBox(const std::string& prompt, const std::string& title) {
+    Render();
+    QInputDialog dialog(this);
+    dialog.setObjectName("InputBox");
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setWindowTitle(FromCp1251(title));
+    dialog.setLabelText(FromCp1251(prompt));
+    dialog.setTextValue(QString());
+    DialogResult r;
+    if (dialog.exec() != QDialog::Accepted) return r;
+    r.state = DialogResult::State::Accepted;
+    r.text = text::Utf8ToCp1251(dialog.textValue().toStdString());
+    return r;
+}
+
+namespace {
+
+DialogResult RunFileDialog(QFileDialog& dialog) {
+    DialogResult r;
+    if (dialog.exec() != QDialog::Accepted) return r;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty() || files.front().isEmpty()) return r;
+    r.state = DialogResult::State::Accepted;
+    r.text = files.front().toStdString();
+    return r;
+}
+
+}  // namespace
+
+DialogResult frmMain::SaveFileDialog(const std::string& title, const std::string& filter) {
+    Render();
+    QFileDialog cmdsv(this, FromCp1251(title));
+    cmdsv.setObjectName("cmdsv");
+    cmdsv.setAcceptMode(QFileDialog::AcceptSave);
+    cmdsv.setFileMode(QFileDialog::AnyFile);
+    cmdsv.setNameFilters(QtNameFilters(FromCp1251(filter)).split(QStringLiteral(";;")));
+    // Games are kept where the player kept the last one, else in their documents.
+    QString folder = m_LastGameFolder;
+    if (folder.isEmpty()) folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    cmdsv.setDirectory(folder);
+    DialogResult r = RunFileDialog(cmdsv);
+    if (r.accepted()) m_LastGameFolder = cmdsv.directory().absolutePath();
+    return r;
+}
+
+DialogResult frmMain::OpenFileDialog(const std::string& title, const std::string& filter,
+                                     const std::string& folder) {
+    Render();
+    QFileDialog cmdld(this, FromCp1251(title));
+    cmdld.setObjectName("cmdld");
+    cmdld.setAcceptMode(QFileDialog::AcceptOpen);
+    cmdld.setFileMode(QFileDialog::ExistingFile);
+    cmdld.setNameFilters(QtNameFilters(FromCp1251(filter)).split(QStringLiteral(";;")));
+    QString start = !m_LastGameFolder.isEmpty() ? m_LastGameFolder : QString::fromStdString(folder);
+    if (!start.isEmpty()) cmdld.setDirectory(start);
+    DialogResult r = RunFileDialog(cmdld);
+    if (r.accepted()) m_LastGameFolder = cmdld.directory().absolutePath();
+    return r;
+}
+
+}  // namespace tarvik::shell

@@ -1,0 +1,337 @@
+// The menu bar and its handlers: file commands and the recent quests, view options and colour modes, fonts,
+// the author tools, play options and help.
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QMenuBar>
+#include <QUrl>
+
+#include "shell/about.h"
+#include "shell/frminfo.h"
+#include "shell/frmmain.h"
+#include "shell/frmshifr.h"
+#include "shell/frmshifr2.h"
+
+namespace tarvik::shell {
+
+namespace {
+
+QString U(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+// A path shown as a menu caption: "&" would otherwise mark a shortcut letter.
+QString MenuCaption(const std::string& utf8) {
+    QString s = QString::fromStdString(utf8);
+    s.replace('&', QStringLiteral("&&"));
+    return s;
+}
+
+// Colour values as the window system spells them: explicit colours, and system colours by number.
+constexpr int32_t kSysWindowText = static_cast<int32_t>(0x80000008u);
+constexpr int32_t kSysInfoBack = static_cast<int32_t>(0x80000018u);
+constexpr int32_t kSilver = 0xC0C0C0;
+constexpr int32_t kBlack = 0;
+
+}  // namespace
+
+QMenu* frmMain::AddMenu(QWidget* parent, const char* name, const QString& caption) {
+    auto* menu = new QMenu(caption, parent);
+    menu->setObjectName(name);
+    menu->menuAction()->setObjectName(QString::fromLatin1(name) + "Action");
+    if (auto* bar = qobject_cast<QMenuBar*>(parent))
+        bar->addMenu(menu);
+    else if (auto* up = qobject_cast<QMenu*>(parent))
+        up->addMenu(menu);
+    return menu;
+}
+
+QAction* frmMain::AddItem(QMenu* menu, const char* name, const QString& caption, bool checkable) {
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(name);
+    a->setCheckable(checkable);
+    return a;
+}
+
+QAction* frmMain::AddSeparator(QMenu* menu, const char* name) {
+    QAction* a = menu->addSeparator();
+    a->setObjectName(name);
+    return a;
+}
+
+void frmMain::BuildMenus() {
+    QMenuBar* bar = menuBar();
+
+    mFileF = AddMenu(bar, "mFileF", U("&Файл"));
+    mFileNewgame = AddItem(mFileF, "mFileNewgame", U("Новая игра"));
+    mFileLoadgame = AddItem(mFileF, "mFileLoadgame", U("Загрузить игру"));
+    AddSeparator(mFileF, "mFileP1");
+    mFileLoadquest = AddItem(mFileF, "mFileLoadquest", U("Загрузить квест"));
+    Histoti = AddMenu(mFileF, "Histoti", U("История"));
+    for (int i = 0; i <= kRecentCount; ++i) {
+        mLast[i] = AddItem(Histoti, "mLast", QString());
+        mLast[i]->setProperty("index", i);
+        mLast[i]->setVisible(false);
+        if (i > 0)
+            connect(mLast[i], &QAction::triggered, this, [this, i] { Post([this, i] { mLast_Click(i); }); });
+    }
+    mFileP5 = AddItem(Histoti, "mFileP5", U("(пусто)"));
+    mFileP5->setEnabled(false);
+    AddSeparator(mFileF, "mFileP2");
+    mFileExit = AddItem(mFileF, "mFileExit", U("Выход"));
+
+    vid = AddMenu(bar, "vid", U("Вид"));
+    inv = AddItem(vid, "inv", U("Инвентарь"), true);
+    AddSeparator(vid, "mFileP4");
+    SvBlock = AddItem(vid, "SvBlock", U("Блок"), true);
+    svet = AddMenu(vid, "svet", U("Режим"));
+    svet1 = AddItem(svet, "svet1", U("Тарвик"), true);
+    svet3 = AddItem(svet, "svet3", U("Дос"), true);
+    Ihban = AddMenu(vid, "Ihban", U("Шрифт"));
+    shr3 = AddItem(Ihban, "shr3", U("Главное окно"));
+    shr1 = AddItem(Ihban, "shr1", U("Окно инвентаря"));
+    shr2 = AddItem(Ihban, "shr2", U("Кнопки"));
+
+    mnuUtil = AddMenu(bar, "mnuUtil", U("Утилиты"));
+    Compress1 = AddItem(mnuUtil, "Compress1", U("Сжатие"));
+    mnuUtilsShifr1 = AddItem(mnuUtil, "mnuUtilsShifr1", U("Шифрование (qs1)"));
+
+    Parametr = AddMenu(bar, "Parametr", U("Опции"));
+    Soobit = AddItem(Parametr, "Soobit", U("Без событий"), true);
+    clk = AddItem(Parametr, "clk", U("Один клик"), true);
+    AddSeparator(Parametr, "mFileP3");
+    Zvuk = AddItem(Parametr, "Zvuk", U("Звук"), true);
+    Music = AddItem(Parametr, "Music", U("Музыка"), true);
+    Soobit->setChecked(true);
+    Zvuk->setChecked(true);
+    Music->setChecked(true);
+
+    mHelp = AddMenu(bar, "mHelp", U("?"));
+    help = AddItem(mHelp, "help", U("Помощь"));
+    help->setVisible(false);
+    Sk = AddItem(mHelp, "Sk", U("СКанер квеста"));
+    AddSeparator(mHelp, "mFileP6");
+    mHelpAbout = AddItem(mHelp, "mHelpAbout", U("О программе"));
+
+    // Only ever shown as the inventory's pop-up menu.
+    inventar = AddMenu(bar, "inventar", U("Инвентарь"));
+    inventar->menuAction()->setVisible(false);
+    mFileP7 = AddItem(inventar, "mFileP7", U("(пусто)"));
+    invS.push_back(AddItem(inventar, "invS", QString()));
+    invS[0]->setVisible(false);
+
+    // Commands that may run the quest go through the event loop, out of the menu's own handling.
+    connect(mFileNewgame, &QAction::triggered, this,
+            [this] { Post([this] { m_Engine->mFileNewgame_Click(); }); });
+    connect(mFileLoadgame, &QAction::triggered, this, [this] { Post([this] { m_Engine->RestoreGame(); }); });
+    connect(mFileLoadquest, &QAction::triggered, this, [this] { Post([this] { mFileLoadquest_Click(); }); });
+    connect(mFileExit, &QAction::triggered, this, [this] { close(); });
+
+    connect(inv, &QAction::triggered, this, [this] {
+        m_Engine->inv_Click();
+        Render();
+    });
+    for (QAction* a : {SvBlock, Soobit, clk, Zvuk, Music})
+        connect(a, &QAction::toggled, this, [this] { SyncOptionsFromMenu(); });
+    connect(svet1, &QAction::triggered, this, [this] { Post([this] { svet1_Click(); }); });
+    connect(svet3, &QAction::triggered, this, [this] { Post([this] { svet3_Click(); }); });
+    connect(shr1, &QAction::triggered, this, [this] { Post([this] { ChooseFont(1); }); });
+    connect(shr2, &QAction::triggered, this, [this] { Post([this] { ChooseFont(2); }); });
+    connect(shr3, &QAction::triggered, this, [this] { Post([this] { ChooseFont(3); }); });
+
+    connect(Compress1, &QAction::triggered, this, [this] { Post([this] { ShowCompressor(); }); });
+    connect(mnuUtilsShifr1, &QAction::triggered, this, [this] { Post([this] { ShowCipher(); }); });
+    connect(help, &QAction::triggered, this, [this] { ShowHelp(); });
+    connect(Sk, &QAction::triggered, this, [this] { Post([this] { ShowAnalyzer(); }); });
+    connect(mHelpAbout, &QAction::triggered, this, [this] { Post([this] { ShowAbout(); }); });
+}
+
+void frmMain::SyncOptionsFromMenu() {
+    if (!m_Engine) return;
+    Options& o = m_Engine->options();
+    o.SvBlock = SvBlock->isChecked();
+    o.Soobit = Soobit->isChecked();
+    o.clk = clk->isChecked();
+    o.Zvuk = Zvuk->isChecked();
+    o.Music = Music->isChecked();
+}
+
+// ---- Colour modes ---------------------------------------------------------------------------------------
+
+void frmMain::ApplyControlColours(int32_t fore, int32_t back) {
+    const QPalette base = QApplication::palette();
+    std::optional<QColor> f = ColourFromValue(fore, base);
+    std::optional<QColor> b = ColourFromValue(back, base);
+    if (f) {
+        for (QWidget* w : std::initializer_list<QWidget*>{lstItems, Combo1, List1, Text1}) {
+            QPalette p = w->palette();
+            for (auto role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+                p.setColor(QPalette::Active, role, *f), p.setColor(QPalette::Inactive, role, *f);
+            w->setPalette(p);
+        }
+    }
+    if (b) {
+        for (QWidget* w : std::initializer_list<QWidget*>{txtText, lstItems, Combo1, List1, Text1}) {
+            QPalette p = w->palette();
+            for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+                for (auto role : {QPalette::Base, QPalette::Window, QPalette::Button})
+                    p.setColor(group, role, *b);
+            w->setPalette(p);
+        }
+    }
+}
+
+void frmMain::svet1_Click() {
+    svet1->setChecked(true);
+    svet3->setChecked(false);
+    m_Engine->SetColourMode(ColourMode::Normal);
+    for (const char* s : {"Style_TextColor=&H80000008", "Style_BackColor=&H80000018"}) {
+        std::string stmt = s;
+        try {
+            m_Engine->Do_Perem(stmt);
+        } catch (const QuestError&) {
+        }
+    }
+    ApplyControlColours(kSysWindowText, kSysInfoBack);
+}
+
+void frmMain::svet3_Click() {
+    svet3->setChecked(true);
+    svet1->setChecked(false);
+    m_Engine->SetColourMode(ColourMode::Dos);
+    resize(kDosWidthTwips / kTwipsPerPixel, kDosHeightTwips / kTwipsPerPixel);
+    for (const char* s : {"Style_TextColor=&HC0C0C0", "Style_BackColor=&H0&"}) {
+        std::string stmt = s;
+        try {
+            m_Engine->Do_Perem(stmt);
+        } catch (const QuestError&) {
+        }
+    }
+    ApplyControlColours(kSilver, kBlack);
+}
+
+// The window half of a new game's appearance; the engine has already assigned the mode's colour variables.
+void frmMain::ResetAppearance() {
+    if (svet3->isChecked()) {
+        resize(kDosWidthTwips / kTwipsPerPixel, kDosHeightTwips / kTwipsPerPixel);
+        ApplyControlColours(kSilver, kBlack);
+    } else if (svet1->isChecked()) {
+        ApplyControlColours(kSysWindowText, kSysInfoBack);
+    }
+}
+
+// ---- Fonts ----------------------------------------------------------------------------------------------
+
+void frmMain::SetFontOf(int which, const QFont& font) {
+    switch (which) {
+        case 1:
+            lstItems->setFont(font);
+            Combo1->setFont(font);
+            break;
+        case 2:
+            List1->setFont(font);
+            Text1->setFont(font);
+            break;
+        case 3:
+            txtText->setFont(font);
+            txtText->document()->setDefaultFont(font);
+            break;
+        default:
+            break;
+    }
+}
+
+void frmMain::ChooseFont(int which) {
+    QWidget* first = txtText;
+    if (which == 1) first = lstItems;
+    if (which == 2) first = List1;
+    bool ok = false;
+    QFont chosen = QFontDialog::getFont(&ok, first->font(), this);
+    if (!ok) return;
+    SetFontOf(which, chosen);
+}
+
+// ---- Opening quests -------------------------------------------------------------------------------------
+
+void frmMain::mFileLoadquest_Click() {
+    QFileDialog cmd(this, U("Какой квест вы хотите загрузить?"),
+                    QString::fromStdString(QuestsFolder().string()));
+    cmd.setObjectName("cmd");
+    cmd.setNameFilters(QtNameFilters(U("Все поддерживаемые типы квестов|*.qst;*.qs1;*.qs3|"
+                                       "Незашифрованные квесты (*.qst)|*.qst|"
+                                       "Шифрованные квесты (*.qs1)|*.qs1|"
+                                       "Сжатые квесты (*.qs3)|*.qs3"))
+                           .split(QStringLiteral(";;")));
+    cmd.setDefaultSuffix(QStringLiteral("qst"));
+    cmd.setFileMode(QFileDialog::ExistingFile);
+    cmd.setAcceptMode(QFileDialog::AcceptOpen);
+    if (cmd.exec() != QDialog::Accepted) return;
+    const QStringList files = cmd.selectedFiles();
+    if (files.isEmpty() || files.front().isEmpty()) return;
+    OpenQuestFile(files.front());
+}
+
+void frmMain::RefreshRecentMenu() {
+    bool any = false;
+    for (int i = 1; i <= kRecentCount; ++i) {
+        mLast[i]->setText(MenuCaption(m_Recent.Entry(i)));
+        mLast[i]->setVisible(m_Recent.Visible(i));
+        any = any || m_Recent.Visible(i);
+    }
+    // An empty history says so rather than opening an empty submenu.
+    mFileP5->setVisible(!any);
+}
+
+void frmMain::OpenQuestFile(const QString& path) {
+    std::string utf8 = path.toStdString();
+    int same = m_Recent.OpenQuestFile(utf8);
+    if (same > 0) {
+        mLast_Click(same);
+        return;
+    }
+    RefreshRecentMenu();
+    LoadQuest(utf8);
+}
+
+void frmMain::mLast_Click(int index) {
+    std::string path = m_Recent.ClickItem(index);
+    if (path.empty()) return;
+    RefreshRecentMenu();
+    LoadQuest(path);
+}
+
+void frmMain::MoveRecentToTop(int index) {
+    m_Recent.MoveRecentToTop(index);
+    RefreshRecentMenu();
+}
+
+// ---- Tools and help -------------------------------------------------------------------------------------
+
+void frmMain::ShowHelp() {
+    std::filesystem::path file = m_HelpFolder / "tarvik.chm";
+    if (std::filesystem::exists(file))
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file.string())));
+}
+
+void frmMain::ShowCipher() {
+    if (!m_Shifr) m_Shifr = new frmShifr(this);
+    m_Shifr->exec();
+}
+
+void frmMain::ShowCompressor() {
+    if (!m_Shifr2) m_Shifr2 = new frmShifr2(this);
+    m_Shifr2->exec();
+}
+
+void frmMain::ShowAnalyzer() {
+    const std::string& quest = m_Engine->questPath();
+    RunQuestAnalyzer(this, quest, quest.empty() ? std::string() : m_Engine->NativePath(quest));
+}
+
+void frmMain::ShowAbout() {
+    frmAbout about(this);
+    about.exec();
+}
+
+}  // namespace tarvik::shell

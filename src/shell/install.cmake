@@ -1,0 +1,48 @@
+# Installation: both players, the desktop entry, the icon, the file types with the player as their handler,
+# and the demo quest, into the GNUInstallDirs places.
+include(GNUInstallDirs)
+
+# An installed copy keeps its settings in the user's configuration folder even when its folder is writable,
+# and finds the installed demo quests for its dialogs.
+target_compile_definitions(tarvik_shell PRIVATE
+  TARVIK_INSTALL_BINDIR="${CMAKE_INSTALL_FULL_BINDIR}"
+  TARVIK_INSTALL_DATADIR="${CMAKE_INSTALL_FULL_DATADIR}")
+
+set(TARVIK_DATA_DIR ${PROJECT_SOURCE_DIR}/data)
+
+install(TARGETS tarvik tarvik-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${TARVIK_DATA_DIR}/tarvik.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${TARVIK_DATA_DIR}/tarvik.svg
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${TARVIK_DATA_DIR}/tarvik-mime.xml
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME tarvik.xml)
+# The ciphered and compressed demo copies are generated from demo.qst and may not be there yet.
+install(FILES ${PROJECT_SOURCE_DIR}/quests/demo.qst DESTINATION ${CMAKE_INSTALL_DATADIR}/tarvik/quests)
+install(FILES ${PROJECT_SOURCE_DIR}/quests/demo.qs1 ${PROJECT_SOURCE_DIR}/quests/demo.qs3
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/tarvik/quests OPTIONAL)
+
+# Desktops read the file types and handlers from caches. Refresh them for a direct install; a package build
+# (DESTDIR set) leaves that to the package's own triggers.
+install(CODE "set(_tarvik_datadir \"${CMAKE_INSTALL_DATADIR}\")")
+install(CODE [[
+  if(NOT DEFINED ENV{DESTDIR} OR "$ENV{DESTDIR}" STREQUAL "")
+    if(IS_ABSOLUTE "${_tarvik_datadir}")
+      set(_share "${_tarvik_datadir}")
+    else()
+      set(_share "${CMAKE_INSTALL_PREFIX}/${_tarvik_datadir}")
+    endif()
+    find_program(_tarvik_update_mime update-mime-database)
+    if(_tarvik_update_mime AND EXISTS "${_share}/mime/packages")
+      execute_process(COMMAND "${_tarvik_update_mime}" "${_share}/mime"
+                      RESULT_VARIABLE _rc OUTPUT_QUIET ERROR_QUIET)
+      if(NOT _rc EQUAL 0)
+        message(STATUS "update-mime-database failed (${_rc}); run it by hand to register the quest file types")
+      endif()
+    endif()
+    find_program(_tarvik_update_desktop update-desktop-database)
+    if(_tarvik_update_desktop)
+      execute_process(COMMAND "${_tarvik_update_desktop}" -q "${_share}/applications"
+                      OUTPUT_QUIET ERROR_QUIET)
+    endif()
+  endif()
+]])
