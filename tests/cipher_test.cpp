@@ -14,13 +14,6 @@ namespace {
 using tools::EncipherQuestFile;
 using tools::QuestCipher;
 
-std::string Slurp(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
-
 TEST(QuestCipher, MirrorsCodesFromThirtyTwoUp) {
     EXPECT_EQ(QuestCipher("ABC"), "\xDE\xDD\xDC");  // Ю Э Ь
     EXPECT_EQ(U(QuestCipher("ABC")), "ЮЭЬ");

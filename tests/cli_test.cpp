@@ -179,28 +179,9 @@ private:
     size_t m_P = 0;
 };
 
-struct CliResult {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
 class CliTest : public ::testing::Test, public QuestFixture {
 protected:
-    // Runs tarvik-cli with `args` (each quoted for the shell); stdin is empty so an interactive play ends at
-    // once.
-    CliResult Cli(const std::vector<std::string>& args) {
-        std::string cmd = Quote(TARVIK_CLI_PATH);
-        for (const auto& a : args) cmd.append(" ").append(Quote(a));
-        auto out = dir / "stdout.txt", err = dir / "stderr.txt";
-        cmd.append(" </dev/null >").append(Quote(out.string())).append(" 2>").append(Quote(err.string()));
-        int status = std::system(cmd.c_str());
-        CliResult r;
-        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = Slurp(out);
-        r.err = Slurp(err);
-        return r;
-    }
+    CliResult Cli(const std::vector<std::string>& args) { return RunCli(args, dir); }
 
     // Plays `quest` (UTF-8 here, written as code page 1251 with CR LF) with a UTF-8 script and reads the
     // dump.
@@ -217,17 +198,6 @@ protected:
         return dump;
     }
 
-    static std::string Quote(const std::string& s) {
-        std::string q = "'";
-        for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-        return q + "'";
-    }
-    static std::string Slurp(const std::filesystem::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        std::ostringstream all;
-        all << in.rdbuf();
-        return all.str();
-    }
     static std::vector<std::string> Names(const Json& variables) {
         std::vector<std::string> names;
         for (const auto& v : variables.items) names.push_back(v["name"].str);

@@ -1,8 +1,6 @@
 // The bundled demo quest, played to its end through the terminal player.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <fstream>
 #include <string>
 
@@ -10,17 +8,6 @@
 
 namespace tarvik::testing {
 namespace {
-
-std::string RunCli(const std::string& args) {
-    std::string out;
-    FILE* pipe = popen((std::string(TARVIK_CLI_PATH) + " " + args).c_str(), "r");
-    if (!pipe) return out;
-    std::array<char, 4096> buf{};
-    size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), pipe)) > 0) out.append(buf.data(), n);
-    pclose(pipe);
-    return out;
-}
 
 TEST(Demo, PlaysFromStartToTheTreasure) {
     QuestFixture q;  // only for its temporary folder
@@ -37,8 +24,10 @@ TEST(Demo, PlaysFromStartToTheTreasure) {
                              "choose 1\n"       // back
                              "choose 1\n"       // into the hut a second time
                              "choose 1\n";      // open the chest
-    std::string dump = RunCli("play " + std::string(TARVIK_SOURCE_DIR) + "/quests/demo.qst --script " +
-                              script.string() + " --dump");
+    std::string dump = RunCli({"play", std::string(TARVIK_SOURCE_DIR) + "/quests/demo.qst", "--script",
+                               script.string(), "--dump"},
+                              q.dir)
+                           .out;
     EXPECT_NE(dump.find("Ключ со скрипом поворачивается... \\r\\nВ сундуке 10 монет!"), std::string::npos)
         << dump;
     EXPECT_NE(dump.find("Теперь у вас 14 монет, по 3,33 монеты"), std::string::npos);
@@ -68,8 +57,10 @@ TEST(Demo, RestsAtTheHearthAndComesBackFromTheSave) {
                              "answer 7\n"
                              "loadgame "
                           << save.string() << "\n";
-    std::string dump = RunCli("play " + std::string(TARVIK_SOURCE_DIR) + "/quests/demo.qst --script " +
-                              script.string() + " --dump");
+    std::string dump = RunCli({"play", std::string(TARVIK_SOURCE_DIR) + "/quests/demo.qst", "--script",
+                               script.string(), "--dump"},
+                              q.dir)
+                           .out;
     // Back at the hearth, as Anna, with the hints she asked for and one visit to the hut.
     EXPECT_NE(dump.find("\"text\":\"[Монет: 5] \\r\\n\\r\\nВы садитесь у тёплого очага"), std::string::npos)
         << dump;

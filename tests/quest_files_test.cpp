@@ -19,13 +19,6 @@ namespace fs = std::filesystem;
 
 const fs::path kQuests = fs::path(TARVIK_SOURCE_DIR) / "quests";
 
-std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
-
 std::string Compressed(const std::string& bytes) {
     std::string s = bytes;
     tools::clsHuffman().EncodeString(s);
@@ -122,31 +115,9 @@ TEST_F(QuestFilesLoad, BrokenCompressedQuestsLoadEmptyAfterTheMessage) {
     EXPECT_EQ(Load(kQuests / "demo.qs3").lines, Load(kQuests / "demo.qst").lines);
 }
 
-struct CliResult {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
 class QuestFilesCli : public ::testing::Test, public QuestFixture {
 protected:
-    CliResult Cli(const std::vector<std::string>& args) {
-        std::string cmd = Quote(TARVIK_CLI_PATH);
-        for (const auto& a : args) cmd.append(" ").append(Quote(a));
-        auto out = dir / "stdout.txt", err = dir / "stderr.txt";
-        cmd.append(" </dev/null >").append(Quote(out.string())).append(" 2>").append(Quote(err.string()));
-        int status = std::system(cmd.c_str());
-        CliResult r;
-        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = Slurp(out);
-        r.err = Slurp(err);
-        return r;
-    }
-    static std::string Quote(const std::string& s) {
-        std::string q = "'";
-        for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-        return q + "'";
-    }
+    CliResult Cli(const std::vector<std::string>& args) { return RunCli(args, dir); }
     static bool Has(const std::string& s, const std::string& part) {
         return s.find(part) != std::string::npos;
     }

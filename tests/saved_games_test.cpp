@@ -16,13 +16,6 @@ DialogResult Chosen(const std::filesystem::path& p) {
     return r;
 }
 
-std::string Slurp(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
-
 // The file's lines after the predefined variables, which every save starts with.
 std::vector<std::string> LinesAfter(const std::string& bytes, const std::string& first) {
     std::vector<std::string> lines;

@@ -1,8 +1,11 @@
 #include "test_host.h"
 
+#include <sys/wait.h>
 #include <unistd.h>
 #include <atomic>
+#include <cstdlib>
 #include <fstream>
+#include <sstream>
 
 #include "text/text.h"
 
@@ -121,6 +124,37 @@ std::vector<std::string> QuestFixture::Buttons() const {
 std::vector<std::string> QuestFixture::Items() const {
     std::vector<std::string> r;
     for (int i = 0; i <= engine->invLast(); ++i) r.push_back(U(engine->inventory()[i].text));
+    return r;
+}
+
+std::string Slurp(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+namespace {
+std::string ShellQuote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+}  // namespace
+
+CliResult RunCli(const std::vector<std::string>& args, const std::filesystem::path& scratch) {
+    std::string cmd = ShellQuote(TARVIK_CLI_PATH);
+    for (const auto& a : args) cmd.append(" ").append(ShellQuote(a));
+    auto out = scratch / "cli-stdout.txt", err = scratch / "cli-stderr.txt";
+    cmd.append(" </dev/null >")
+        .append(ShellQuote(out.string()))
+        .append(" 2>")
+        .append(ShellQuote(err.string()));
+    int status = std::system(cmd.c_str());
+    CliResult r;
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = Slurp(out);
+    r.err = Slurp(err);
     return r;
 }
 

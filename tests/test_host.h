@@ -79,6 +79,20 @@ public:
     std::unique_ptr<Engine> engine;
 };
 
+// A whole file's bytes; empty when it cannot be read.
+std::string Slurp(const std::filesystem::path& p);
+
+// One run of tarvik-cli: exit code and what it wrote.
+struct CliResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs tarvik-cli with `args` (each quoted for the shell) and an empty stdin, so an interactive play ends at
+// once; its output passes through files in `scratch`.
+CliResult RunCli(const std::vector<std::string>& args, const std::filesystem::path& scratch);
+
 // UTF-8 <-> code page 1251 shorthands.
 std::string W(const std::string& utf8);    // to cp1251
 std::string U(const std::string& cp1251);  // to UTF-8

@@ -2,6 +2,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <system_error>
+
+#include <unistd.h>
 
 #include "engine/engine.h"
 #include "text/text.h"
@@ -82,6 +85,31 @@ bool Engine::FileExists(const std::string& path) const {
     if (text::TrimView(path).empty()) return false;
     std::error_code ec;
     return fs::is_regular_file(NativePath(path), ec);
+}
+
+bool WriteFileAtomically(const std::string& utf8Path, std::string_view bytes) {
+    fs::path target(utf8Path);
+    std::error_code ec;
+    if (fs::is_directory(target, ec)) return false;
+    fs::path temp = target;
+    temp += ".part" + std::to_string(::getpid());
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out) return false;
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.flush();
+        if (!out) {
+            out.close();
+            fs::remove(temp, ec);
+            return false;
+        }
+    }
+    fs::rename(temp, target, ec);
+    if (ec) {
+        fs::remove(temp, ec);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace tarvik

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace tarvik {
 
@@ -13,5 +14,10 @@ std::string ResolvePath(const std::string& utf8Path);
 
 // Reads a whole file; false when it cannot be read.
 bool ReadWholeFile(const std::string& utf8Path, std::string& bytes);
+
+// Writes a whole file under a temporary name beside it and renames it into place, so a failed write never
+// leaves a truncated file and an old file is replaced, never written through a link. False on failure, with
+// the old file untouched and no temporary file left.
+bool WriteFileAtomically(const std::string& utf8Path, std::string_view bytes);
 
 }  // namespace tarvik

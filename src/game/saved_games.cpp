@@ -9,11 +9,6 @@
 //
 // Screen lines and buttons are always restored that direct way: run as statements they would gain the
 // executor's trailing blank at every save and load.
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <system_error>
-
 #include "engine/engine.h"
 #include "engine/paths.h"
 
@@ -129,33 +124,6 @@ void WriteStatement(std::string& out, std::string_view keyword, std::string_view
 std::string SaveFileName(const std::string& chosen) {
     size_t at = text::FindNoCase(chosen, ".qsv");
     return (at == std::string::npos ? chosen : chosen.substr(0, at)) + ".qsv";
-}
-
-// Writes beside the target and renames, so a failed write never leaves a truncated save behind.
-bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
-    namespace fs = std::filesystem;
-    fs::path target(path);
-    fs::path temp = target;
-    temp += ".part";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ec;
-            fs::remove(temp, ec);
-            return false;
-        }
-    }
-    std::error_code ec;
-    fs::rename(temp, target, ec);
-    if (ec) {
-        fs::remove(temp, ec);
-        return false;
-    }
-    return true;
 }
 
 // Splits a saved file into lines at CR LF, and also at a lone CR or LF (a save edited elsewhere).

@@ -267,28 +267,9 @@ bool LoadSettingsFile(ShellSettings& s) {
 }
 
 bool SaveSettingsFile(const fs::path& file, const ShellSettings& s) {
-    const std::string text = WriteSettings(s, QuestFileExists);
     std::error_code ec;
     if (file.has_parent_path()) fs::create_directories(file.parent_path(), ec);
-    fs::path temp = file;
-    temp += ".tmp" + std::to_string(::getpid());
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            fs::remove(temp, ec);
-            return false;
-        }
-    }
-    fs::rename(temp, file, ec);
-    if (ec) {
-        fs::remove(temp, ec);
-        return false;
-    }
-    return true;
+    return WriteFileAtomically(file.string(), WriteSettings(s, QuestFileExists));
 }
 
 bool SaveSettingsFile(const ShellSettings& s) {

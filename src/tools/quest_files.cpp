@@ -5,6 +5,8 @@
 #include <fstream>
 #include <system_error>
 
+#include "engine/paths.h"
+
 namespace tarvik::tools {
 
 std::string SiblingPath(const std::string& path, const std::string& extension) {
@@ -41,15 +43,7 @@ bool ReadFileBytes(const std::string& path, std::string& bytes) {
 }
 
 bool WriteFileBytes(const std::string& path, const void* data, size_t size) {
-    std::filesystem::path p(path);
-    std::error_code ec;
-    if (std::filesystem::is_directory(p, ec)) return false;
-    std::filesystem::remove(p, ec);  // a read-only or linked old file is replaced, not written through
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    if (size > 0) out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
-    out.close();
-    return static_cast<bool>(out);
+    return WriteFileAtomically(path, std::string_view(static_cast<const char*>(data), size));
 }
 
 WriteStatus ReadProblem(const std::string& path) {

@@ -26,7 +26,8 @@ struct WriteResult {
 std::string SiblingPath(const std::string& path, const std::string& extension);
 
 // Whole-file reading and writing for the tools (UTF-8 paths). ReadFileBytes is false for a missing file, a
-// folder or a read error; WriteFileBytes replaces any existing file and is false when it cannot.
+// folder or a read error; WriteFileBytes replaces any existing file whole (a failed write leaves it as it
+// was) and is false when it cannot.
 bool ReadFileBytes(const std::string& path, std::string& bytes);
 bool WriteFileBytes(const std::string& path, const void* data, size_t size);
 // Why ReadFileBytes failed for `path`: SourceMissing when nothing is there, ReadFailed otherwise.
