@@ -130,6 +130,25 @@ TEST(Analyzer, StyleGradesAndMarks) {
     EXPECT_NE(U(Analyze("\n:a\nplay x\n").report).find("первого блина(1+ из 5)"), std::string::npos);
 }
 
+TEST(Analyzer, GradeLinesAndVerdictsOfAMiddleQuest) {
+    // One label, if, goto, save, rnd and play, filled up to 10000 characters: size 3, style 3 with two marks.
+    std::string quest = "\r\n:a\r\nif x then goto a\r\nsave\r\nx=rnd\r\nplay s.wav\r\n";
+    quest += std::string(10000 - 2 - quest.size(), 'x');
+    QuestAnalysis a = AnalyzeQuestText("q", quest);
+    EXPECT_EQ(a.characters, 10000);
+    EXPECT_NE(
+        U(a.report).find("\tРазмер квеста - маленький(3 из 8)\r\n"
+                         "\tCтиль - без изысков(3++ из 5)\r\n"
+                         "\tСложность квеста - простенький(1 из 7)\r\n"
+                         "Выводы:\r\n"
+                         "\t<по размеру> Это игра маленькго размера, но большинство игр под ZOT имеют именно "
+                         "такие габариты.\r\n"
+                         "\t <по стилю> не слишком часто используются особенности ZOT, но уже чувствуется "
+                         "опыт автора в квестоделании.\r\n"),
+        std::string::npos)
+        << U(a.report);
+}
+
 TEST(Analyzer, DifficultyRoundsHalvesToEvenAndIsClamped) {
     // 50 labels and no btn: difficulty = 1 + ifs / 50.
     auto quest = [](int ifs) {

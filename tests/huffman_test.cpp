@@ -177,6 +177,45 @@ TEST(HuffmanDecode, ChangedDataByteGivesTheChecksumErrorWithTheOutput) {
     EXPECT_EQ(text.size(), src.size());  // DecodeString hands back the output too
 }
 
+TEST(HuffmanDecode, ChangedDataByteThatEndsTheDataEarlyIsTheChecksumErrorToo) {
+    // a 0, c 10, b 11: "aaaabc" fills its one data byte exactly. With the first bit set it reads c a a b c,
+    // and the data ends one byte short of the stored length: still the checksum error, with those five bytes.
+    const Bytes enc = Encode(B("aaaabc"));
+    const Bytes expected = {'H', 'E', '3', '\r', 'b' ^ 'c', 6,   0, 0,    0,   3,
+                            0,   'a', 1,   'b',  2,         'c', 2, 0x0E, 0x70};
+    ASSERT_EQ(enc, expected);
+    Bytes b = enc;
+    b.back() ^= 0x01;
+    try {
+        clsHuffman().DecodeByte(b, b.size());
+        ADD_FAILURE() << "no checksum error";
+    } catch (const HuffmanError& e) {
+        EXPECT_EQ(e.number, tools::kHuffmanErrorNumber);
+        EXPECT_EQ(e.source, tools::kHuffmanDecodeSource);
+        EXPECT_EQ(e.description(), tools::kHuffmanChecksumDescription);
+    }
+    EXPECT_EQ(S(b), "caabc");
+}
+
+TEST(HuffmanDecode, DataCutShortIsCheckedAndNeverAccepted) {
+    std::string src;
+    for (int i = 0; i < 64; ++i) src += "abcd";
+    const Bytes enc = Encode(B(src));
+    ASSERT_EQ(enc.size(), 11u + 8 + 1 + 64);
+    // 55 of the 64 data bytes give 220 letters whose checksum differs: the checksum error with them.
+    Bytes b(enc.begin(), enc.end() - 9);
+    EXPECT_THROW(clsHuffman().DecodeByte(b, b.size()), HuffmanError);
+    EXPECT_EQ(S(b), src.substr(0, 220));
+    try {
+        Bytes again(enc.begin(), enc.end() - 9);
+        clsHuffman().DecodeByte(again, again.size());
+    } catch (const HuffmanError& e) {
+        EXPECT_EQ(e.description(), tools::kHuffmanChecksumDescription);
+    }
+    // 54 data bytes give 216 letters whose checksum happens to match: short all the same, so rejected.
+    ExpectCorrupt(Bytes(enc.begin(), enc.end() - 10));
+}
+
 TEST(HuffmanDecode, ZeroStoredLengthLeavesTheBufferUnchanged) {
     Bytes enc = Encode(B("abc"));
     enc[5] = enc[6] = enc[7] = enc[8] = 0;
@@ -190,9 +229,19 @@ TEST(HuffmanDecode, HostileHeadersEndInTheError) {
         std::copy(bytes.begin(), bytes.end(), b.begin() + static_cast<long>(at));
         return b;
     };
-    ExpectCorrupt(with(5, {0xFF, 0xFF, 0xFF, 0x7F}));  // a length of 2 GB: the data runs out first
+    // A length of 2 GB, or just more than the data holds: decoding runs to the end of the data (the filler
+    // bits of the last byte give one more letter) and the checksum no longer matches.
+    for (const Bytes& longer : {with(5, {0xFF, 0xFF, 0xFF, 0x7F}), with(5, {200, 0, 0, 0})}) {
+        Bytes b = longer;
+        try {
+            clsHuffman().DecodeByte(b, b.size());
+            ADD_FAILURE() << "decoded without an error";
+        } catch (const HuffmanError& e) {
+            EXPECT_EQ(e.description(), tools::kHuffmanChecksumDescription);
+        }
+        EXPECT_EQ(S(b), "hello, hostile world ");
+    }
     ExpectCorrupt(with(5, {0xFF, 0xFF, 0xFF, 0xFF}));  // a negative length
-    ExpectCorrupt(with(5, {200, 0, 0, 0}));            // longer than the data holds
     ExpectCorrupt(with(9, {0, 0}));                    // N = 0
     ExpectCorrupt(with(9, {1, 1}));                    // N = 257
     ExpectCorrupt(with(9, {200, 0}));                  // pairs far past the end

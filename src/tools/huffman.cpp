@@ -394,11 +394,15 @@ void Decode(const uint8_t* in, size_t size, std::vector<uint8_t>& out, bool& che
             if (!walk(e.target)) break;
         }
     }
-    if (produced < static_cast<size_t>(length)) ThrowCorrupt();
-
     uint8_t x = 0;
     for (size_t k = 0; k < produced; ++k) x ^= o[k];
     checksumOk = x == checksum;
+    // Data that ran out early is what a changed or cut data byte looks like: a checksum that no longer
+    // matches is reported as such, with what was decoded; a short output that still matches is refused.
+    if (produced < static_cast<size_t>(length)) {
+        if (checksumOk) ThrowCorrupt();
+        result.resize(produced);
+    }
     out.swap(result);
 }
 

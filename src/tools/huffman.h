@@ -34,8 +34,9 @@ inline constexpr char kHuffmanSignatureDescription[] =
 inline constexpr char kHuffmanDecodeSource[] = "clsHuffman.Decode()";
 inline constexpr char kHuffmanChecksumDescription[] =
     "The data might be corrupted (checksum did not match expected value)";
-// A header or code table that describes more than the buffer holds, codes that do not form a tree, or data
-// that runs out before the stored length is reached. Same number and source as the checksum error.
+// A header or code table that describes more than the buffer holds, codes that do not form a tree, data that
+// leads off the tree, or data that runs out before the stored length while what it gave still matches the
+// checksum. Same number and source as the checksum error.
 inline constexpr char kHuffmanTruncatedDescription[] =
     "The data is corrupt (it ends before the data its header describes, or its code table is invalid)";
 
@@ -56,10 +57,10 @@ public:
     void DecodeString(std::string& Text);
     void EncodeString(std::string& Text);
     // Replaces an HE3 or HE0 buffer (its first ByteLen bytes, clamped to its size) by the decoded bytes.
-    // Throws HuffmanError: for a bad signature or a corrupt or truncated buffer the buffer is left unchanged;
-    // for a checksum mismatch it already holds the (possibly wrong) decoded bytes. Never reads outside the
-    // buffer and never allocates more than the buffer can decode to, whatever its header claims. A stored
-    // length of 0 leaves the buffer unchanged.
+    // Throws HuffmanError: for a bad signature or a corrupt buffer the buffer is left unchanged; for a
+    // checksum mismatch (also when the data ran out first) it already holds the (possibly wrong or short)
+    // decoded bytes. Never reads outside the buffer and never allocates more than the buffer can decode to,
+    // whatever its header claims. A stored length of 0 leaves the buffer unchanged.
     void DecodeByte(std::vector<uint8_t>& ByteArray, size_t ByteLen);
 };
 
