@@ -191,6 +191,20 @@ TEST_F(ButtonsTest, MalformedDeclarationsAddNothingAndTheRunGoesOn) {
     EXPECT_EQ(Text(), "after \r\n");
 }
 
+TEST_F(ButtonsTest, AStopInsideAButtonsCommandsEndsTheChoice) {
+    // The window closes while the first command lets it in: nothing more of the choice runs or asks.
+    Run("xbtn go, {x=1|MsgBox \"late\", \"t\", 0, v|y=2}, Go\n"
+        "end\n"
+        ":go\n"
+        "pln arrived\n"
+        "end\n");
+    host.onProcessEvents = [](Engine& e) { e.RequestStop(); };
+    Choose(0);
+    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_EQ(Var("y"), "<unset>");
+    EXPECT_EQ(Text().find("arrived"), std::string::npos);
+}
+
 TEST_F(ButtonsTest, ClickRuleAndKeys) {
     const char* quest =
         "btn a, A\n"

@@ -89,7 +89,8 @@ public:
     void List1_KeyPress(int code);
     // Any other key the player presses in the window.
     void Form_KeyPress(int code);
-    // Enter in the input line; `typed` is the line's text, with or without its leading ">" prompt.
+    // Enter in the input line; `typed` is the line's whole text. A leading ">" is the prompt and is dropped,
+    // so a front must not strip it itself (the player may have typed another).
     void Text1_Enter(const std::string& typed);
 
     // A click on inventory entry `index` (the fixed final entry included).

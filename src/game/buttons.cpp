@@ -114,9 +114,9 @@ void Engine::ChooseButton() {
         RunLabel(level, none);
 
         // The button's own statements run before the jump, so its location sees what they set. A new game
-        // started meanwhile ends the choice.
+        // started meanwhile, or the front closing, ends the choice.
         size_t from = 0;
-        while (from < commands.size() && m_Game == game) {
+        while (from < commands.size() && m_Game == game && !m_Stopping) {
             size_t end = commands.find(kCrLf, from);
             std::string statement =
                 commands.substr(from, end == std::string::npos ? std::string::npos : end - from);
@@ -124,7 +124,7 @@ void Engine::ChooseButton() {
             Obr(statement, true, 1);
         }
 
-        if (m_Game != game) return;
+        if (m_Game != game || m_Stopping) return;
         GotoLabel(label, 1);
         std::string current = "current_loc";
         std::string assign = "previous_loc=\"" + Calc(current).ToText() + "\"";
