@@ -57,6 +57,16 @@ void EventList::mousePressEvent(QMouseEvent* e) {
     emit pressed(e->button());
 }
 
+void EventList::mouseDoubleClickEvent(QMouseEvent* e) {
+    // Beside the entries the list would take the second click for another press.
+    if (e->button() == Qt::LeftButton && !itemAt(e->position().toPoint())) {
+        e->accept();
+        emit doubleClickedBeside();
+        return;
+    }
+    QListWidget::mouseDoubleClickEvent(e);
+}
+
 void EventList::keyPressEvent(QKeyEvent* e) {
     int before = currentRow();
     QListWidget::keyPressEvent(e);
@@ -128,11 +138,17 @@ void frmMain::BuildControls() {
     lstItems->hide();
     connect(lstItems, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
         int row = lstItems->row(item);
-        Post([this, row] { m_Engine->lstItems_Click(row); });
+        Post([this, row] {
+            m_Combo1Held = false;
+            m_Engine->lstItems_Click(row);
+        });
     });
     connect(lstItems, &EventList::movedByKey, this, [this](int row) {
         if (m_Rendering || row < 0) return;
-        Post([this, row] { m_Engine->lstItems_Click(row); });
+        Post([this, row] {
+            m_Combo1Held = false;
+            m_Engine->lstItems_Click(row);
+        });
     });
     connect(lstItems, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { inventar->popup(lstItems->viewport()->mapToGlobal(pos)); });
@@ -168,8 +184,8 @@ void frmMain::BuildControls() {
     connect(List1, &QListWidget::currentRowChanged, this, [this](int row) {
         if (!m_Rendering && !m_Closing) m_Engine->SelectButton(row);
     });
-    connect(List1, &EventList::pressed, this, [this](Qt::MouseButton button) {
-        if (button != Qt::LeftButton) return;
+    // Every mouse button counts as a press on the list.
+    connect(List1, &EventList::pressed, this, [this](Qt::MouseButton) {
         int row = List1->currentRow();
         Post([this, row] {
             if (row >= 0) m_Engine->SelectButton(row);
@@ -180,6 +196,14 @@ void frmMain::BuildControls() {
         int row = List1->row(item);
         Post([this, row] {
             m_Engine->SelectButton(row);
+            m_Engine->List1_DblClick();
+        });
+    });
+    // Beside the entries a double click chooses the selected one.
+    connect(List1, &EventList::doubleClickedBeside, this, [this] {
+        int row = List1->currentRow();
+        Post([this, row] {
+            if (row >= 0) m_Engine->SelectButton(row);
             m_Engine->List1_DblClick();
         });
     });
@@ -242,7 +266,9 @@ void frmMain::Startup(const QString& commandLine) {
 void frmMain::ApplySettings(const ShellSettings& s) {
     if (s.dos) svet3_Click();
     if (s.invVisible != inv->isChecked()) m_Engine->inv_Click();
-    if (s.width > 0 && s.height > 0) resize(s.width / kTwipsPerPixel, s.height / kTwipsPerPixel);
+    // A size the window cannot take leaves that one as it was, not the other.
+    resize(s.width > 0 ? s.width / kTwipsPerPixel : width(),
+           s.height > 0 ? s.height / kTwipsPerPixel : height());
     Soobit->setChecked(s.Soobit);
     Zvuk->setChecked(s.Zvuk);
     Music->setChecked(s.Music);
@@ -330,9 +356,8 @@ void frmMain::EndAllWaits() {
 }
 
 void frmMain::TextEnter() {
-    QString typed = Text1->text();
-    if (typed.startsWith('>')) typed.remove(0, 1);
-    std::string line = text::Utf8ToCp1251(typed.toStdString());
+    // The line goes as typed, prompt and all: the game drops the one ">" it begins with, and no more.
+    std::string line = text::Utf8ToCp1251(Text1->text().toStdString());
     Post([this, line] { m_Engine->Text1_Enter(line); });
 }
 
@@ -366,6 +391,8 @@ bool frmMain::eventFilter(QObject* watched, QEvent* e) {
         code = 13;
     } else if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
         return false;  // moves the focus, as in any window
+    } else if (key->key() == Qt::Key_Delete) {
+        return false;  // edits, types no character, though some systems spell it as DEL
     } else if (!key->text().isEmpty()) {
         std::string cp = text::Utf8ToCp1251(key->text().toStdString());
         if (!cp.empty()) code = static_cast<unsigned char>(cp[0]);

@@ -71,7 +71,8 @@ private:
     int m_x1 = 16, m_y1 = 0, m_x2 = 16, m_y2 = 0;
 };
 
-// A list that also reports a mouse press once the press has selected its entry, and keyboard moves.
+// A list that also reports a mouse press once the press has selected its entry, a double click beside the
+// entries, and keyboard moves.
 class EventList : public QListWidget {
     Q_OBJECT
 public:
@@ -79,10 +80,12 @@ public:
 
 signals:
     void pressed(Qt::MouseButton button);
+    void doubleClickedBeside();
     void movedByKey(int row);
 
 protected:
     void mousePressEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
 };
 
@@ -242,6 +245,7 @@ private:
     std::vector<std::string> m_ShownItems;
     std::vector<std::string> m_ShownActions;
     bool m_InputShown = false;
+    bool m_Combo1Held = false;  // off since an input ended, until the next click on an item
 
     // Waits and responsiveness.
     std::vector<WaitLoop*> m_Loops;  // innermost last

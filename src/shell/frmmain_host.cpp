@@ -1,8 +1,10 @@
 // The main window as the engine's host: rendering the screen model, waits in a nested event loop, letting
 // events in during long runs, and the modal dialogs the quest asks for.
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -180,7 +182,10 @@ void frmMain::RenderText() {
     QTextCursor cursor(txtText->document());
     cursor.movePosition(QTextCursor::End);
     bool appended = false;
+    // The colour of the text already shown, for a run whose own colour no window could show.
     QColor last = txtText->palette().color(QPalette::Text);
+    if (!txtText->document()->isEmpty() && cursor.charFormat().hasProperty(QTextFormat::ForegroundBrush))
+        last = cursor.charFormat().foreground().color();
     const QPalette palette = QApplication::palette();
     for (size_t i = m_ShownRuns; i < runs.size(); ++i) {
         size_t from = i == m_ShownRuns ? m_ShownOffset : 0;
@@ -274,7 +279,7 @@ void frmMain::RenderActions() {
     if (Combo1->currentIndex() != m_Engine->selectedAction())
         Combo1->setCurrentIndex(m_Engine->selectedAction());
     const bool enabled = m_Engine->actionsEnabled();
-    Combo1->setEnabled(enabled && !m_Engine->inputVisible());
+    Combo1->setEnabled(enabled && !m_Engine->inputVisible() && !m_Combo1Held);
     Command1->setEnabled(enabled);
 }
 
@@ -298,6 +303,7 @@ void frmMain::RenderInput() {
         lstItems->setEnabled(true);
         mFileF->menuAction()->setEnabled(true);
         // The action chooser waits for the next click on an item.
+        m_Combo1Held = true;
         Combo1->setEnabled(false);
         Form_Resize();
         List1->setFocus();
@@ -351,32 +357,37 @@ void frmMain::Wait(WaitReason, int ms) {
 
 // ---- Dialogs --------------------------------------------------------------------------------------------
 
-int frmMain::MessageBox(const std::string& text, const std::string& title, int style) {
-    Render();
-    QMessageBox box(this);
-    box.setObjectName("MsgBox");
-    box.setWindowTitle(FromCp1251(title));
-    box.setTextFormat(Qt::PlainText);
-    QString message = FromCp1251(text);
-    message.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    box.setText(message);
-    switch (style & 0x70) {
-        case 16:
-            box.setIcon(QMessageBox::Critical);
-            break;
-        case 32:
-            box.setIcon(QMessageBox::Question);
-            break;
-        case 48:
-            box.setIcon(QMessageBox::Warning);
-            break;
-        case 64:
-            box.setIcon(QMessageBox::Information);
-            break;
-        default:
-            box.setIcon(QMessageBox::NoIcon);
-            break;
+namespace {
+
+// The quest's message box. A button set without a way back (Yes/No, Abort/Retry/Ignore) is answered with one
+// of its buttons: Escape and the close button do nothing, as on the standard box quests were written for.
+class QuestMessageBox : public QMessageBox {
+public:
+    QuestMessageBox(QWidget* parent, bool mustChoose) : QMessageBox(parent), m_MustChoose(mustChoose) {}
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        if (m_MustChoose && e->matches(QKeySequence::Cancel)) {
+            e->accept();
+            return;
+        }
+        QMessageBox::keyPressEvent(e);
     }
+    void closeEvent(QCloseEvent* e) override {
+        if (m_MustChoose) {
+            e->ignore();
+            return;
+        }
+        QMessageBox::closeEvent(e);
+    }
+
+private:
+    bool m_MustChoose;
+};
+
+}  // namespace
+
+int frmMain::MessageBox(const std::string& text, const std::string& title, int style) {
     struct Choice {
         QMessageBox::StandardButton button;
         int answer;
@@ -406,20 +417,49 @@ int frmMain::MessageBox(const std::string& text, const std::string& title, int s
             set = {{QMessageBox::Ok, kAnswerOk}};
             break;
     }
-    // Closing the box without a choice answers Cancel where the set has one, and its first button otherwise.
+    // A box closed without a choice answers Cancel where the set has one, and its first button otherwise.
     int fallback = set.front().answer;
+    for (const Choice& c : set)
+        if (c.answer == kAnswerCancel) fallback = kAnswerCancel;
+    // Once the window is closing nothing more is asked.
+    if (m_Closing) return fallback;
+
+    Render();
+    QuestMessageBox box(this, set.size() > 1 && fallback != kAnswerCancel);
+    box.setObjectName("MsgBox");
+    box.setWindowTitle(FromCp1251(title));
+    box.setTextFormat(Qt::PlainText);
+    QString message = FromCp1251(text);
+    message.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    box.setText(message);
+    switch (style & 0x70) {
+        case 16:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case 32:
+            box.setIcon(QMessageBox::Question);
+            break;
+        case 48:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case 64:
+            box.setIcon(QMessageBox::Information);
+            break;
+        default:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
+    }
     QAbstractButton* escape = nullptr;
     std::vector<std::pair<QAbstractButton*, int>> buttons;
     for (const Choice& c : set) {
         QAbstractButton* b = box.addButton(c.button);
         buttons.emplace_back(b, c.answer);
-        if (c.answer == kAnswerCancel) {
-            fallback = kAnswerCancel;
-            escape = b;
-        }
+        if (c.answer == kAnswerCancel) escape = b;
     }
-    box.setDefaultButton(static_cast<QPushButton*>(buttons.front().first));
-    box.setEscapeButton(escape ? escape : buttons.front().first);
+    // The style's default-button bits (256 the second, 512 the third) pick the button Enter presses.
+    const size_t first = static_cast<size_t>((style >> 8) & 3);
+    box.setDefaultButton(static_cast<QPushButton*>(buttons[first < buttons.size() ? first : 0].first));
+    if (escape || buttons.size() == 1) box.setEscapeButton(escape ? escape : buttons.front().first);
     box.exec();
     QAbstractButton* clicked = box.clickedButton();
     for (const auto& [b, answer] : buttons)
@@ -428,6 +468,7 @@ int frmMain::MessageBox(const std::string& text, const std::string& title, int s
 }
 
 DialogResult frmMain::InputBox(const std::string& prompt, const std::string& title) {
+    if (m_Closing) return {};
     Render();
     QInputDialog dialog(this);
     dialog.setObjectName("InputBox");
@@ -457,6 +498,7 @@ DialogResult RunFileDialog(QFileDialog& dialog) {
 }  // namespace
 
 DialogResult frmMain::SaveFileDialog(const std::string& title, const std::string& filter) {
+    if (m_Closing) return {};
     Render();
     QFileDialog cmdsv(this, FromCp1251(title));
     cmdsv.setObjectName("cmdsv");
@@ -474,6 +516,7 @@ DialogResult frmMain::SaveFileDialog(const std::string& title, const std::string
 
 DialogResult frmMain::OpenFileDialog(const std::string& title, const std::string& filter,
                                      const std::string& folder) {
+    if (m_Closing) return {};
     Render();
     QFileDialog cmdld(this, FromCp1251(title));
     cmdld.setObjectName("cmdld");

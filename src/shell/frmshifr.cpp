@@ -2,7 +2,6 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QVBoxLayout>
@@ -13,8 +12,8 @@
 namespace tarvik::shell {
 
 QString AppTitle() {
-    const QString name = QGuiApplication::applicationDisplayName();
-    return name.isEmpty() ? QStringLiteral("Тарвик") : name;
+    // The main window's caption; the application's own name is the Latin one the desktop files use.
+    return QStringLiteral("Тарвик");
 }
 
 void ShowToolMessage(QWidget* parent, QMessageBox::Icon icon, const QString& text) {

@@ -84,10 +84,7 @@ std::function<void(QWidget*)> RecordBox(SeenBox& seen) {
 
 class ToolDialogs : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        QApplication::setApplicationDisplayName(QStringLiteral("Тарвик"));
-    }
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
     fs::path Path(const std::string& name) const { return fs::path(dir.path().toStdString()) / name; }
 
     QTemporaryDir dir;

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -52,7 +53,11 @@ protected:
         QObject::connect(&m_Watchdog, &QTimer::timeout, [this] {
             m_TimedOut = true;
             w->engine().RequestStop();
-            if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+            // A dialog that must be answered ignores closing; done() ends it all the same.
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                dialog->done(QDialog::Rejected);
+            else if (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
         });
         m_Watchdog.start(20000);
     }

@@ -65,6 +65,17 @@ TEST_F(Playing, DoubleClicksChooseButtonsAndPhantomsDoNothing) {
     Settle();
     EXPECT_EQ(Screen(), "In the room, from 0 by Enter. \n");
     EXPECT_EQ(Items(List1), QStringList({"Back "}));
+
+    // A double click beside the entries chooses the selected one.
+    QTest::mouseClick(List1->viewport(), Qt::LeftButton, {}, ItemCentre(List1, 0));
+    Settle();
+    const QPoint beside(10, List1->viewport()->height() - 5);
+    ASSERT_EQ(List1->itemAt(beside), nullptr);
+    QTest::mouseClick(List1->viewport(), Qt::LeftButton, {}, beside);
+    QTest::mouseDClick(List1->viewport(), Qt::LeftButton, {}, beside);
+    QTest::mouseRelease(List1->viewport(), Qt::LeftButton, {}, beside);
+    Settle();
+    EXPECT_EQ(Screen(), "You stand at a door. \n");
 }
 
 TEST_F(Playing, OneClickChoosesAndKeepsTheSelection) {
@@ -80,6 +91,17 @@ TEST_F(Playing, OneClickChoosesAndKeepsTheSelection) {
     EXPECT_EQ(Screen(), "You stand at a door. \n");
     // The entry at the chosen index is selected again on the new list.
     EXPECT_EQ(List1->currentRow(), 0);
+
+    // A double click beside the entries chooses twice, as the press and as the double click: from the door
+    // to the room and back.
+    const QPoint beside(10, List1->viewport()->height() - 5);
+    ASSERT_EQ(List1->itemAt(beside), nullptr);
+    QTest::mouseClick(List1->viewport(), Qt::LeftButton, {}, beside);
+    QTest::mouseDClick(List1->viewport(), Qt::LeftButton, {}, beside);
+    QTest::mouseRelease(List1->viewport(), Qt::LeftButton, {}, beside);
+    Settle();
+    EXPECT_EQ(Screen(), "You stand at a door. \n");
+    EXPECT_EQ(Var("previous_loc"), "room");
 }
 
 TEST_F(Playing, EnterOnTheButtonListChoosesTheSelectedButton) {
@@ -125,6 +147,20 @@ TEST_F(Playing, RunsInColourKeepTheirColours) {
     EXPECT_EQ(c.charFormat().foreground().color(), QColor(255, 0, 0));
     c.setPosition(6);
     EXPECT_EQ(c.charFormat().foreground().color(), QColor(0, 128, 0));
+
+    // A colour no window can show leaves the run in the colour of the text before it, also when that text
+    // was shown earlier, before a wait.
+    After(50, [&] {
+        txtText->setFocus();
+        QTest::keyClick(txtText, 'a');
+    });
+    w->OpenQuestFile(WriteQuest(
+        "odd.qst", "Style_TextColor=255\np red\nanykey k\nStyle_TextColor=16777216\npln  odd\nend\n"));
+    Settle();
+    EXPECT_EQ(Screen(), "red odd \n");
+    c = QTextCursor(txtText->document());
+    c.setPosition(6);
+    EXPECT_EQ(c.charFormat().foreground().color(), QColor(255, 0, 0));
 }
 
 // ---- Inventory
@@ -221,6 +257,16 @@ TEST_F(Playing, AnykeyStoresTheCharacterCodeOfTheKeyPressed) {
     w->OpenQuestFile(WriteQuest("key.qst", "anykey k\nend\n"));
     Settle();
     EXPECT_EQ(Var("k"), "255");
+
+    // Delete types no character (the window system may still spell it as DEL): the next key is the answer.
+    After(50, [&] {
+        QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier, QString(QChar(0x7F)));
+        QApplication::sendEvent(txtText, &del);
+        QTest::keyClick(txtText, 'b');
+    });
+    w->OpenQuestFile(WriteQuest("key.qst", "anykey k\nend\n"));
+    Settle();
+    EXPECT_EQ(Var("k"), "98");
 }
 
 TEST_F(Playing, EnterOrAClickOnAnEmptyButtonListIsKey13) {
@@ -238,6 +284,13 @@ TEST_F(Playing, EnterOrAClickOnAnEmptyButtonListIsKey13) {
     Settle();
     QTest::mouseRelease(List1->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
     EXPECT_EQ(Var("k"), "13");
+
+    // Any mouse button.
+    After(50, [&] { QTest::mousePress(List1->viewport(), Qt::RightButton, {}, QPoint(10, 10)); });
+    w->OpenQuestFile(WriteQuest("key3.qst", "k=0\nanykey k\nend\n"));
+    Settle();
+    QTest::mouseRelease(List1->viewport(), Qt::RightButton, {}, QPoint(10, 10));
+    EXPECT_EQ(Var("k"), "13");
 }
 
 TEST_F(Playing, AButtonChosenDuringAPauseEndsThePausedRun) {
@@ -246,6 +299,45 @@ TEST_F(Playing, AButtonChosenDuringAPauseEndsThePausedRun) {
     w->OpenQuestFile(WriteQuest("pause.qst", "btn b, B\npause 400\npln after\nend\n:b\npln chosen\nend\n"));
     Settle();
     EXPECT_EQ(Screen(), "chosen \n");
+}
+
+TEST_F(Playing, TheInputLineDropsOnlyItsPromptAndLeavesTheChooserOffUntilAnItemIsClicked) {
+    auto* lstItems = Find<QListWidget>("lstItems");
+    auto* Combo1 = Find<QComboBox>("Combo1");
+    auto* Command1 = Find<QPushButton>("Command1");
+    auto* List1 = Find<QListWidget>("List1");
+    auto* Text1 = Find<QLineEdit>("Text1");
+    w->OpenQuestFile(WriteQuest("ask.qst",
+                                "inv+ Lamp\ninv_visible true\nbtn ask, Ask\nend\n"
+                                ":ask\ninput v\npln got #v$\nend\n"
+                                ":use_Lamp_Light\npln The lamp is lit.\nend\n"));
+    Settle();
+    QTest::mouseClick(lstItems->viewport(), Qt::LeftButton, {}, ItemCentre(lstItems, 0));
+    Settle();
+    ASSERT_TRUE(Combo1->isEnabled());
+
+    // The player types a ">" of their own after the prompt: only the prompt is dropped.
+    After(50, [&] {
+        Text1->insert(">5");
+        QTest::keyClick(Text1, Qt::Key_Return);
+    });
+    DoubleClick(List1, 0);
+    Settle();
+    ASSERT_NE(w->engine().FindVariable("v"), nullptr);
+    EXPECT_FALSE(w->engine().FindVariable("v")->IsNumber());
+    EXPECT_EQ(Var("v"), ">5");
+
+    // The action chooser stays off after the input, even when the action button beside it runs an action,
+    // until the next click on an item.
+    EXPECT_FALSE(Combo1->isEnabled());
+    ASSERT_TRUE(Command1->isEnabled());
+    QTest::mouseClick(Command1, Qt::LeftButton);
+    Settle();
+    EXPECT_TRUE(Screen().endsWith("The lamp is lit. \n"));
+    EXPECT_FALSE(Combo1->isEnabled());
+    QTest::mouseClick(lstItems->viewport(), Qt::LeftButton, {}, ItemCentre(lstItems, 0));
+    Settle();
+    EXPECT_TRUE(Combo1->isEnabled());
 }
 
 TEST_F(Playing, TheInputDialogHasTheQuestsTitleAndPrompt) {
@@ -317,6 +409,28 @@ TEST_F(Playing, AMessageBoxShowsItsStyleAndReturnsTheAnswer) {
     EXPECT_EQ(icon, QMessageBox::Critical);
     EXPECT_EQ(buttons, QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore);
     EXPECT_EQ(Var("otvet"), "4");
+
+    // A set without Cancel offers no way back: Escape and the close button leave the box up until the player
+    // presses one of its buttons.
+    for (const char* style : {"zotQuestion+ZotYN", "zotError+ZotARI"}) {
+        bool stillUp = false;
+        WhenModal<QMessageBox>([&](QMessageBox* box) {
+            QTest::keyClick(box, Qt::Key_Escape);
+            box->close();
+            stillUp = box->isVisible();
+            box->button(box->standardButtons() & QMessageBox::No ? QMessageBox::No : QMessageBox::Ignore)
+                ->click();
+        });
+        w->OpenQuestFile(WriteQuest(
+            "ask4.qst", std::string("otvet=0\nMsgBox \"Sure?\", \"T\", ") + style + ", otvet\nend\n"));
+        EXPECT_TRUE(stillUp) << style;
+        EXPECT_EQ(Var("otvet"), std::string(style).find("YN") != std::string::npos ? "7" : "5") << style;
+    }
+
+    // The default-button bits of the style pick the button Enter presses: 256 the second.
+    WhenModal<QMessageBox>([&](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); });
+    w->OpenQuestFile(WriteQuest("ask5.qst", "MsgBox \"Delete?\", \"T\", zotWarning+ZotYN+256, otvet\nend\n"));
+    EXPECT_EQ(Var("otvet"), "7");
 }
 
 // ---- Saved games
@@ -466,6 +580,75 @@ TEST_F(Playing, AnEndlessRunLetsThePlayerOpenAnotherQuest) {
     Settle();
     EXPECT_EQ(Screen(), "Quest B. \n");
     EXPECT_FALSE(w->engine().Stopping());
+}
+
+TEST_F(Playing, ClosingTheWindowEndsEveryWaitAndAsksNothingMore) {
+    // A pause whose button starts an anykey, then an input: three waits nested, all left when the window
+    // closes, and the settings are written.
+    const QString ini = Path("tarvik.ini");
+    w->SetSettingsFile(ini.toStdString());
+    auto* List1 = Find<QListWidget>("List1");
+    auto* txtText = Find<QTextEdit>("txtText");
+    auto* Text1 = Find<QLineEdit>("Text1");
+    bool inputUp = false;
+    After(100, [&] { DoubleClick(List1, 0); });
+    After(200, [&] {
+        txtText->setFocus();
+        QTest::keyClick(txtText, 'a');
+    });
+    // The key ends the anykey at its next 100 ms tick; the input line is up well before the close.
+    After(600, [&] {
+        inputUp = Text1->isVisible();
+        w->close();
+    });
+    w->OpenQuestFile(WriteQuest("nest.qst", "btn b, B\npause 30000\nend\n:b\nanykey k\ninput v\nend\n"));
+    Settle();
+    EXPECT_TRUE(inputUp);
+    EXPECT_EQ(Var("k"), "97");
+    EXPECT_TRUE(w->engine().Stopping());
+    EXPECT_TRUE(QFile::exists(ini));
+
+    // A dialog that the quest asks for once the window has closed is not shown: the answer is the one of a
+    // box closed without a choice.
+    bool shown = false;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            shown = true;
+            d->done(QDialog::Rejected);
+        }
+    });
+    poll.start();
+    EXPECT_EQ(w->MessageBox("late", "T", 1), kAnswerCancel);
+    EXPECT_FALSE(w->InputBox("late", "T").accepted());
+    EXPECT_FALSE(w->SaveFileDialog("late", "*.qsv|*.qsv").accepted());
+    EXPECT_FALSE(w->OpenFileDialog("late", "*.qsv|*.qsv", "").accepted());
+    poll.stop();
+    EXPECT_FALSE(shown);
+}
+
+TEST_F(Playing, AMessageBoxAskedForWhileTheWindowClosesIsNotShown) {
+    // The window closes while the button's first statement waits; its second asks.
+    bool shown = false;
+    WhenModal<QMessageBox>([&](QMessageBox* box) {
+        shown = true;
+        box->button(QMessageBox::Ok)->click();
+    });
+    w->OpenQuestFile(
+        WriteQuest("late.qst", "xbtn go, {pause 20|MsgBox \"late\", \"t\", 0, v}, Go\nend\n:go\nend\n"));
+    Settle();
+    // Enter is sent straight to the list, so that nothing runs before the close is queued behind the choice.
+    auto* List1 = Find<QListWidget>("List1");
+    List1->setFocus();
+    List1->setCurrentRow(0);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QApplication::sendEvent(List1, &enter);
+    QMetaObject::invokeMethod(
+        w.get(), [this] { w->close(); }, Qt::QueuedConnection);
+    Settle();
+    EXPECT_TRUE(w->engine().Stopping());
+    EXPECT_FALSE(shown);
 }
 
 TEST_F(Playing, AnEndlessRunWithoutAssignmentsEndsWhenTheWindowCloses) {

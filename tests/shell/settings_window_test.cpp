@@ -113,6 +113,13 @@ TEST_F(SettingsThroughTheWindow, EverySettingWrittenAtShutdownIsBackAtTheNextSta
     b->close();
 }
 
+TEST_F(SettingsThroughTheWindow, ASizeTheWindowCannotTakeLeavesTheOtherOne) {
+    WriteFile("tarvik.ini", "[*Vid*]\r\n[Width]=0\r\n[Height]=6000\r\n");
+    auto a = StartWindow(Path("tarvik.ini"));
+    EXPECT_EQ(a->size(), QSize(kDefaultWidthTwips / kTwipsPerPixel, 400));
+    a->close();
+}
+
 TEST_F(SettingsThroughTheWindow, TheEleventhPathAndMissingQuestsAreDroppedAtShutdown) {
     const QString ini = Path("tarvik.ini");
     QStringList quests;
