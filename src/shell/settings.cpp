@@ -257,23 +257,10 @@ bool LoadSettingsFile(const fs::path& file, ShellSettings& s) {
     return true;
 }
 
-bool LoadSettingsFile(ShellSettings& s) {
-    const fs::path file = SettingsFilePath();
-    if (LoadSettingsFile(file, s)) return true;
-    // A copy in a folder the player cannot write may still carry settings beside it; they start the
-    // player's own file.
-    const fs::path beside = ProgramFolder() / "tarvik.ini";
-    return beside != file && LoadSettingsFile(beside, s);
-}
-
 bool SaveSettingsFile(const fs::path& file, const ShellSettings& s) {
     std::error_code ec;
     if (file.has_parent_path()) fs::create_directories(file.parent_path(), ec);
     return WriteFileAtomically(file.string(), WriteSettings(s, QuestFileExists));
-}
-
-bool SaveSettingsFile(const ShellSettings& s) {
-    return SaveSettingsFile(SettingsFilePath(), s);
 }
 
 }  // namespace tarvik::shell

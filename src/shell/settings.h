@@ -86,14 +86,11 @@ std::filesystem::path SettingsFilePath();
 std::filesystem::path SettingsFilePathFor(const std::filesystem::path& programFolder);
 
 // Reads the settings file into `s` (left untouched apart from what the file sets). False when there is no
-// readable file, which is no error: the defaults stand. Without a file of the player's own, a tarvik.ini
-// beside the program is read instead, even where it cannot be written.
-bool LoadSettingsFile(ShellSettings& s);
+// readable file, which is no error: the defaults stand.
 bool LoadSettingsFile(const std::filesystem::path& file, ShellSettings& s);
 
 // Writes the settings file through a temporary file beside it and a rename, so a failed write leaves the
 // previous file whole. Creates the folder when needed. False when nothing could be written.
-bool SaveSettingsFile(const ShellSettings& s);
 bool SaveSettingsFile(const std::filesystem::path& file, const ShellSettings& s);
 
 }  // namespace tarvik::shell
