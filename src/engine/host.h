@@ -53,9 +53,10 @@ public:
     // The screen model changed; `parts` is a mask of ScreenPart bits. Must not re-enter the engine.
     virtual void ScreenChanged(unsigned parts) { (void)parts; }
 
-    // Delivers pending player events without blocking. Called at every assignment and every 1024 cycles of
+    // Delivers pending player events without blocking. Called at every assignment and every 64 cycles of
     // the run loop, so a long computation keeps the window responsive and an endless quest loop can be left
-    // (a new game, another quest, or Engine::RequestStop). May re-enter the engine.
+    // (a new game, another quest, or Engine::RequestStop). Called often: a host whose event processing is
+    // costly throttles it by time. May re-enter the engine.
     virtual void ProcessEvents() {}
 
     // Blocks while delivering player events until `ms` milliseconds have passed or Engine::TimerRunning()

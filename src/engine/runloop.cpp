@@ -57,7 +57,7 @@ void Engine::RunLabel(int& levelRef, std::string& line) {
     for (;;) {
         // A quest that loops without assigning anything would otherwise never let the front in: give it the
         // same chance an assignment does, now and then.
-        if ((++m_Cycles & 1023) == 0) m_Host.ProcessEvents();
+        if ((++m_Cycles & 63) == 0) m_Host.ProcessEvents();
         if (m_Stopping) return;
         m_QuitWait = m_PauseDone = m_AnykeyDone = false;
         m_ChainState.resize(L + 1);
