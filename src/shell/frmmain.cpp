@@ -28,16 +28,16 @@ bool LooksFixedPitch(const QString& family) {
 
 }  // namespace
 
-QFont FontFromSpec(const FontSpec& spec) {
+QFont FontFromSpec(const FontSpec& wanted) {
     QFont f;
-    QString family = QString::fromStdString(spec.name);
+    QString family = QString::fromStdString(wanted.name);
     f.setFamily(family);
     f.setStyleHint(LooksFixedPitch(family) ? QFont::TypeWriter : QFont::SansSerif);
-    if (spec.size > 0) f.setPointSizeF(spec.size);
-    f.setBold(spec.bold);
-    f.setItalic(spec.italic);
-    f.setUnderline(spec.underline);
-    f.setStrikeOut(spec.strikethrough);
+    if (wanted.size > 0) f.setPointSizeF(wanted.size);
+    f.setBold(wanted.bold);
+    f.setItalic(wanted.italic);
+    f.setUnderline(wanted.underline);
+    f.setStrikeOut(wanted.strikethrough);
     return f;
 }
 

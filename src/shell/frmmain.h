@@ -49,7 +49,7 @@ QString QtNameFilters(const QString& filter);
 
 // The window-system font of a settings entry (the name is kept even when no such font is installed; the
 // closest installed one is drawn) and back.
-QFont FontFromSpec(const FontSpec& spec);
+QFont FontFromSpec(const FontSpec& wanted);
 FontSpec SpecFromFont(const QFont& font);
 
 // The horizontal separator line above the buttons: drawn from (x1, y1) to (x2, y2) in its parent's
