@@ -186,13 +186,8 @@ void frmMain::svet1_Click() {
     svet1->setChecked(true);
     svet3->setChecked(false);
     m_Engine->SetColourMode(ColourMode::Normal);
-    for (const char* s : {"Style_TextColor=&H80000008", "Style_BackColor=&H80000018"}) {
-        std::string stmt = s;
-        try {
-            m_Engine->Do_Perem(stmt);
-        } catch (const QuestError&) {
-        }
-    }
+    // The engine assigns the mode's colour variables, as it does at every new game.
+    m_Engine->ResetAppearance();
     ApplyControlColours(kSysWindowText, kSysInfoBack);
 }
 
@@ -201,13 +196,8 @@ void frmMain::svet3_Click() {
     svet1->setChecked(false);
     m_Engine->SetColourMode(ColourMode::Dos);
     resize(kDosWidthTwips / kTwipsPerPixel, kDosHeightTwips / kTwipsPerPixel);
-    for (const char* s : {"Style_TextColor=&HC0C0C0", "Style_BackColor=&H0&"}) {
-        std::string stmt = s;
-        try {
-            m_Engine->Do_Perem(stmt);
-        } catch (const QuestError&) {
-        }
-    }
+    // The engine assigns the mode's colour variables, as it does at every new game.
+    m_Engine->ResetAppearance();
     ApplyControlColours(kSilver, kBlack);
 }
 
