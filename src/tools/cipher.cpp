@@ -30,17 +30,7 @@ std::string EncipherQuestFile(std::string_view plainBytes) {
 }
 
 WriteResult WriteCipheredQuest(const std::string& questPath) {
-    WriteResult result;
-    result.outputPath = SiblingPath(questPath, "qs1");
-    std::string plain;
-    if (!ReadFileBytes(questPath, plain)) {
-        result.status = ReadProblem(questPath);
-        return result;
-    }
-    std::string ciphered = EncipherQuestFile(plain);
-    if (!WriteFileBytes(result.outputPath, ciphered.data(), ciphered.size()))
-        result.status = WriteStatus::WriteFailed;
-    return result;
+    return WriteConvertedQuest(questPath, "qs1", [](std::string plain) { return EncipherQuestFile(plain); });
 }
 
 }  // namespace tarvik::tools

@@ -483,17 +483,10 @@ std::optional<std::string> ReadCompressedQuest(const std::string& path) {
 }
 
 WriteResult WriteCompressedQuest(const std::string& questPath) {
-    WriteResult result;
-    result.outputPath = SiblingPath(questPath, "qs3");
-    std::string bytes;
-    if (!ReadFileBytes(questPath, bytes)) {
-        result.status = ReadProblem(questPath);
-        return result;
-    }
-    clsHuffman().EncodeString(bytes);
-    if (!WriteFileBytes(result.outputPath, bytes.data(), bytes.size()))
-        result.status = WriteStatus::WriteFailed;
-    return result;
+    return WriteConvertedQuest(questPath, "qs3", [](std::string bytes) {
+        clsHuffman().EncodeString(bytes);
+        return bytes;
+    });
 }
 
 }  // namespace tarvik::tools

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <system_error>
+#include <utility>
 
 #include "engine/paths.h"
 
@@ -50,6 +51,21 @@ WriteStatus ReadProblem(const std::string& path) {
     std::error_code ec;
     return std::filesystem::exists(std::filesystem::path(path), ec) ? WriteStatus::ReadFailed
                                                                     : WriteStatus::SourceMissing;
+}
+
+WriteResult WriteConvertedQuest(const std::string& questPath, const std::string& extension,
+                                const std::function<std::string(std::string)>& convert) {
+    WriteResult result;
+    result.outputPath = SiblingPath(questPath, extension);
+    std::string bytes;
+    if (!ReadFileBytes(questPath, bytes)) {
+        result.status = ReadProblem(questPath);
+        return result;
+    }
+    const std::string converted = convert(std::move(bytes));
+    if (!WriteFileBytes(result.outputPath, converted.data(), converted.size()))
+        result.status = WriteStatus::WriteFailed;
+    return result;
 }
 
 }  // namespace tarvik::tools

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 namespace tarvik::tools {
@@ -32,5 +33,10 @@ bool ReadFileBytes(const std::string& path, std::string& bytes);
 bool WriteFileBytes(const std::string& path, const void* data, size_t size);
 // Why ReadFileBytes failed for `path`: SourceMissing when nothing is there, ReadFailed otherwise.
 WriteStatus ReadProblem(const std::string& path);
+
+// The writers' common course: reads the quest at `questPath`, turns its bytes with `convert` and writes the
+// result to SiblingPath(questPath, extension).
+WriteResult WriteConvertedQuest(const std::string& questPath, const std::string& extension,
+                                const std::function<std::string(std::string)>& convert);
 
 }  // namespace tarvik::tools
