@@ -19,6 +19,17 @@ packages=(
     libgl-dev
     fonts-dejavu-core
     zlib1g-dev
+    # pictures in every format Qt reads, and Qt's own Russian dialogs
+    qt6-image-formats-plugins
+    qt6-translations-l10n
+    # music and sounds; a General MIDI soundfont so MIDI tunes sound on a fresh machine
+    libsdl2-mixer-dev
+    timgm6mb-soundfont
+    # the network include
+    libcurl4-openssl-dev
+    # the Debian package build
+    dpkg-dev
+    file
 )
 
 missing=()
