@@ -62,6 +62,29 @@ struct Limits {
     static constexpr size_t kMaxQuestText = 256u << 20;  // total text a load may assemble
 };
 
+// A picture slot of the main window or an overlay of the picture window, as the quest last set it.
+struct PictureState {
+    std::string file;  // the shown file as the quest named it (after the ImageType extension); empty: none
+    int top = 0;       // slots: pixels of the main window; overlays: twips of the picture window
+    int left = 0;
+    bool visible = false;
+    bool used = false;  // set by the quest at least once
+};
+
+// What the main window and the picture window show.
+struct PictureModel {
+    static constexpr int kSlots = 128;
+    static constexpr int kFirstOverlay = 2;
+    static constexpr int kLastOverlay = 101;
+    std::vector<PictureState> images = std::vector<PictureState>(kSlots);  // slot i at [i - 1]
+    std::string background;  // the main window's picture, as named by style_formpicture; empty: none
+    bool windowVisible = false;
+    std::string image;    // the picture window's main picture as named (after the extension); empty: none
+    std::string caption;  // the picture window's caption as last set; empty: never set
+    std::vector<PictureState> overlays =
+        std::vector<PictureState>(kLastOverlay - kFirstOverlay + 1);  // overlay i at [i - 2]
+};
+
 class Engine {
 public:
     explicit Engine(Host& host);
@@ -230,6 +253,22 @@ public:
     // Applies a screen, button, item, jump or variable line of a saved game straight to its routine.
     void RestoreLine(const std::string& plain);
 
+    // ---- Pictures and styles
+    // --------------------------------------------------------------------------------------------
+
+    const PictureModel& pictures() const { return m_Pictures; }
+    void ShowFormPictures();
+    std::string WithImageType(const std::string& name);
+    void UpdatePictureWindow();
+    // The mode's colour variables, as the colour-mode menu items assign them.
+    void AssignModeColours();
+    // Player events on pictures: a click on main-window slot `slot` (1..128); a press of `button` (1 left, 2
+    // right, 4 middle) on the picture window's main picture at x, y twips from its top left; a click on
+    // overlay `overlay` (2..101).
+    void Image1_Click(int slot);
+    void Picture1_MouseDown(int button, double xTwips, double yTwips);
+    void picture2_Click(int overlay);
+
     // ---- Tokens, counters, jumps
     // -------------------------------------------------------------------------------
 
@@ -301,6 +340,13 @@ private:
     std::unordered_map<std::string, Value, text::NoCaseHash, text::NoCaseEqual> m_VarValues;
     std::vector<std::string> m_VarNames;
     bool m_StyleDirty = false;
+
+    // Pictures.
+    PictureModel m_Pictures;
+    // A picture file named by the quest, looked up as the file system spells it; empty when missing.
+    std::string FindPicture(const std::string& name, bool currentFolderFirst) const;
+    // Runs a click procedure with `flag` set to `value` around it.
+    void RunPictureClick(const std::string& flag, const std::string& value, const std::string& statement);
 
     // Screen model.
     std::vector<TextRun> m_TextRuns;

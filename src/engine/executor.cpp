@@ -81,7 +81,7 @@ void Engine::Obr(std::string& s, bool f, int level) {
     if (is("pause ")) guarded([&] { PauseRun(arg(7)); });
     if (is("anykey ")) guarded([&] { WaitKey(arg(8)); });
     if (is("quit ")) guarded([&] { QuitRun(); });
-    // "picture ": main-window pictures arrive with picture support.
+    if (is("picture ")) guarded([&] { ShowFormPictures(); });
     if (is("tokens ")) guarded([&] { SplitTokens(arg(8)); });
     if (is("inv_visible ")) guarded([&] { SetInventoryVisible(arg(13)); });
     // "html ": the HTML view arrives with its own support.

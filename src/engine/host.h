@@ -7,6 +7,7 @@
 // interface are code page 1251 unless marked as paths, which are UTF-8 in the file system's own form.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace tarvik {
@@ -38,6 +39,9 @@ enum MessageAnswer : int {
     kAnswerYes,
     kAnswerNo
 };
+
+// Where a picture is shown (Host::SetPicture, Host::PlacePicture).
+enum class PictureSpot { Slot, Background, Main, Overlay };
 
 struct DialogResult {
     enum class State { Accepted, Cancelled };
@@ -90,6 +94,36 @@ public:
     virtual void StopSound() {}
     virtual void PlayMusic(const std::string& path) { (void)path; }
     virtual void StopMusic() {}
+
+    // ---- Pictures and the look of the window
+    // The engine keeps the picture model (Engine::pictures()); these calls hand each change to the window.
+    // Paths are UTF-8 paths of existing files. A host without pictures keeps these defaults, which accept
+    // every file, so its model stays what the quest asked for.
+
+    // Decodes the picture file `path` into `spot` (a slot 1..128, the background, the picture window's main
+    // picture, or an overlay 2..101 by `index`). False when the host cannot show the file (not a picture, or
+    // one it refuses): the spot then keeps the picture it had. An empty path clears the spot's picture.
+    virtual bool SetPicture(PictureSpot spot, int index, const std::string& path) {
+        (void)spot, (void)index, (void)path;
+        return true;
+    }
+    // Moves a slot (pixels of the main window's client area) or an overlay (twips of the picture window) and
+    // shows or hides it.
+    virtual void PlacePicture(PictureSpot spot, int index, int top, int left, bool visible) {
+        (void)spot, (void)index, (void)top, (void)left, (void)visible;
+    }
+    // Shows the picture window, sized to its main picture, with `caption` (code page 1251) when that is not
+    // empty; or hides it (never destroys it).
+    virtual void ShowPictureWindow(bool visible, const std::string& caption) { (void)visible, (void)caption; }
+    // The quest's window size, in twips; 0 leaves that side as it is. A host clamps sizes no screen can
+    // take.
+    virtual void SetFormSize(int heightTwips, int widthTwips) { (void)heightTwips, (void)widthTwips; }
+    // The quest's colours in the language's colour form (Style_TextColor, Style_BackColor): fore colour of
+    // the lists and the input line, back colour of the story text, the lists and the input line. `hasFore`
+    // or `hasBack` false leaves that colour as it is.
+    virtual void SetControlColours(bool hasFore, int32_t fore, bool hasBack, int32_t back) {
+        (void)hasFore, (void)fore, (void)hasBack, (void)back;
+    }
 };
 
 }  // namespace tarvik

@@ -37,8 +37,23 @@ void Engine::ResetGame() {
     Changed(kScreenAll);
 }
 
-// The variable half of the colour modes: every new game starts in the colours of the ticked mode.
+// A new game starts in the colours of the ticked mode, without the old game's background or picture window.
+// The slots and overlays keep what they show.
 void Engine::ResetAppearance() {
+    try {
+        AssignModeColours();
+    } catch (const QuestError&) {
+    }
+    m_Pictures.background.clear();
+    m_Host.SetPicture(PictureSpot::Background, 0, std::string());
+    m_Pictures.image.clear();
+    m_Host.SetPicture(PictureSpot::Main, 1, std::string());
+    m_Pictures.windowVisible = false;
+    m_Host.ShowPictureWindow(false, m_Pictures.caption);
+}
+
+// The variable half of the colour modes.
+void Engine::AssignModeColours() {
     std::string text, back;
     if (m_ColourMode == ColourMode::Dos) {
         text = "Style_TextColor=&HC0C0C0";

@@ -54,10 +54,4 @@ void Engine::ShowPage() {
     // Showing the HTML page arrives with the HTML view.
 }
 
-// The engine's half of applying styles: the front reads the style variables when told.
-void Engine::do_style() {
-    m_StyleDirty = false;
-    Changed(kScreenStyles);
-}
-
 }  // namespace tarvik

@@ -378,6 +378,10 @@ bool frmMain::eventFilter(QObject* watched, QEvent* e) {
         Form_Resize();
         return false;
     }
+    if (watched == m_Client && e->type() == QEvent::Paint) {
+        PaintBackground();
+        return false;
+    }
     if (e->type() != QEvent::KeyPress) return QMainWindow::eventFilter(watched, e);
 
     // A key goes first to the control with the focus and then up to the window when the control leaves it;

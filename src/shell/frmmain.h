@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "shell/pictures.h"
 #include "shell/recent.h"
 #include "shell/settings.h"
 
@@ -143,6 +144,17 @@ public:
     DialogResult SaveFileDialog(const std::string& title, const std::string& filter) override;
     DialogResult OpenFileDialog(const std::string& title, const std::string& filter,
                                 const std::string& folder) override;
+    // Host: pictures and the quest's look
+    bool SetPicture(PictureSpot spot, int index, const std::string& path) override;
+    void PlacePicture(PictureSpot spot, int index, int top, int left, bool visible) override;
+    void ShowPictureWindow(bool visible, const std::string& caption) override;
+    void SetFormSize(int heightTwips, int widthTwips) override;
+    void SetControlColours(bool hasFore, int32_t fore, bool hasBack, int32_t back) override;
+
+    // The main window's picture slot i (1..128), once the quest has used it; the picture window, once made.
+    PictureBox* Image1(int i) const;
+    Form1* pictureWindow() const { return m_Form1; }
+    const QPixmap& background() const { return m_Background; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -166,7 +178,9 @@ private:
     void LoadQuest(const std::string& utf8Path);
     void SetPanelVisible(bool visible);
     void ApplyControlColours(int32_t fore, int32_t back);
-    void ApplyStyles();
+    PictureBox* SlotBox(int i);
+    Form1* PictureWindow();
+    void PaintBackground();
     void SetFontOf(int which, const QFont& font);
     void ShowSplash();
     void ShowHelp();
@@ -217,6 +231,9 @@ private:
     QPointer<frmShifr> m_Shifr;
     QPointer<frmShifr2> m_Shifr2;
     QList<QWidget*> m_KeyControls;  // controls whose keys reach the engine
+    std::array<PictureBox*, PictureModel::kSlots> m_Image1{};
+    QPointer<Form1> m_Form1;
+    QPixmap m_Background;
 
     // Menus.
     QMenu *mFileF = nullptr, *Histoti = nullptr, *vid = nullptr, *svet = nullptr, *Ihban = nullptr;
@@ -236,11 +253,9 @@ private:
     unsigned m_Dirty = kScreenAll;
     bool m_RenderQueued = false;
     bool m_Rendering = false;
-    bool m_GameStarted = false;    // a reset since the last render: colours of the ticked mode
-    bool m_StylesPending = false;  // do_style since the last render
-    size_t m_ShownRuns = 0;        // runs of the story text in txtText (the last one maybe in part)
-    size_t m_ShownOffset = 0;      // bytes of the last shown run
-    bool m_TextCleared = true;     // txtText still shows text the engine has cleared
+    size_t m_ShownRuns = 0;     // runs of the story text in txtText (the last one maybe in part)
+    size_t m_ShownOffset = 0;   // bytes of the last shown run
+    bool m_TextCleared = true;  // txtText still shows text the engine has cleared
     std::vector<std::string> m_ShownButtons;
     std::vector<std::string> m_ShownItems;
     std::vector<std::string> m_ShownActions;

@@ -39,15 +39,6 @@ QString StoryText(std::string_view cp1251) {
     return s;
 }
 
-// A value of a variable read as a 32-bit whole number; unset or unreadable is 0.
-int32_t WholeVariable(const Engine& engine, std::string_view name) {
-    int32_t v = 0;
-    if (const Value* value = engine.FindVariable(name)) {
-        if (!value->ToWhole32(v)) v = 0;
-    }
-    return v;
-}
-
 }  // namespace
 
 std::optional<QColor> ColourFromValue(int32_t value, const QPalette& palette) {
@@ -109,12 +100,9 @@ QString QtNameFilters(const QString& filter) {
 void frmMain::ScreenChanged(unsigned parts) {
     m_Dirty |= parts;
     if (!m_Engine) return;  // the engine is still being made
-    if (parts == kScreenAll) {
-        m_GameStarted = true;
-        m_StylesPending = false;
-    } else if (parts & kScreenStyles) {
-        m_StylesPending = true;
-    }
+    // The window half of a new game's look happens at once: the style pass of the game's first page talks
+    // to the window directly and must come after it.
+    if (parts == kScreenAll) ResetAppearance();
     if (parts & kScreenText) {
         // Text only grows between clears, so a shown position that no longer exists means it was cleared.
         const auto& runs = m_Engine->textRuns();
@@ -153,14 +141,6 @@ void frmMain::Render() {
     m_Rendering = true;
     const unsigned d = m_Dirty;
     m_Dirty = 0;
-    if (m_GameStarted) {
-        m_GameStarted = false;
-        ResetAppearance();
-    }
-    if (m_StylesPending) {
-        m_StylesPending = false;
-        ApplyStyles();
-    }
     if (d & kScreenText) RenderText();
     if (d & kScreenButtons) RenderButtons();
     if (d & kScreenActions) RenderActions();
@@ -315,17 +295,6 @@ void frmMain::RenderHtml(bool pageTop) {
     Frame1->setVisible(html);
     txtText->setVisible(!html);
     if (html && pageTop && !m_Engine->htmlBuffer().empty()) WB->setHtml(FromCp1251(m_Engine->htmlBuffer()));
-}
-
-// The window half of applying the style variables: sizes and colours, unless the player has locked them.
-void frmMain::ApplyStyles() {
-    if (SvBlock->isChecked()) return;
-    const Engine& e = *m_Engine;
-    int32_t h = WholeVariable(e, "Style_FormMinimumHeight");
-    if (h > 0 && h <= kMaxWindowTwips) resize(width(), h / kTwipsPerPixel);
-    int32_t w = WholeVariable(e, "Style_FormWidth");
-    if (w > 0 && w <= kMaxWindowTwips) resize(w / kTwipsPerPixel, height());
-    ApplyControlColours(WholeVariable(e, "Style_TextColor"), WholeVariable(e, "Style_BackColor"));
 }
 
 // ---- Waiting and letting events in ----------------------------------------------------------------------

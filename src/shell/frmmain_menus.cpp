@@ -187,7 +187,7 @@ void frmMain::svet1_Click() {
     svet3->setChecked(false);
     m_Engine->SetColourMode(ColourMode::Normal);
     // The engine assigns the mode's colour variables, as it does at every new game.
-    m_Engine->ResetAppearance();
+    m_Engine->AssignModeColours();
     ApplyControlColours(kSysWindowText, kSysInfoBack);
 }
 
@@ -197,7 +197,7 @@ void frmMain::svet3_Click() {
     m_Engine->SetColourMode(ColourMode::Dos);
     resize(kDosWidthTwips / kTwipsPerPixel, kDosHeightTwips / kTwipsPerPixel);
     // The engine assigns the mode's colour variables, as it does at every new game.
-    m_Engine->ResetAppearance();
+    m_Engine->AssignModeColours();
     ApplyControlColours(kSilver, kBlack);
 }
 

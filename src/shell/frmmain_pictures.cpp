@@ -1,0 +1,152 @@
+// The main window as the host of the quest's look: picture slots over the controls, the background picture,
+// the picture window, and the window size and colours of the style pass.
+#include <QPainter>
+
+#include "shell/frmmain.h"
+#include "text/text.h"
+
+namespace tarvik::shell {
+
+namespace {
+
+// Positions a window system can hold; a quest's wilder numbers land at the edge.
+int ClampPosition(int v) {
+    return std::clamp(v, -32768, 32767);
+}
+
+// Colour values for "leave this colour": no window shows a value with bits above the 24 colour bits and
+// without the system-colour bit.
+constexpr int32_t kNoColour = 0x7FFFFFFF;
+
+}  // namespace
+
+PictureBox* frmMain::Image1(int i) const {
+    return i >= 1 && i <= PictureModel::kSlots ? m_Image1[i - 1] : nullptr;
+}
+
+PictureBox* frmMain::SlotBox(int i) {
+    if (i < 1 || i > PictureModel::kSlots) return nullptr;
+    PictureBox*& box = m_Image1[i - 1];
+    if (!box) {
+        box = new PictureBox(m_Client, i);
+        box->setObjectName("Image1");
+        connect(box, &PictureBox::clicked, this,
+                [this, i] { Post([this, i] { m_Engine->Image1_Click(i); }); });
+    }
+    return box;
+}
+
+Form1* frmMain::PictureWindow() {
+    if (!m_Form1) {
+        m_Form1 = new Form1(this);
+        m_Form1->setWindowTitle(windowTitle());
+        // The player's keys keep going to the buttons while the picture is looked at.
+        connect(m_Form1, &Form1::activated, this, [this] {
+            if (m_Closing) return;
+            activateWindow();
+            List1->setFocus();
+        });
+        connect(m_Form1->Picture1(), &PictureBox::pressed, this, [this](Qt::MouseButton b, QPointF at) {
+            const int button = b == Qt::RightButton ? 2 : b == Qt::MiddleButton ? 4 : 1;
+            const double x = at.x() * kTwipsPerPixel, y = at.y() * kTwipsPerPixel;
+            Post([this, button, x, y] { m_Engine->Picture1_MouseDown(button, x, y); });
+        });
+        connect(m_Form1, &Form1::overlayClicked, this,
+                [this](int i) { Post([this, i] { m_Engine->picture2_Click(i); }); });
+    }
+    return m_Form1;
+}
+
+bool frmMain::SetPicture(PictureSpot spot, int index, const std::string& path) {
+    if (m_Closing) return false;
+    const QString file = QString::fromStdString(path);
+    switch (spot) {
+        case PictureSpot::Slot: {
+            PictureBox* box = SlotBox(index);
+            if (!box) return false;
+            if (path.empty()) return box->Clear(), true;
+            return box->Load(file);
+        }
+        case PictureSpot::Background: {
+            if (path.empty()) {
+                m_Background = QPixmap();
+            } else {
+                DecodedPicture d = DecodePicture(file);
+                if (!d.ok()) return false;
+                m_Background = d.movie ? QPixmap::fromImage(d.movie->currentImage()) : d.still;
+            }
+            m_Client->update();
+            return true;
+        }
+        case PictureSpot::Main: {
+            if (path.empty()) {
+                if (m_Form1) m_Form1->Picture1()->Clear();
+                return true;
+            }
+            return PictureWindow()->Picture1()->Load(file);
+        }
+        case PictureSpot::Overlay: {
+            if (path.empty() && !m_Form1) return true;
+            PictureBox* box = PictureWindow()->picture2(index);
+            if (!box) return false;
+            if (path.empty()) return box->Clear(), true;
+            return box->Load(file);
+        }
+    }
+    return false;
+}
+
+void frmMain::PlacePicture(PictureSpot spot, int index, int top, int left, bool visible) {
+    if (m_Closing) return;
+    PictureBox* box = nullptr;
+    int x = left, y = top;
+    if (spot == PictureSpot::Slot) {
+        box = SlotBox(index);
+    } else if (spot == PictureSpot::Overlay) {
+        if (!visible && !m_Form1) return;
+        box = PictureWindow()->picture2(index);
+        // Overlays are placed in twips, like the classic picture window's own scale.
+        x = left / kTwipsPerPixel;
+        y = top / kTwipsPerPixel;
+    }
+    if (!box) return;
+    box->move(ClampPosition(x), ClampPosition(y));
+    box->setVisible(visible);
+    // The quest places its pictures where the player is to see them, and the fixed layout leaves almost no
+    // free surface: they lie over the controls.
+    if (visible) box->raise();
+}
+
+void frmMain::ShowPictureWindow(bool visible, const std::string& caption) {
+    if (m_Closing) return;
+    if (!visible) {
+        if (m_Form1) m_Form1->hide();
+        return;
+    }
+    Form1* f = PictureWindow();
+    if (!caption.empty()) f->setWindowTitle(QString::fromStdString(text::Cp1251ToUtf8(caption)));
+    f->FitToPicture();
+    f->show();
+    f->raise();
+}
+
+void frmMain::SetFormSize(int heightTwips, int widthTwips) {
+    if (m_Closing) return;
+    // A size no screen could take is refused and the window keeps its size.
+    if (heightTwips > 0 && heightTwips <= kMaxWindowTwips) resize(width(), heightTwips / kTwipsPerPixel);
+    if (widthTwips > 0 && widthTwips <= kMaxWindowTwips) resize(widthTwips / kTwipsPerPixel, height());
+}
+
+void frmMain::SetControlColours(bool hasFore, int32_t fore, bool hasBack, int32_t back) {
+    if (m_Closing) return;
+    ApplyControlColours(hasFore ? fore : kNoColour, hasBack ? back : kNoColour);
+}
+
+void frmMain::PaintBackground() {
+    if (m_Background.isNull()) return;
+    // Drawn once at the top left at its natural size, as the classic window drew its picture.
+    QPainter p(m_Client);
+    p.drawPixmap(0, 0, m_Background);
+}
+
+}  // namespace tarvik::shell
