@@ -63,6 +63,53 @@ DialogResult TestHost::OpenFileDialog(const std::string& title, const std::strin
 }
 
 namespace {
+const char* SpotName(PictureSpot spot) {
+    switch (spot) {
+        case PictureSpot::Slot:
+            return "slot";
+        case PictureSpot::Background:
+            return "background";
+        case PictureSpot::Main:
+            return "main";
+        case PictureSpot::Overlay:
+            return "overlay";
+    }
+    return "?";
+}
+}  // namespace
+
+bool TestHost::SetPicture(PictureSpot spot, int index, const std::string& path) {
+    std::string name = std::filesystem::path(path).filename().string();
+    for (const std::string& bad : undecodable)
+        if (bad == name) {
+            look.push_back(std::string("refused ") + SpotName(spot) + " " + std::to_string(index) + " " +
+                           name);
+            return false;
+        }
+    look.push_back(std::string("load ") + SpotName(spot) + " " + std::to_string(index) + " " +
+                   (path.empty() ? "-" : path));
+    return true;
+}
+
+void TestHost::PlacePicture(PictureSpot spot, int index, int top, int left, bool visible) {
+    look.push_back(std::string("place ") + SpotName(spot) + " " + std::to_string(index) + " " +
+                   std::to_string(top) + " " + std::to_string(left) + (visible ? " shown" : " hidden"));
+}
+
+void TestHost::ShowPictureWindow(bool visible, const std::string& caption) {
+    look.push_back(std::string("window ") + (visible ? "shown " : "hidden ") + U(caption));
+}
+
+void TestHost::SetFormSize(int heightTwips, int widthTwips) {
+    look.push_back("size " + std::to_string(heightTwips) + " " + std::to_string(widthTwips));
+}
+
+void TestHost::SetControlColours(bool hasFore, int32_t fore, bool hasBack, int32_t back) {
+    look.push_back("colours " + (hasFore ? std::to_string(fore) : std::string("-")) + " " +
+                   (hasBack ? std::to_string(back) : std::string("-")));
+}
+
+namespace {
 std::string ToQuestBytes(const std::string& utf8) {
     std::string crlf;
     for (char c : utf8) {

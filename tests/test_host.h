@@ -38,6 +38,16 @@ public:
                                 const std::string& folder) override;
     double SecondsSinceMidnight() override { return clock; }
 
+    // Pictures and the look: every call recorded in order as one line; files named in `undecodable` are
+    // refused as a window refuses a file that is no picture.
+    bool SetPicture(PictureSpot spot, int index, const std::string& path) override;
+    void PlacePicture(PictureSpot spot, int index, int top, int left, bool visible) override;
+    void ShowPictureWindow(bool visible, const std::string& caption) override;
+    void SetFormSize(int heightTwips, int widthTwips) override;
+    void SetControlColours(bool hasFore, int32_t fore, bool hasBack, int32_t back) override;
+    std::vector<std::string> look;
+    std::vector<std::string> undecodable;
+
     Engine* engine = nullptr;
     unsigned changes = 0;
     int processBudget = -1;  // when set, the engine is stopped after that many ProcessEvents calls

@@ -107,6 +107,57 @@ std::string DumpState(const Engine& engine, const std::vector<ShownMessage>& mes
     }
     json.EndArray();
 
+    // Pictures: slots and overlays the quest has set, files as the quest named them.
+    {
+        const PictureModel& pm = engine.pictures();
+        auto place = [&json](const PictureState& p) {
+            json.Key("file");
+            json.String(p.file);
+            json.Key("top");
+            json.Number(p.top, text::NumKind::Int32);
+            json.Key("left");
+            json.Number(p.left, text::NumKind::Int32);
+            json.Key("visible");
+            json.Bool(p.visible);
+        };
+        json.Key("pictures");
+        json.BeginObject();
+        json.Key("slots");
+        json.BeginArray();
+        for (size_t i = 0; i < pm.images.size(); ++i) {
+            if (!pm.images[i].used) continue;
+            json.BeginObject();
+            json.Key("slot");
+            json.Number(static_cast<double>(i + 1), text::NumKind::Int32);
+            place(pm.images[i]);
+            json.EndObject();
+        }
+        json.EndArray();
+        json.Key("background");
+        json.String(pm.background);
+        json.Key("window");
+        json.BeginObject();
+        json.Key("visible");
+        json.Bool(pm.windowVisible);
+        json.Key("image");
+        json.String(pm.image);
+        json.Key("caption");
+        json.String(pm.caption);
+        json.Key("overlays");
+        json.BeginArray();
+        for (size_t i = 0; i < pm.overlays.size(); ++i) {
+            if (!pm.overlays[i].used) continue;
+            json.BeginObject();
+            json.Key("index");
+            json.Number(static_cast<double>(i + PictureModel::kFirstOverlay), text::NumKind::Int32);
+            place(pm.overlays[i]);
+            json.EndObject();
+        }
+        json.EndArray();
+        json.EndObject();
+        json.EndObject();
+    }
+
     const Options& o = engine.options();
     json.Key("options");
     json.BeginObject();

@@ -23,6 +23,16 @@ bool ParseInt(std::string_view s, int lo, int hi, int& out) {
     return res.ec == std::errc() && res.ptr == s.data() + s.size() && out >= lo && out <= hi;
 }
 
+// A position in twips: digits with an optional fraction after "." or ",", up to a picture's reach.
+bool ParseTwips(std::string_view s, double& out) {
+    std::string t(s);
+    for (char& c : t)
+        if (c == ',') c = '.';
+    if (t.empty() || t.find_first_not_of("0123456789.") != std::string::npos) return false;
+    auto res = std::from_chars(t.data(), t.data() + t.size(), out);
+    return res.ec == std::errc() && res.ptr == t.data() + t.size() && out <= 1e7;
+}
+
 bool SameWord(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
@@ -87,6 +97,29 @@ bool ParseScript(std::string_view utf8, std::vector<ScriptAction>& actions, Scri
         } else if (SameWord(word, "newgame")) {
             a.kind = K::NewGame;
             if (!arg.empty()) return fail("newgame takes nothing after it: \"" + std::string(line) + "\"");
+        } else if (SameWord(word, "slot") || SameWord(word, "overlay")) {
+            // Pictures.
+            const bool slot = SameWord(word, "slot");
+            a.kind = slot ? K::Slot : K::Overlay;
+            if (!ParseInt(arg, slot ? 1 : 2, slot ? 128 : 101, a.number))
+                return fail(slot ? "slot needs a slot number from 1 to 128: \"" + std::string(line) + "\""
+                                 : "overlay needs an overlay number from 2 to 101: \"" + std::string(line) +
+                                       "\"");
+        } else if (SameWord(word, "image")) {
+            a.kind = K::Image;
+            std::vector<std::string_view> parts;
+            for (std::string_view rest = arg; !rest.empty();) {
+                size_t cut = rest.find_first_of(" \t");
+                parts.push_back(rest.substr(0, cut));
+                rest = cut == std::string_view::npos ? std::string_view() : TrimBlanks(rest.substr(cut));
+            }
+            a.number = 1;
+            bool ok = (parts.size() == 2 || parts.size() == 3) && ParseTwips(parts[0], a.x) &&
+                      ParseTwips(parts[1], a.y);
+            if (ok && parts.size() == 3) ok = ParseInt(parts[2], 1, 4, a.number) && a.number != 3;
+            if (!ok)
+                return fail("image needs X Y in twips and an optional button 1, 2 or 4: \"" +
+                            std::string(line) + "\"");
         } else {
             return fail("not a script action: \"" + std::string(line) + "\"");
         }

@@ -18,6 +18,10 @@ struct ScriptAction {
         Type,      // text: typed into the input line, then Enter
         LoadGame,  // path
         NewGame,
+        // Pictures.
+        Slot,     // number: main-window slot, 1..128
+        Image,    // x, y: twips from the main picture's top left; number: mouse button 1, 2 or 4
+        Overlay,  // number: overlay of the picture window, 2..101
         // Answers: queued for the next dialog of their kind.
         Answer,    // number: message box button, 1 OK ... 7 No
         Prompt,    // text: what the next input dialog returns
@@ -27,6 +31,7 @@ struct ScriptAction {
     Kind kind = Kind::NewGame;
     int line = 0;  // 1-based line in the script file
     int number = 0;
+    double x = 0, y = 0;
     std::string text;  // code page 1251 for texts, UTF-8 for paths
 
     bool IsAnswer() const { return kind == Kind::Answer || kind == Kind::Prompt || kind == Kind::SaveFile; }

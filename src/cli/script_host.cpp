@@ -97,6 +97,28 @@ void ScriptHost::Deliver(const ScriptAction& a) {
             e.RestoreGame();
             m_LoadFiles.clear();
             return;
+        case ScriptAction::Kind::Slot:
+            if (!e.pictures().images[a.number - 1].visible) {
+                Warn(a, "slot " + std::to_string(a.number) + " is not shown");
+                return;
+            }
+            e.Image1_Click(a.number);
+            return;
+        case ScriptAction::Kind::Image:
+            if (!e.pictures().windowVisible) {
+                Warn(a, "the picture window is not shown");
+                return;
+            }
+            e.Picture1_MouseDown(a.number, a.x, a.y);
+            return;
+        case ScriptAction::Kind::Overlay:
+            if (!e.pictures().windowVisible ||
+                !e.pictures().overlays[a.number - PictureModel::kFirstOverlay].visible) {
+                Warn(a, "overlay " + std::to_string(a.number) + " is not shown");
+                return;
+            }
+            e.picture2_Click(a.number);
+            return;
         case ScriptAction::Kind::Answer:
         case ScriptAction::Kind::Prompt:
         case ScriptAction::Kind::SaveFile:

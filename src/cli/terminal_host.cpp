@@ -246,7 +246,35 @@ void TerminalHost::ShowChoices() {
         }
     }
     if (showInventory) ShowInventory();
+    ShowPictures();
     m_ChoicesStale = false;
+}
+
+// A terminal shows no pictures; it names the files the window would show.
+void TerminalHost::ShowPictures() {
+    const PictureModel& pm = m_Engine->pictures();
+    auto add = [](std::string& list, const std::string& file) {
+        if (file.empty()) return;
+        list += list.empty() ? "" : ", ";
+        list += OneLine(file);
+    };
+    std::string slots;
+    for (const PictureState& p : pm.images)
+        if (p.visible) add(slots, p.file);
+    std::string window;
+    if (pm.windowVisible) {
+        add(window, pm.image);
+        for (const PictureState& p : pm.overlays)
+            if (p.visible) add(window, p.file);
+    }
+    std::string background;
+    add(background, pm.background);
+    if (slots.empty() && window.empty() && background.empty()) return;
+    m_Out << Style("2") << "  Pictures:" << Style("0");
+    if (!background.empty()) m_Out << " background " << background << ";";
+    if (!slots.empty()) m_Out << " " << slots << ";";
+    if (!window.empty()) m_Out << " picture window " << window << ";";
+    m_Out << "\n";
 }
 
 void TerminalHost::ShowInventory() {

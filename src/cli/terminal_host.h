@@ -49,6 +49,7 @@ private:
     void ShowNewText();
     void ShowChoices();
     void ShowInventory();
+    void ShowPictures();
     void ShowHelp();
     // One command of the player at the main prompt.
     void Command(const std::string& utf8Line);
