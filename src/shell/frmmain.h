@@ -178,6 +178,7 @@ private:
     void LoadQuest(const std::string& utf8Path);
     void SetPanelVisible(bool visible);
     void ApplyControlColours(int32_t fore, int32_t back);
+    void ApplyPendingLook();
     PictureBox* SlotBox(int i);
     Form1* PictureWindow();
     void PaintBackground();
@@ -234,6 +235,14 @@ private:
     std::array<PictureBox*, PictureModel::kSlots> m_Image1{};
     QPointer<Form1> m_Form1;
     QPixmap m_Background;
+    // Sizes and colours of the style pass wait for the next render, after the window half of a new game's
+    // look.
+    struct PendingLook {
+        int heightTwips = 0, widthTwips = 0;
+        bool hasFore = false, hasBack = false;
+        int32_t fore = 0, back = 0;
+    } m_PendingLook;
+    bool m_GameStarted = false;  // a reset since the last render: colours of the ticked mode
 
     // Menus.
     QMenu *mFileF = nullptr, *Histoti = nullptr, *vid = nullptr, *svet = nullptr, *Ihban = nullptr;

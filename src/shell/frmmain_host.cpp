@@ -100,9 +100,11 @@ QString QtNameFilters(const QString& filter) {
 void frmMain::ScreenChanged(unsigned parts) {
     m_Dirty |= parts;
     if (!m_Engine) return;  // the engine is still being made
-    // The window half of a new game's look happens at once: the style pass of the game's first page talks
-    // to the window directly and must come after it.
-    if (parts == kScreenAll) ResetAppearance();
+    if (parts == kScreenAll) {
+        // The old game's pending look gives way to the new game's.
+        m_GameStarted = true;
+        m_PendingLook = {};
+    }
     if (parts & kScreenText) {
         // Text only grows between clears, so a shown position that no longer exists means it was cleared.
         const auto& runs = m_Engine->textRuns();
@@ -141,6 +143,11 @@ void frmMain::Render() {
     m_Rendering = true;
     const unsigned d = m_Dirty;
     m_Dirty = 0;
+    if (m_GameStarted) {
+        m_GameStarted = false;
+        ResetAppearance();
+    }
+    ApplyPendingLook();
     if (d & kScreenText) RenderText();
     if (d & kScreenButtons) RenderButtons();
     if (d & kScreenActions) RenderActions();

@@ -131,15 +131,25 @@ void frmMain::ShowPictureWindow(bool visible, const std::string& caption) {
 }
 
 void frmMain::SetFormSize(int heightTwips, int widthTwips) {
-    if (m_Closing) return;
-    // A size no screen could take is refused and the window keeps its size.
-    if (heightTwips > 0 && heightTwips <= kMaxWindowTwips) resize(width(), heightTwips / kTwipsPerPixel);
-    if (widthTwips > 0 && widthTwips <= kMaxWindowTwips) resize(widthTwips / kTwipsPerPixel, height());
+    if (heightTwips != 0) m_PendingLook.heightTwips = heightTwips;
+    if (widthTwips != 0) m_PendingLook.widthTwips = widthTwips;
 }
 
 void frmMain::SetControlColours(bool hasFore, int32_t fore, bool hasBack, int32_t back) {
+    if (hasFore) m_PendingLook.hasFore = true, m_PendingLook.fore = fore;
+    if (hasBack) m_PendingLook.hasBack = true, m_PendingLook.back = back;
+}
+
+void frmMain::ApplyPendingLook() {
+    const PendingLook look = m_PendingLook;
+    m_PendingLook = {};
     if (m_Closing) return;
-    ApplyControlColours(hasFore ? fore : kNoColour, hasBack ? back : kNoColour);
+    // A size no screen could take is refused and the window keeps its size.
+    const int h = look.heightTwips, w = look.widthTwips;
+    if (h > 0 && h <= kMaxWindowTwips) resize(width(), h / kTwipsPerPixel);
+    if (w > 0 && w <= kMaxWindowTwips) resize(w / kTwipsPerPixel, height());
+    if (look.hasFore || look.hasBack)
+        ApplyControlColours(look.hasFore ? look.fore : kNoColour, look.hasBack ? look.back : kNoColour);
 }
 
 void frmMain::PaintBackground() {
