@@ -125,8 +125,9 @@ void frmMain::ShowPictureWindow(bool visible, const std::string& caption) {
     }
     Form1* f = PictureWindow();
     if (!caption.empty()) f->setWindowTitle(QString::fromStdString(text::Cp1251ToUtf8(caption)));
-    f->FitToPicture();
+    // Shown first, so the window system's frame is known when the size is worked out.
     f->show();
+    f->FitToPicture();
     f->raise();
 }
 
