@@ -294,3 +294,28 @@ TEST_F(PicturesTest, CliDumpsPicturesAndClicksThem) {
 
 }  // namespace
 }  // namespace tarvik::testing
+
+namespace tarvik::testing {
+namespace {
+
+TEST(DemoPictures, TheHutWindowShowsThePictureAndAnswersClicks) {
+    QuestFixture q;  // only for its temporary folder
+    auto script = q.dir / "window.script";
+    std::ofstream(script) << "type Анна\nanswer 7\nchoose 1\nchoose 3\nslot 1\nimage 151.1 302.2\n";
+    CliResult r = RunCli(
+        {"play", std::string(TARVIK_SOURCE_DIR) + "/quests/demo.qst", "--script", script.string(), "--dump"},
+        q.dir);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("\"slots\":[{\"slot\":1,\"file\":\"pictures\\\\forest.png\",\"top\":8,\"left\":16,"
+                         "\"visible\":true}]"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("\"window\":{\"visible\":true,\"image\":\"pictures\\\\forest.png\""),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("Вы протираете стекло рукавом"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Вы показываете на точку (10, 20)"), std::string::npos) << r.out;
+}
+
+}  // namespace
+}  // namespace tarvik::testing

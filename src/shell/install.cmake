@@ -46,3 +46,5 @@ install(CODE [[
     endif()
   endif()
 ]])
+# The demo quest's pictures, looked up beside it.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/quests/pictures DESTINATION ${CMAKE_INSTALL_DATADIR}/tarvik/quests)
