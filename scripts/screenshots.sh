@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Renders PNG screenshots of the desktop player with the demo quest into docs/screenshots/ (normal and DOS
-# colour modes with the inventory shown, and the input line). Needs no display: it draws offscreen.
+# colour modes with the inventory shown, the input line, and the hut's pictures). Needs no display: it draws
+# offscreen.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)

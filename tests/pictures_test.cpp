@@ -306,7 +306,7 @@ TEST(DemoPictures, TheHutWindowShowsThePictureAndAnswersClicks) {
         {"play", std::string(TARVIK_SOURCE_DIR) + "/quests/demo.qst", "--script", script.string(), "--dump"},
         q.dir);
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("\"slots\":[{\"slot\":1,\"file\":\"pictures\\\\forest.png\",\"top\":8,\"left\":16,"
+    EXPECT_NE(r.out.find("\"slots\":[{\"slot\":1,\"file\":\"pictures\\\\forest.png\",\"top\":150,\"left\":24,"
                          "\"visible\":true}]"),
               std::string::npos)
         << r.out;

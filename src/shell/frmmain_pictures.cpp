@@ -83,7 +83,10 @@ bool frmMain::SetPicture(PictureSpot spot, int index, const std::string& path) {
                 if (m_Form1) m_Form1->Picture1()->Clear();
                 return true;
             }
-            return PictureWindow()->Picture1()->Load(file);
+            PictureBox* main = PictureWindow()->Picture1();
+            if (!main->Load(file)) return false;
+            main->show();
+            return true;
         }
         case PictureSpot::Overlay: {
             if (path.empty() && !m_Form1) return true;

@@ -200,7 +200,9 @@ TEST_F(PictureWindowTest, ThePictureWindowFitsItsPictureShowsOverlaysAndReportsP
     EXPECT_EQ(f->windowTitle(), Q("Карта"));
     // 97 twips of border and 335 of caption bar, at 15 twips to the pixel.
     EXPECT_EQ(f->frameGeometry().size(), QSize(60 + 6, 40 + 22));
+    EXPECT_TRUE(f->Picture1()->isVisible());
     EXPECT_EQ(f->Picture1()->geometry(), QRect(0, 0, 60, 40));
+    EXPECT_EQ(f->grab().toImage().pixelColor(30, 20), QColor(Qt::green));
     PictureBox* overlay = f->picture2(2);
     EXPECT_TRUE(overlay->isVisible());
     EXPECT_EQ(overlay->geometry(), QRect(20, 10, 4, 4));

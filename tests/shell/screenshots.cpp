@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPixmap>
 #include <QTextEdit>
 
@@ -80,6 +81,32 @@ TEST_F(Screenshots, DosModeWithInventory) {
     EXPECT_TRUE(Screen().contains(Q("хижины")));
     Find<QListWidget>("List1")->setCurrentRow(0);
     Save("main-dos.png");
+}
+
+// The hut's window: the picture in a slot of the main window, and the picture window beside it.
+TEST_F(Screenshots, Pictures) {
+    w->resize(800, 600);
+    StartDemo(Q("Аня"));
+    auto* List1 = Find<QListWidget>("List1");
+    DoubleClick(List1, 0);  // into the hut
+    Settle();
+    DoubleClick(List1, List1->count() - 1);  // look out of the window
+    Settle();
+    Form1* picture = w->pictureWindow();
+    ASSERT_NE(picture, nullptr);
+    ASSERT_TRUE(picture->isVisible());
+    QTest::mousePress(picture->Picture1(), Qt::LeftButton, {}, QPoint(60, 60));
+    Settle();
+    ASSERT_TRUE(Screen().contains(Q("тропа")));
+    QPixmap main = w->grab();
+    QPixmap window = picture->grab();
+    // The picture window is drawn over the main window's lower right corner, as it might stand on a desktop.
+    QPainter p(&main);
+    const QPoint at(main.width() - window.width() - 24, main.height() - window.height() - 130);
+    p.fillRect(QRect(at, window.size()).adjusted(-2, -2, 2, 2), Qt::darkGray);
+    p.drawPixmap(at, window);
+    p.end();
+    EXPECT_TRUE(main.save(Out("pictures.png")));
 }
 
 }  // namespace
