@@ -327,8 +327,8 @@ TEST(TerminalPictures, ThePageNamesThePicturesItShows) {
     QuestFixture q;
     q.WriteBytes("a.bmp", "x");
     q.WriteBytes("main.bmp", "x");
-    auto quest = q.WriteFile("quest.qst",
-                             "formpicture1 = \"a.bmp\"\npicture\nImage = \"main\"\nbtn x, Дальше\nend\n:x\nend\n");
+    auto quest = q.WriteFile(
+        "quest.qst", "formpicture1 = \"a.bmp\"\npicture\nImage = \"main\"\nbtn x, Дальше\nend\n:x\nend\n");
     CliResult r = RunCli({"play", quest.string()}, q.dir);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("Pictures: a.bmp; picture window main.bmp;"), std::string::npos) << r.out;

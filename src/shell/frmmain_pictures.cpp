@@ -47,7 +47,12 @@ Form1* frmMain::PictureWindow() {
             List1->setFocus();
         });
         connect(m_Form1->Picture1(), &PictureBox::pressed, this, [this](Qt::MouseButton b, QPointF at) {
-            const int button = b == Qt::RightButton ? 2 : b == Qt::MiddleButton ? 4 : 1;
+            // The quest knows the three classic buttons only.
+            const int button = b == Qt::LeftButton     ? 1
+                               : b == Qt::RightButton  ? 2
+                               : b == Qt::MiddleButton ? 4
+                                                       : 0;
+            if (button == 0) return;
             const double x = at.x() * kTwipsPerPixel, y = at.y() * kTwipsPerPixel;
             Post([this, button, x, y] { m_Engine->Picture1_MouseDown(button, x, y); });
         });
