@@ -113,6 +113,12 @@ public:
     // True while a WaitMs is counting; Host::Wait returns when it turns false.
     bool TimerRunning() const { return m_TimerRunning && !m_Stopping; }
 
+    // ---- What the game waits for
+    // "input", "anykey", "pause" or "quit" while such a statement waits (the innermost one when waits nest),
+    // "" when the game only waits for a choice. A wait ended by RequestStop stays reported, so a state taken
+    // after a script ran out still tells where the game stood.
+    const char* waitingFor() const { return m_WaitingFor; }
+
     // ---- The screen model ---------------------------------------------------------------------------------
 
     const std::vector<TextRun>& textRuns() const { return m_TextRuns; }
@@ -290,6 +296,7 @@ private:
     std::string m_InputVar;
     bool m_TimerRunning = false;
     bool m_Stopping = false;
+    const char* m_WaitingFor = "";  // see waitingFor()
     int m_RunNesting = 0;
     uint32_t m_Game = 0;       // counts game resets; a run stops when the game it ran in has been replaced
     bool m_Resetting = false;  // inside ResetGame: player events wait until it is done

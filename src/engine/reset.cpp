@@ -17,6 +17,7 @@ void Engine::ResetGame() {
     m_QuitWait = m_PauseDone = m_AnykeyDone = false;
     // The waits of the old game end too: its key or typed line must not land in the new game.
     m_InputWait = m_AnykeyWaiting = false;
+    m_WaitingFor = "";
     m_Text1Visible = false;
     m_TimerRunning = false;
     m_Frame1Visible = false;
