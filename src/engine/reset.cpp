@@ -38,6 +38,23 @@ void Engine::ResetGame() {
     Changed(kScreenAll);
 }
 
+int32_t Engine::ModeTextColour(ColourMode mode) {
+    return mode == ColourMode::Dos ? 0xC0C0C0 : static_cast<int32_t>(0x80000008u);
+}
+
+void Engine::SwitchColourMode(ColourMode mode) {
+    m_ColourMode = mode;
+    ResetAppearance();
+    const int32_t colour = ModeTextColour(mode);
+    bool changed = false;
+    for (TextRun& run : m_TextRuns) {
+        if (!run.modeColour || run.color == colour) continue;
+        run.color = colour;
+        changed = true;
+    }
+    if (changed) Changed(kScreenText);
+}
+
 // The variable half of the colour modes: every new game starts in the colours of the ticked mode.
 void Engine::ResetAppearance() {
     std::string text, back;

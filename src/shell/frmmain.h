@@ -166,6 +166,7 @@ private:
     void LoadQuest(const std::string& utf8Path);
     void SetPanelVisible(bool visible);
     void ApplyControlColours(int32_t fore, int32_t back);
+    void RedrawStory();
     void ApplyStyles();
     void SetFontOf(int which, const QFont& font);
     void ShowSplash();
@@ -173,6 +174,10 @@ private:
     void ShowAnalyzer();
     void ShowCipher();
     void ShowCompressor();
+    QString ToolQuestPath() const;
+    void FillToolPath(QLineEdit* txt, QString& filledWith);
+    // Keeps the whole window on the available area of its screen.
+    void KeepOnScreen();
     void ShowAbout();
 
     // Player events reach the engine from the event loop, never from inside a widget's own handler: a run
@@ -216,7 +221,8 @@ private:
     QPointer<Zastavka> m_Zastavka;
     QPointer<frmShifr> m_Shifr;
     QPointer<frmShifr2> m_Shifr2;
-    QList<QWidget*> m_KeyControls;  // controls whose keys reach the engine
+    QString m_ShifrFilled, m_Shifr2Filled;  // the quest path each tool dialog was last given
+    QList<QWidget*> m_KeyControls;          // controls whose keys reach the engine
 
     // Menus.
     QMenu *mFileF = nullptr, *Histoti = nullptr, *vid = nullptr, *svet = nullptr, *Ihban = nullptr;
