@@ -7,8 +7,8 @@
 // begins with; the restore decodes it and hands it straight to the routine the plain line would reach,
 // past the line preparation that would damage it. Every other line is written exactly as before.
 //
-// Screen lines, buttons and items are always restored that direct way: run as statements they would gain the
-// executor's trailing blank at every save and load.
+// Screen lines, buttons and items are always restored that direct way: run as statements they would gain
+// the executor's trailing blank at every save and load.
 #include "engine/engine.h"
 #include "engine/paths.h"
 
