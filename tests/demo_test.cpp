@@ -70,7 +70,7 @@ TEST(Demo, RestsAtTheHearthAndComesBackFromTheSave) {
     EXPECT_NE(dump.find("{\"name\":\"name\",\"value\":\"Анна\"}"), std::string::npos);
     EXPECT_NE(dump.find("{\"name\":\"hints\",\"value\":6}"), std::string::npos);
     EXPECT_NE(dump.find("{\"name\":\"count_hut\",\"value\":1}"), std::string::npos);
-    EXPECT_NE(dump.find("{\"entry\":\" 5 шт. Монета\",\"name\":\"Монета\",\"count\":5}"), std::string::npos);
+    EXPECT_NE(dump.find("{\"entry\":\"5шт. Монета\",\"name\":\"Монета\",\"count\":5}"), std::string::npos);
 }
 
 }  // namespace

@@ -322,5 +322,25 @@ TEST_F(InventoryTest, HideUseHidesItemsAndSingleActions) {
     EXPECT_EQ(Var("count_use_key"), "<unset>");
 }
 
+TEST_F(InventoryTest, TheActionsAreOfferedAnewWhenARunEnds) {
+    Run("inv+ lamp\nbtn room, Go\nend\n"
+        ":room\nhide_use_lamp_Off=1\nend\n"
+        ":use_lamp_On\nhide_use_lamp_On=1\nhide_use_lamp_Off=0\nend\n"
+        ":use_lamp_Off\nend");
+    engine->lstItems_Click(0);
+    EXPECT_EQ(Actions(), (Strings{"On", "Off"}));
+    engine->SelectButton(0);
+    engine->List1_DblClick();
+    EXPECT_EQ(Actions(), (Strings{"On"}));  // the button's run hid one
+    engine->Command1_Click();
+    EXPECT_EQ(Actions(), (Strings{"Off"}));  // the action's run swapped them
+    EXPECT_EQ(engine->selectedAction(), 0);
+    // With nothing selected there is nothing to offer.
+    engine->mFileNewgame_Click();
+    engine->SelectButton(0);
+    engine->List1_DblClick();
+    EXPECT_EQ(Actions(), Strings{});
+}
+
 }  // namespace
 }  // namespace tarvik::testing

@@ -135,8 +135,8 @@ TEST(SavedGames, SaveWithALabelKeepsStateOnlyAndRestoresThroughTheLabel) {
     e.RestoreGame();
     EXPECT_EQ(q.Text(), "back in five, gold 7 \r\n");
     EXPECT_EQ(q.Buttons(), std::vector<std::string>{"onward "});
-    // The count comes back as the format writes it, between blanks.
-    EXPECT_EQ(q.Items(), std::vector<std::string>{" 2 шт. apples"});
+    // The entry reads as it did when saved, though the file writes the count between blanks.
+    EXPECT_EQ(q.Items(), std::vector<std::string>{"2шт. apples"});
     ASSERT_EQ(q.host.openDialogs.size(), 1u);
     EXPECT_EQ(U(q.host.openDialogs[0].first), "Какое сохранение вы желаете загрузить? ");
 }
@@ -298,6 +298,45 @@ TEST(SavedGames, ANewGameDuringARestoreEndsIt) {
     // The first assignment let the player in, who started anew: the rest of the file is not applied.
     EXPECT_EQ(q.Var("c"), "<unset>");
     EXPECT_EQ(q.Text(), "fresh \r\n");
+}
+
+TEST(SavedGames, RestoredItemsReadAsTheyDidWhenSaved) {
+    QuestFixture q;
+    auto file = q.dir / "items.qsv";
+    q.host.saveAnswers.push_back(Chosen(file));
+    Engine& e = q.Run("inv+ Фонарь\ninv+ 3, Монета\ninv+ Монета\ninv+ 2,Ключ\ninv- Ключ\nsave\nend\n");
+    const std::vector<std::string> saved = q.Items();
+    ASSERT_EQ(saved, (std::vector<std::string>{"1шт. Фонарь", "4шт. Монета", "1шт. Ключ"}));
+    e.mFileNewgame_Click();
+    q.host.openAnswers.push_back(Chosen(file));
+    e.RestoreGame();
+    EXPECT_EQ(q.Items(), saved);
+    // The file keeps its format: the count with a blank on each side.
+    EXPECT_NE(Slurp(file).find(W("\r\nInv+  4 ,Монета\r\n")), std::string::npos);
+}
+
+TEST(SavedGames, AFileThatIsNoSavedGameIsRefusedAndTheGameKept) {
+    QuestFixture q;
+    Engine& e = q.Run("x=1\npln идёт игра\nbtn a, Дальше\nend\n:a\nend\n");
+    for (const std::string& bytes : {std::string("pln not a save\r\nend\r\n"), std::string(),
+                                     std::string("\r\nPerKill\r\n"), W("# Перkill\r\n")}) {
+        q.host.boxes.clear();
+        q.host.openAnswers.push_back(Chosen(q.WriteBytes("other.qsv", bytes)));
+        e.RestoreGame();
+        ASSERT_EQ(q.host.boxes.size(), 1u);
+        EXPECT_NE(U(q.host.boxes[0].text).find("не сохранённая игра"), std::string::npos);
+        EXPECT_NE(U(q.host.boxes[0].text).find("other.qsv"), std::string::npos);
+        EXPECT_EQ(q.Text(), "идёт игра \r\n");
+        EXPECT_EQ(q.Var("x"), "1");
+        EXPECT_EQ(q.Buttons(), std::vector<std::string>{"Дальше "});
+    }
+    // Any letter case and blanks around the word are a saved game.
+    q.host.boxes.clear();
+    q.host.openAnswers.push_back(Chosen(q.WriteBytes("ok.qsv", "  perKILL \r\ny=2\r\nend\r\n")));
+    e.RestoreGame();
+    EXPECT_TRUE(q.host.boxes.empty());
+    EXPECT_EQ(q.Var("y"), "2");
+    EXPECT_EQ(q.Var("x"), "<unset>");
 }
 
 }  // namespace

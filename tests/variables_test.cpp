@@ -34,6 +34,27 @@ TEST(Variables, DosModeColoursAfterReset) {
     EXPECT_EQ(q.Var("Style_BackColor"), "0");
 }
 
+TEST(Variables, SwitchingTheColourModeRecoloursOnlyTextInTheModesOwnColour) {
+    QuestFixture q;
+    // The quest's own silver equals the DOS mode's colour, yet stays when the mode goes back.
+    q.Run(
+        "pln plain\nStyle_TextColor=255\npln red\nStyle_TextColor=12632256\npln silver\n"
+        "Style_TextColor=-2147483640\npln again\nend\n");
+    auto colours = [&] {
+        std::vector<int32_t> r;
+        for (const TextRun& run : q.engine->textRuns()) r.push_back(run.color);
+        return r;
+    };
+    const int32_t tarvik = static_cast<int32_t>(0x80000008u), dos = 0xC0C0C0;
+    ASSERT_EQ(colours(), (std::vector<int32_t>{tarvik, 255, dos, tarvik}));
+    q.engine->SwitchColourMode(ColourMode::Dos);
+    EXPECT_EQ(colours(), (std::vector<int32_t>{dos, 255, dos, dos}));
+    EXPECT_EQ(q.Var("Style_TextColor"), "12632256");
+    q.engine->SwitchColourMode(ColourMode::Normal);
+    EXPECT_EQ(colours(), (std::vector<int32_t>{tarvik, 255, dos, tarvik}));
+    EXPECT_EQ(q.Text(), "plain \r\nred \r\nsilver \r\nagain \r\n");
+}
+
 TEST(Variables, NamesIgnoreCaseAndKeepTheFirstSpelling) {
     QuestFixture q;
     q.Run("a = 5\nA = 6\nЗолото=1\nзолото+=2");

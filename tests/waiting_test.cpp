@@ -128,5 +128,24 @@ TEST(Waiting, NewGameOrRestoreEndsAnykeyAndInputWaitsOfTheOldGame) {
     }
 }
 
+TEST(Waiting, TheInnermostWaitIsReportedAndHandedBack) {
+    QuestFixture q;
+    std::vector<std::string> seen;
+    q.host.waitEvents.push_back([&](Engine& e) {
+        seen.push_back(e.waitingFor());
+        e.SelectButton(0);
+        e.List1_DblClick();  // its run waits for typed text inside the key wait
+        seen.push_back(e.waitingFor());
+    });
+    q.host.waitEvents.push_back([&](Engine& e) {
+        seen.push_back(e.waitingFor());
+        e.Text1_Enter("x");
+    });
+    q.Run("btn r, Go\nanykey\nend\n:r\ninput name\nend\n");
+    EXPECT_EQ(seen, (std::vector<std::string>{"anykey", "input", "anykey"}));
+    // The key wait still stands once the button's run has ended; a key now ends it.
+    EXPECT_STREQ(q.engine->waitingFor(), "anykey");
+}
+
 }  // namespace
 }  // namespace tarvik::testing

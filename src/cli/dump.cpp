@@ -158,6 +158,10 @@ std::string DumpState(const Engine& engine, const std::vector<ShownMessage>& mes
         json.EndObject();
     }
 
+    // What the game waits for, so a script can tell that it waits for typed text.
+    json.Key("waiting");
+    json.String(engine.waitingFor());
+
     const Options& o = engine.options();
     json.Key("options");
     json.BeginObject();

@@ -29,6 +29,7 @@ struct QuestError : std::runtime_error {
 struct TextRun {
     std::string text;
     int32_t color = 0;
+    bool modeColour = false;  // printed in the colour mode's own text colour, so it follows a mode switch
 };
 
 // An entry of the inventory list: items first, the fixed "Инвентарь" entry last.
@@ -135,6 +136,21 @@ public:
     bool Stopping() const { return m_Stopping; }
     // True while a WaitMs is counting; Host::Wait returns when it turns false.
     bool TimerRunning() const { return m_TimerRunning && !m_Stopping; }
+
+    // ---- What the game waits for
+    // "input", "anykey", "pause" or "quit" while such a statement waits (the innermost one when waits nest),
+    // "" when the game only waits for a choice. A wait ended by RequestStop stays reported, so a state taken
+    // after a script ran out still tells where the game stood.
+    const char* waitingFor() const { return m_WaitingFor; }
+
+    // ---- After a run, and colour mode switches
+    // Offers the actions of the selected inventory entry anew; run when a button's or an action's run ends.
+    void RefreshItemActions();
+    // Switches the colour mode: the mode's colour variables are assigned, and text printed in the old mode's
+    // own text colour takes the new one; text the quest coloured itself keeps its colour.
+    void SwitchColourMode(ColourMode mode);
+    // The text colour a colour mode assigns to Style_TextColor.
+    static int32_t ModeTextColour(ColourMode mode);
 
     // ---- The screen model ---------------------------------------------------------------------------------
 
@@ -329,6 +345,7 @@ private:
     std::string m_InputVar;
     bool m_TimerRunning = false;
     bool m_Stopping = false;
+    const char* m_WaitingFor = "";  // see waitingFor()
     int m_RunNesting = 0;
     uint32_t m_Game = 0;       // counts game resets; a run stops when the game it ran in has been replaced
     bool m_Resetting = false;  // inside ResetGame: player events wait until it is done

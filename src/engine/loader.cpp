@@ -102,6 +102,7 @@ static void ExpandIncludes(const Engine& engine, const std::string& src, std::st
             if (ReadWholeFile(engine.NativePath(name), included)) {
                 ++state.expansions;
                 state.total += included.size();
+                included = text::QuestTextToCp1251(std::move(included));
                 NormaliseLineEnds(included);
                 ExpandIncludes(engine, included, out, depth + 1, state);
             }
@@ -147,6 +148,8 @@ void Engine::LoadQuest(std::string& questFile) {
         if (!ReadWholeFile(native, src)) src.clear();
         if (text::EqualsNoCase(extension, ".qs1")) src = tools::QuestCipher(src);
     }
+    // Every file, the quest and each include, is decided on its own: an editor of today writes UTF-8.
+    src = text::QuestTextToCp1251(std::move(src));
     NormaliseLineEnds(src);
 
     DetectDosText();

@@ -17,6 +17,7 @@ void Engine::ResetGame() {
     m_QuitWait = m_PauseDone = m_AnykeyDone = false;
     // The waits of the old game end too: its key or typed line must not land in the new game.
     m_InputWait = m_AnykeyWaiting = false;
+    m_WaitingFor = "";
     m_Text1Visible = false;
     m_TimerRunning = false;
     m_Frame1Visible = false;
@@ -35,6 +36,26 @@ void Engine::ResetGame() {
     m_Combo1Enabled = false;
     ResetAppearance();
     Changed(kScreenAll);
+}
+
+int32_t Engine::ModeTextColour(ColourMode mode) {
+    return mode == ColourMode::Dos ? 0xC0C0C0 : static_cast<int32_t>(0x80000008u);
+}
+
+void Engine::SwitchColourMode(ColourMode mode) {
+    m_ColourMode = mode;
+    try {
+        AssignModeColours();
+    } catch (const QuestError&) {
+    }
+    const int32_t colour = ModeTextColour(mode);
+    bool changed = false;
+    for (TextRun& run : m_TextRuns) {
+        if (!run.modeColour || run.color == colour) continue;
+        run.color = colour;
+        changed = true;
+    }
+    if (changed) Changed(kScreenText);
 }
 
 // A new game starts in the colours of the ticked mode, without the old game's background or picture window.

@@ -140,6 +140,7 @@ void Engine::ChooseButton() {
     } catch (const QuestError&) {
         return;
     }
+    if (m_Game == game && !m_Stopping) RefreshItemActions();
 
     if (m_Options.clk) {
         if (static_cast<int>(m_List1.size()) > chosen) {

@@ -292,10 +292,18 @@ void Engine::RunItemAction(const std::string& action) {
     if (m_lstItemsIndex < 0 || m_lstItemsIndex >= static_cast<int>(m_lstItems.size())) return;
     std::string label = "USE_" + ItemNameOf(m_lstItemsIndex);
     if (!action.empty() && !text::EqualsNoCase(action, Words().inspect)) label += "_" + action;
+    const uint32_t game = m_Game;
     try {
         CallProc(label, 1);
     } catch (const QuestError&) {
     }
+    if (m_Game == game && !m_Stopping) RefreshItemActions();
+}
+
+void Engine::RefreshItemActions() {
+    // The run may have hidden, added or taken away actions; the chooser must not offer what it computed
+    // before.
+    if (m_lstItemsIndex >= 0 && m_lstItemsIndex < static_cast<int>(m_lstItems.size())) ListItemActions();
 }
 
 }  // namespace tarvik

@@ -7,8 +7,8 @@
 // begins with; the restore decodes it and hands it straight to the routine the plain line would reach,
 // past the line preparation that would damage it. Every other line is written exactly as before.
 //
-// Screen lines and buttons are always restored that direct way: run as statements they would gain the
-// executor's trailing blank at every save and load.
+// Screen lines, buttons and items are always restored that direct way: run as statements they would gain
+// the executor's trailing blank at every save and load.
 #include "engine/engine.h"
 #include "engine/paths.h"
 
@@ -34,6 +34,10 @@ const std::string& SaveFailed() {
 }
 const std::string& AppTitle() {
     static const std::string s = text::Utf8ToCp1251("Тарвик:");
+    return s;
+}
+const std::string& NotASave() {
+    static const std::string s = text::Utf8ToCp1251("Это не сохранённая игра: ");
     return s;
 }
 constexpr int kCriticalIcon = 16;
@@ -141,6 +145,11 @@ std::vector<std::string> SplitLines(const std::string& bytes) {
     return lines;
 }
 
+bool IsSavedGameText(std::string_view bytes) {
+    size_t end = bytes.find_first_of("\r\n");
+    return text::EqualsNoCase(text::TrimView(bytes.substr(0, end)), "PerKill");
+}
+
 }  // namespace
 
 std::string Engine::SavedGameText(const std::string& arg) const {
@@ -222,6 +231,12 @@ void Engine::RestoreGame() {
     // An unreadable file leaves the running game as it is.
     if (!ReadWholeFile(ResolvePath(chosen.text), bytes)) return;
     if (bytes.size() > Limits::kMaxQuestText) bytes.resize(Limits::kMaxQuestText);
+    bytes = text::QuestTextToCp1251(std::move(bytes));
+    // Running any other file would wipe the game for nothing: a saved game always begins with PerKill.
+    if (!IsSavedGameText(bytes)) {
+        m_Host.MessageBox(NotASave() + text::Utf8ToCp1251(chosen.text), AppTitle(), kCriticalIcon);
+        return;
+    }
     RestoreGameText(bytes);
 }
 
@@ -241,7 +256,8 @@ void Engine::RestoreGameText(const std::string& bytes) {
             RestoreLine(Decode(std::string_view(line).substr(1)));
             continue;
         }
-        if (text::StartsWithNoCase(line, "PrintLn ") || text::StartsWithNoCase(line, "xBtn ")) {
+        if (text::StartsWithNoCase(line, "PrintLn ") || text::StartsWithNoCase(line, "xBtn ") ||
+            text::StartsWithNoCase(line, "Inv+ ")) {
             RestoreLine(line);
             continue;
         }
@@ -268,7 +284,12 @@ void Engine::RestoreLine(const std::string& plain) {
         } else if (text::StartsWithNoCase(plain, "xBtn ")) {
             AddCommandButton(plain.substr(5));
         } else if (text::StartsWithNoCase(plain, "Inv+ ")) {
-            GiveItem(plain.substr(5) + " ");
+            // The writer pads a count with a blank on each side; the entry read "4шт. Монета" when saved.
+            std::string arg = plain.substr(5);
+            size_t comma = arg.find(',');
+            if (comma != std::string::npos)
+                arg = text::Trim(std::string_view(arg).substr(0, comma)) + arg.substr(comma);
+            GiveItem(arg + " ");
         } else if (text::StartsWithNoCase(plain, "GoTo ")) {
             GotoLabel(plain.substr(5), 2);
         } else {

@@ -19,10 +19,12 @@ void Engine::PrintText(const std::string& t) {
     std::string key = "Style_TextColor";
     Calc(key).ToWhole32(colour);
 
-    if (!m_TextRuns.empty() && m_TextRuns.back().color == colour)
+    const bool modeColour = colour == ModeTextColour(m_ColourMode);
+    if (!m_TextRuns.empty() && m_TextRuns.back().color == colour &&
+        m_TextRuns.back().modeColour == modeColour)
         m_TextRuns.back().text.append(piece);
     else
-        m_TextRuns.push_back({std::string(piece), colour});
+        m_TextRuns.push_back({std::string(piece), colour, modeColour});
     m_TextLength += piece.size();
     Changed(kScreenText);
 }

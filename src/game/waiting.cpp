@@ -16,6 +16,25 @@ std::string InputStatement(const std::string& var, const std::string& typed) {
     return var + "=\"" + typed + "\"";
 }
 
+// Marks what the game waits for while a wait statement runs; a nested wait hands the mark back when it ends.
+class WaitMark {
+public:
+    WaitMark(const char*& mark, const bool& stopping, const char* what)
+        : m_Mark(mark), m_Stopping(stopping), m_Previous(mark) {
+        m_Mark = what;
+    }
+    ~WaitMark() {
+        if (!m_Stopping) m_Mark = m_Previous;
+    }
+    WaitMark(const WaitMark&) = delete;
+    WaitMark& operator=(const WaitMark&) = delete;
+
+private:
+    const char*& m_Mark;
+    const bool& m_Stopping;
+    const char* m_Previous;
+};
+
 }  // namespace
 
 void Engine::InputLine(const std::string& arg) {
@@ -24,6 +43,7 @@ void Engine::InputLine(const std::string& arg) {
     m_Text1Visible = true;
     Changed(kScreenInput);
     const uint32_t game = m_Game;
+    WaitMark mark(m_WaitingFor, m_Stopping, "input");
     while (m_InputWait && !m_Stopping && m_Game == game) WaitMs(WaitReason::Input, 50);
 }
 
@@ -69,6 +89,7 @@ void Engine::PauseRun(const std::string& arg) {
     if (!a.empty()) a.pop_back();
     double ms = text::RoundHalfEven(text::LeadingNumber(a));
     if (!(ms >= 0 && ms <= 32767)) throw QuestError("pause: time out of range");
+    WaitMark mark(m_WaitingFor, m_Stopping, "pause");
     WaitMs(WaitReason::Pause, static_cast<int>(ms));
 }
 
@@ -78,6 +99,7 @@ void Engine::WaitKey(const std::string& arg) {
     m_AnykeyWaiting = true;
     m_AnykeyVariable = text::Trim(arg);
     const uint32_t game = m_Game;
+    WaitMark mark(m_WaitingFor, m_Stopping, "anykey");
     while (m_AnykeyWaiting && !m_Stopping && m_Game == game) WaitMs(WaitReason::Anykey, 100);
 }
 
@@ -85,6 +107,7 @@ void Engine::QuitRun() {
     m_QuitWait = true;
     m_TimerRunning = false;
     const uint32_t game = m_Game;
+    WaitMark mark(m_WaitingFor, m_Stopping, "quit");
     while (m_QuitWait && !m_Stopping && m_Game == game) WaitMs(WaitReason::Quit, 100);
 }
 

@@ -1,14 +1,19 @@
 // The main window's controls, start-up, shutdown and the way player events reach the engine.
 #include "shell/frmmain.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollBar>
 #include <QUrl>
 
@@ -150,8 +155,20 @@ void frmMain::BuildControls() {
             m_Engine->lstItems_Click(row);
         });
     });
-    connect(lstItems, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { inventar->popup(lstItems->viewport()->mapToGlobal(pos)); });
+    // A right-click first clicks the entry under the pointer, as a left click would: the press has already
+    // moved the highlight there, and the menu must offer that entry's actions, not those of the one before.
+    connect(lstItems, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        const int row = lstItems->indexAt(pos).row();
+        const QPoint at = lstItems->viewport()->mapToGlobal(pos);
+        Post([this, row, at] {
+            if (row >= 0) {
+                m_Combo1Held = false;
+                m_Engine->lstItems_Click(row);
+                Render();
+            }
+            inventar->popup(at);
+        });
+    });
 
     Combo1 = new QComboBox(m_Client);
     Combo1->setObjectName("Combo1");
@@ -269,6 +286,8 @@ void frmMain::ApplySettings(const ShellSettings& s) {
     // A size the window cannot take leaves that one as it was, not the other.
     resize(s.width > 0 ? s.width / kTwipsPerPixel : width(),
            s.height > 0 ? s.height / kTwipsPerPixel : height());
+    // A size saved on another screen, or at another scaling, may not fit this one.
+    KeepOnScreen();
     Soobit->setChecked(s.Soobit);
     Zvuk->setChecked(s.Zvuk);
     Music->setChecked(s.Music);
@@ -420,7 +439,26 @@ void frmMain::dropEvent(QDropEvent* e) {
 }
 
 void frmMain::LoadQuest(const std::string& utf8Path) {
+    // Named before the run starts: the quest may keep running for as long as it is played.
+    const QFileInfo info(QString::fromStdString(utf8Path));
+    setWindowTitle(info.fileName() + QString::fromUtf8(" — Тарвик"));
     m_Engine->OpenQuest(utf8Path);
+}
+
+void frmMain::KeepOnScreen() {
+    QScreen* screen = this->screen();
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    // The frame (title bar, borders) must fit too; before the window is first shown it is not known yet.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    const int w = std::min(width(), area.width() - frame.width());
+    const int h = std::min(height(), area.height() - frame.height());
+    if (w != width() || h != height()) resize(w, h);
+    const QRect outer = frameGeometry();
+    const int x = std::clamp(outer.x(), area.left(), std::max(area.left(), area.right() + 1 - outer.width()));
+    const int y = std::clamp(outer.y(), area.top(), std::max(area.top(), area.bottom() + 1 - outer.height()));
+    if (x != outer.x() || y != outer.y()) move(x, y);
 }
 
 }  // namespace tarvik::shell

@@ -182,12 +182,17 @@ private:
     PictureBox* SlotBox(int i);
     Form1* PictureWindow();
     void PaintBackground();
+    void RedrawStory();
     void SetFontOf(int which, const QFont& font);
     void ShowSplash();
     void ShowHelp();
     void ShowAnalyzer();
     void ShowCipher();
     void ShowCompressor();
+    QString ToolQuestPath() const;
+    void FillToolPath(QLineEdit* txt, QString& filledWith);
+    // Keeps the whole window on the available area of its screen.
+    void KeepOnScreen();
     void ShowAbout();
 
     // Player events reach the engine from the event loop, never from inside a widget's own handler: a run
@@ -231,7 +236,8 @@ private:
     QPointer<Zastavka> m_Zastavka;
     QPointer<frmShifr> m_Shifr;
     QPointer<frmShifr2> m_Shifr2;
-    QList<QWidget*> m_KeyControls;  // controls whose keys reach the engine
+    QString m_ShifrFilled, m_Shifr2Filled;  // the quest path each tool dialog was last given
+    QList<QWidget*> m_KeyControls;          // controls whose keys reach the engine
     std::array<PictureBox*, PictureModel::kSlots> m_Image1{};
     QPointer<Form1> m_Form1;
     QPixmap m_Background;

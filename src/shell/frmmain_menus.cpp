@@ -3,8 +3,10 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QUrl>
 
 #include "shell/about.h"
@@ -64,11 +66,11 @@ void frmMain::BuildMenus() {
     QMenuBar* bar = menuBar();
 
     mFileF = AddMenu(bar, "mFileF", U("&Файл"));
-    mFileNewgame = AddItem(mFileF, "mFileNewgame", U("Новая игра"));
-    mFileLoadgame = AddItem(mFileF, "mFileLoadgame", U("Загрузить игру"));
+    mFileNewgame = AddItem(mFileF, "mFileNewgame", U("&Новая игра"));
+    mFileLoadgame = AddItem(mFileF, "mFileLoadgame", U("&Загрузить игру"));
     AddSeparator(mFileF, "mFileP1");
-    mFileLoadquest = AddItem(mFileF, "mFileLoadquest", U("Загрузить квест"));
-    Histoti = AddMenu(mFileF, "Histoti", U("История"));
+    mFileLoadquest = AddItem(mFileF, "mFileLoadquest", U("Загрузить &квест"));
+    Histoti = AddMenu(mFileF, "Histoti", U("&История"));
     for (int i = 0; i <= kRecentCount; ++i) {
         mLast[i] = AddItem(Histoti, "mLast", QString());
         mLast[i]->setProperty("index", i);
@@ -79,40 +81,40 @@ void frmMain::BuildMenus() {
     mFileP5 = AddItem(Histoti, "mFileP5", U("(пусто)"));
     mFileP5->setEnabled(false);
     AddSeparator(mFileF, "mFileP2");
-    mFileExit = AddItem(mFileF, "mFileExit", U("Выход"));
+    mFileExit = AddItem(mFileF, "mFileExit", U("&Выход"));
 
-    vid = AddMenu(bar, "vid", U("Вид"));
-    inv = AddItem(vid, "inv", U("Инвентарь"), true);
+    vid = AddMenu(bar, "vid", U("&Вид"));
+    inv = AddItem(vid, "inv", U("&Инвентарь"), true);
     AddSeparator(vid, "mFileP4");
-    SvBlock = AddItem(vid, "SvBlock", U("Блок"), true);
-    svet = AddMenu(vid, "svet", U("Режим"));
-    svet1 = AddItem(svet, "svet1", U("Тарвик"), true);
-    svet3 = AddItem(svet, "svet3", U("Дос"), true);
-    Ihban = AddMenu(vid, "Ihban", U("Шрифт"));
-    shr3 = AddItem(Ihban, "shr3", U("Главное окно"));
-    shr1 = AddItem(Ihban, "shr1", U("Окно инвентаря"));
-    shr2 = AddItem(Ihban, "shr2", U("Кнопки"));
+    SvBlock = AddItem(vid, "SvBlock", U("&Блок"), true);
+    svet = AddMenu(vid, "svet", U("&Режим"));
+    svet1 = AddItem(svet, "svet1", U("&Тарвик"), true);
+    svet3 = AddItem(svet, "svet3", U("&Дос"), true);
+    Ihban = AddMenu(vid, "Ihban", U("&Шрифт"));
+    shr3 = AddItem(Ihban, "shr3", U("&Главное окно"));
+    shr1 = AddItem(Ihban, "shr1", U("&Окно инвентаря"));
+    shr2 = AddItem(Ihban, "shr2", U("&Кнопки"));
 
-    mnuUtil = AddMenu(bar, "mnuUtil", U("Утилиты"));
-    Compress1 = AddItem(mnuUtil, "Compress1", U("Сжатие"));
-    mnuUtilsShifr1 = AddItem(mnuUtil, "mnuUtilsShifr1", U("Шифрование (qs1)"));
+    mnuUtil = AddMenu(bar, "mnuUtil", U("&Утилиты"));
+    Compress1 = AddItem(mnuUtil, "Compress1", U("&Сжатие"));
+    mnuUtilsShifr1 = AddItem(mnuUtil, "mnuUtilsShifr1", U("&Шифрование (qs1)"));
 
-    Parametr = AddMenu(bar, "Parametr", U("Опции"));
-    Soobit = AddItem(Parametr, "Soobit", U("Без событий"), true);
-    clk = AddItem(Parametr, "clk", U("Один клик"), true);
+    Parametr = AddMenu(bar, "Parametr", U("&Опции"));
+    Soobit = AddItem(Parametr, "Soobit", U("&Без событий"), true);
+    clk = AddItem(Parametr, "clk", U("&Один клик"), true);
     AddSeparator(Parametr, "mFileP3");
-    Zvuk = AddItem(Parametr, "Zvuk", U("Звук"), true);
-    Music = AddItem(Parametr, "Music", U("Музыка"), true);
+    Zvuk = AddItem(Parametr, "Zvuk", U("&Звук"), true);
+    Music = AddItem(Parametr, "Music", U("&Музыка"), true);
     Soobit->setChecked(true);
     Zvuk->setChecked(true);
     Music->setChecked(true);
 
-    mHelp = AddMenu(bar, "mHelp", U("?"));
-    help = AddItem(mHelp, "help", U("Помощь"));
+    mHelp = AddMenu(bar, "mHelp", U("&?"));
+    help = AddItem(mHelp, "help", U("&Помощь"));
     help->setVisible(false);
-    Sk = AddItem(mHelp, "Sk", U("СКанер квеста"));
+    Sk = AddItem(mHelp, "Sk", U("&СКанер квеста"));
     AddSeparator(mHelp, "mFileP6");
-    mHelpAbout = AddItem(mHelp, "mHelpAbout", U("О программе"));
+    mHelpAbout = AddItem(mHelp, "mHelpAbout", U("&О программе"));
 
     // Only ever shown as the inventory's pop-up menu.
     inventar = AddMenu(bar, "inventar", U("Инвентарь"));
@@ -120,6 +122,13 @@ void frmMain::BuildMenus() {
     mFileP7 = AddItem(inventar, "mFileP7", U("(пусто)"));
     invS.push_back(AddItem(inventar, "invS", QString()));
     invS[0]->setVisible(false);
+
+    // The file commands and the help have the keys desktop programs use for them.
+    mFileNewgame->setShortcut(QKeySequence::New);
+    mFileLoadquest->setShortcut(QKeySequence::Open);
+    mFileLoadgame->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    mFileExit->setShortcut(QKeySequence::Quit);
+    help->setShortcut(QKeySequence::HelpContents);
 
     // Commands that may run the quest go through the event loop, out of the menu's own handling.
     connect(mFileNewgame, &QAction::triggered, this,
@@ -185,20 +194,33 @@ void frmMain::ApplyControlColours(int32_t fore, int32_t back) {
 void frmMain::svet1_Click() {
     svet1->setChecked(true);
     svet3->setChecked(false);
-    m_Engine->SetColourMode(ColourMode::Normal);
-    // The engine assigns the mode's colour variables, as it does at every new game.
-    m_Engine->AssignModeColours();
+    // The engine assigns the mode's colour variables, as it does at every new game, and recolours the text
+    // printed in the old mode's own colour.
+    m_Engine->SwitchColourMode(ColourMode::Normal);
     ApplyControlColours(kSysWindowText, kSysInfoBack);
+    RedrawStory();
 }
 
 void frmMain::svet3_Click() {
     svet3->setChecked(true);
     svet1->setChecked(false);
-    m_Engine->SetColourMode(ColourMode::Dos);
     resize(kDosWidthTwips / kTwipsPerPixel, kDosHeightTwips / kTwipsPerPixel);
-    // The engine assigns the mode's colour variables, as it does at every new game.
-    m_Engine->AssignModeColours();
+    KeepOnScreen();
+    m_Engine->SwitchColourMode(ColourMode::Dos);
     ApplyControlColours(kSilver, kBlack);
+    RedrawStory();
+}
+
+// The story text drawn again from the engine's runs, where the view was: its colours may have changed.
+void frmMain::RedrawStory() {
+    if (m_Rendering) return;
+    const int scrolled = txtText->verticalScrollBar()->value();
+    m_ShownRuns = 0;
+    m_ShownOffset = 0;
+    m_TextCleared = true;
+    m_Dirty |= kScreenText;
+    Render();
+    txtText->verticalScrollBar()->setValue(scrolled);
 }
 
 // The window half of a new game's appearance; the engine has already assigned the mode's colour variables.
@@ -304,13 +326,38 @@ void frmMain::ShowHelp() {
         QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file.string())));
 }
 
+// The plain quest the tools should start with: the open quest, or the .qst beside an open .qs1 or .qs3 (the
+// tools turn plain quests into those). Empty when there is none.
+QString frmMain::ToolQuestPath() const {
+    const std::string& quest = m_Engine->questPath();
+    if (quest.empty()) return QString();
+    QString path = QString::fromStdString(m_Engine->NativePath(quest));
+    const QFileInfo info(path);
+    const QString suffix = info.suffix().toLower();
+    if (suffix == QStringLiteral("qs1") || suffix == QStringLiteral("qs3")) {
+        path = info.path() + '/' + info.completeBaseName() + QStringLiteral(".qst");
+        if (!QFileInfo::exists(path)) return QString();
+    }
+    return path;
+}
+
+void frmMain::FillToolPath(QLineEdit* txt, QString& filledWith) {
+    // A quest opened since the last time replaces the path; otherwise what the player typed stays.
+    const QString quest = ToolQuestPath();
+    if (quest.isEmpty() || quest == filledWith) return;
+    txt->setText(quest);
+    filledWith = quest;
+}
+
 void frmMain::ShowCipher() {
     if (!m_Shifr) m_Shifr = new frmShifr(this);
+    FillToolPath(m_Shifr->txt, m_ShifrFilled);
     m_Shifr->exec();
 }
 
 void frmMain::ShowCompressor() {
     if (!m_Shifr2) m_Shifr2 = new frmShifr2(this);
+    FillToolPath(m_Shifr2->txt, m_Shifr2Filled);
     m_Shifr2->exec();
 }
 

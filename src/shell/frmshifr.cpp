@@ -21,6 +21,10 @@ void ShowToolMessage(QWidget* parent, QMessageBox::Icon icon, const QString& tex
     box.exec();
 }
 
+QString WrittenMessage(const QString& done, const std::string& outputPath) {
+    return done + QStringLiteral(":\n") + QString::fromStdString(outputPath);
+}
+
 QuestToolDialog::QuestToolDialog(QWidget* parent, const QString& caption, const QString& okCaption,
                                  const QString& filter)
     : QDialog(parent), m_filter(filter) {
@@ -79,7 +83,7 @@ void frmShifr::btnOK_Click() {
         return;
     }
     const QString done = QStringLiteral("Шифрование успешно произведено");
-    ShowToolMessage(this, QMessageBox::NoIcon, done);
+    ShowToolMessage(this, QMessageBox::NoIcon, WrittenMessage(done, result.outputPath));
     setWindowTitle(done);
 }
 

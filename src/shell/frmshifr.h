@@ -9,10 +9,14 @@
 #include <QPushButton>
 #include <QString>
 
+#include <string>
+
 namespace tarvik::shell {
 
 // The program's title as message boxes show it.
 QString AppTitle();
+// A tool's success message naming the file it wrote.
+QString WrittenMessage(const QString& done, const std::string& outputPath);
 // A modal box with the program's title and one OK button.
 void ShowToolMessage(QWidget* parent, QMessageBox::Icon icon, const QString& text);
 

@@ -19,7 +19,7 @@ void frmShifr2::btnOK_Click() {
         return;
     }
     const QString done = QStringLiteral("Сжатие успешно произведено");
-    ShowToolMessage(this, QMessageBox::NoIcon, done);
+    ShowToolMessage(this, QMessageBox::NoIcon, WrittenMessage(done, result.outputPath));
     setWindowTitle(done);
 }
 

@@ -1,15 +1,13 @@
 // tarvik: the desktop player. The command line is one quest path, as a file manager passes it.
 #include <QApplication>
 #include <QIcon>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QStringList>
-#include <QTranslator>
 
 #include <cstdio>
 #include <cstring>
 
 #include "shell/frmmain.h"
+#include "shell/translations.h"
 
 namespace {
 
@@ -46,11 +44,8 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("tarvik"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tarvik")));
 
-    // The standard dialogs' buttons in the player's language.
-    QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTranslator);
+    // The standard dialogs speak the program's language, not the desktop's.
+    tarvik::shell::InstallQtTranslations(&app);
 
     // A path with blanks may arrive as several arguments; together they are the one quest path.
     QStringList words = QApplication::arguments();

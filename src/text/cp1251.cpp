@@ -108,6 +108,49 @@ std::string Utf8ToCp1251(std::string_view utf8) {
     return out;
 }
 
+bool LooksLikeUtf8(std::string_view bytes) {
+    if (bytes.starts_with("\xEF\xBB\xBF")) return true;
+    bool high = false;
+    const size_t n = bytes.size();
+    for (size_t i = 0; i < n;) {
+        const unsigned char b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        high = true;
+        size_t len = 0;
+        unsigned char lo = 0x80, hi = 0xBF;  // the range of the second byte, which rules out overlongs,
+        if (b >= 0xC2 && b <= 0xDF) {        // surrogates and values past U+10FFFF
+            len = 2;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            len = 3;
+            if (b == 0xE0) lo = 0xA0;
+            if (b == 0xED) hi = 0x9F;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            len = 4;
+            if (b == 0xF0) lo = 0x90;
+            if (b == 0xF4) hi = 0x8F;
+        } else {
+            return false;
+        }
+        if (i + len > n) return false;
+        const unsigned char second = static_cast<unsigned char>(bytes[i + 1]);
+        if (second < lo || second > hi) return false;
+        for (size_t k = 2; k < len; ++k)
+            if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;
+        i += len;
+    }
+    return high;
+}
+
+std::string QuestTextToCp1251(std::string bytes) {
+    if (!LooksLikeUtf8(bytes)) return bytes;
+    std::string_view body(bytes);
+    if (body.starts_with("\xEF\xBB\xBF")) body.remove_prefix(3);
+    return Utf8ToCp1251(body);
+}
+
 std::string Cp866ToCp1251(std::string_view cp866) {
     std::string out(cp866);
     for (char& ch : out) {

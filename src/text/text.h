@@ -16,6 +16,13 @@ namespace tarvik::text {
 std::string Cp1251ToUtf8(std::string_view cp1251);
 // Characters that code page 1251 lacks become '?'. Malformed UTF-8 bytes become '?' one byte at a time.
 std::string Utf8ToCp1251(std::string_view utf8);
+// A quest file is taken for UTF-8 when it begins with the byte order mark, or when it holds bytes of 128 and
+// above and all of them form well-formed UTF-8 sequences: Russian text in 1251 practically never does
+// (a capital letter is never followed by the 0x80..0xBF continuation bytes that UTF-8 needs).
+bool LooksLikeUtf8(std::string_view bytes);
+// The text of a quest file as code page 1251: UTF-8 (see LooksLikeUtf8) converted with its mark dropped and
+// missing characters as '?'; any other bytes returned unchanged.
+std::string QuestTextToCp1251(std::string bytes);
 // DOS code page 866 to 1251 (what Windows' OemToChar does for Russian text); box-drawing characters that 1251
 // lacks become the nearest plain sign ('+', '-', '|') and other missing ones '?'.
 std::string Cp866ToCp1251(std::string_view cp866);

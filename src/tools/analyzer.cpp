@@ -185,7 +185,9 @@ std::string findLinks(const std::string& Text, const std::string& StartLink) {
 
 QuestAnalysis AnalyzeQuestText(const std::string& questPath, const std::string& fileBytes) {
     QuestAnalysis a;
-    std::string quest = WithCrLf(fileBytes) + kCrLf;
+    // A UTF-8 quest is graded by its characters, not its bytes, and its extract must be readable: taken in
+    // code page 1251, one byte per character, it is both.
+    std::string quest = WithCrLf(text::QuestTextToCp1251(fileBytes)) + kCrLf;
     if (quest.size() < 3) {
         a.empty = true;
         return a;

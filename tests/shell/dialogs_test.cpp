@@ -102,7 +102,8 @@ TEST_F(ToolDialogs, CipherWritesTheQs1BesideTheQuest) {
     dialog.txt->setText(QString::fromStdString(quest.string()));
     SeenBox seen;
     EXPECT_EQ(WhileRunning([&] { QTest::mouseClick(dialog.btnOK, Qt::LeftButton); }, {RecordBox(seen)}), 1);
-    EXPECT_EQ(seen.text, QStringLiteral("Шифрование успешно произведено"));
+    EXPECT_EQ(seen.text, QStringLiteral("Шифрование успешно произведено:\n") +
+                             QString::fromStdString(Path("дом.qs1").string()));
     EXPECT_EQ(seen.title, QStringLiteral("Тарвик"));
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Шифрование успешно произведено"));
     // A B C mirror to 222 221 220; a blank to 255, a tab stays; one more line end closes the file.
@@ -133,7 +134,8 @@ TEST_F(ToolDialogs, CompressionWritesAQs3ThatDecodesToTheQuest) {
     dialog.txt->setText(QString::fromStdString(Path("big.quest.qst").string()));
     SeenBox seen;
     WhileRunning([&] { QTest::mouseClick(dialog.btnOK, Qt::LeftButton); }, {RecordBox(seen)});
-    EXPECT_EQ(seen.text, QStringLiteral("Сжатие успешно произведено"));
+    EXPECT_EQ(seen.text, QStringLiteral("Сжатие успешно произведено:\n") +
+                             QString::fromStdString(Path("big.quest.qs3").string()));
     EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Сжатие успешно произведено"));
     EXPECT_TRUE(dialog.isVisible());
