@@ -87,6 +87,19 @@ bool ParseScript(std::string_view utf8, std::vector<ScriptAction>& actions, Scri
         } else if (SameWord(word, "newgame")) {
             a.kind = K::NewGame;
             if (!arg.empty()) return fail("newgame takes nothing after it: \"" + std::string(line) + "\"");
+        } else if (SameWord(word, "toggle")) {
+            a.kind = K::Toggle;
+            static constexpr std::string_view kOptions[] = {"soobit", "clk",     "zvuk",
+                                                            "music",  "svblock", "inv"};
+            bool known = false;
+            for (std::string_view o : kOptions) known = known || SameWord(arg, o);
+            if (!known)
+                return fail("toggle needs an option: Soobit, clk, Zvuk, Music, SvBlock or inv: \"" +
+                            std::string(line) + "\"");
+            a.text = std::string(arg);
+        } else if (SameWord(word, "musicend")) {
+            a.kind = K::MusicEnd;
+            if (!arg.empty()) return fail("musicend takes nothing after it: \"" + std::string(line) + "\"");
         } else {
             return fail("not a script action: \"" + std::string(line) + "\"");
         }

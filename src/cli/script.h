@@ -18,6 +18,9 @@ struct ScriptAction {
         Type,      // text: typed into the input line, then Enter
         LoadGame,  // path
         NewGame,
+        // Audio and options.
+        Toggle,    // text: option name (Soobit, clk, Zvuk, Music, SvBlock, inv), its menu action is run
+        MusicEnd,  // the music channel's piece ends
         // Answers: queued for the next dialog of their kind.
         Answer,    // number: message box button, 1 OK ... 7 No
         Prompt,    // text: what the next input dialog returns
