@@ -168,7 +168,11 @@ void AudioPlayer::PlayMusic(const std::string& path) {
         m_MusicPath = path;
         m_MusicFont = font;
     }
-    Mix_PlayMusic(static_cast<Mix_Music*>(m_Music), 1);
+    if (Mix_PlayMusic(static_cast<Mix_Music*>(m_Music), 1) == 0) ++m_MusicStarts;
+}
+
+bool AudioPlayer::musicPlaying() const {
+    return m_Open && Mix_PlayingMusic() != 0;
 }
 
 // An end that arrives before the halt belongs to the old piece and is dropped by its number.

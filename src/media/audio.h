@@ -54,6 +54,9 @@ public:
     // Whether the device has been opened, and what opening it and loading the last MIDI file (its soundfont
     // included) took, in milliseconds.
     bool deviceOpen() const { return m_Open; }
+    // Whether the music channel sounds now, and how many pieces it has started so far.
+    bool musicPlaying() const;
+    int musicStarts() const { return m_MusicStarts; }
     double openMilliseconds() const { return m_OpenMs; }
     double lastMidiLoadMilliseconds() const { return m_MidiLoadMs; }
 
@@ -68,6 +71,7 @@ private:
     bool m_Failed = false;
     double m_OpenMs = 0;
     double m_MidiLoadMs = 0;
+    int m_MusicStarts = 0;
     void* m_Music = nullptr;  // Mix_Music*
     std::string m_MusicPath;
     std::string m_MusicFont;  // the soundfont m_Music was loaded with

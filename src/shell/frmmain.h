@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "media/audio.h"
 #include "shell/recent.h"
 #include "shell/settings.h"
 
@@ -144,6 +145,17 @@ public:
     DialogResult OpenFileDialog(const std::string& title, const std::string& filter,
                                 const std::string& folder) override;
 
+    // ---- Music and sounds
+    // Both channels play through one audio player, which opens the device only when something plays.
+    void PlaySound(const std::string& path, const std::string& named) override;
+    void StopSound() override;
+    void PlayMusic(const std::string& path, const std::string& named) override;
+    void StopMusic() override;
+    // The soundfont chosen for MIDI music (UTF-8; empty: the installed default). TARVIK_SOUNDFONT overrides.
+    void SetSoundFont(const std::string& utf8Path);
+    const std::string& soundFont() const { return m_SoundFont; }
+    media::AudioPlayer& audio() { return *m_Audio; }
+
 protected:
     void closeEvent(QCloseEvent* e) override;
     void dragEnterEvent(QDragEnterEvent* e) override;
@@ -194,6 +206,11 @@ private:
     void ScrollToTop();
 
     std::unique_ptr<Engine> m_Engine;
+    // Music and sounds: the player (the end of a piece comes back as a queued call) and the options item.
+    void ChooseSoundFont();
+    std::unique_ptr<media::AudioPlayer> m_Audio;
+    std::string m_SoundFont;
+    QAction* mSoundFont = nullptr;
     RecentList m_Recent;
     std::filesystem::path m_SettingsFile;
     std::filesystem::path m_HelpFolder;
