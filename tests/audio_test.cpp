@@ -80,11 +80,11 @@ protected:
         }
         return false;
     }
-    // The loudest 16-bit sample the disk driver has written so far.
-    int Peak() const {
+    // The loudest 16-bit sample the disk driver has written so far, from byte `from` on.
+    int Peak(size_t from = 0) const {
         std::string raw = Slurp(output);
         int peak = 0;
-        for (size_t i = 0; i + 1 < raw.size(); i += 2) {
+        for (size_t i = from & ~size_t(1); i + 1 < raw.size(); i += 2) {
             int s = static_cast<int16_t>(uint8_t(raw[i]) | uint8_t(raw[i + 1]) << 8);
             peak = std::max(peak, std::abs(s));
         }
@@ -138,6 +138,23 @@ TEST_F(AudioTest, WaveSoundsPlayAndCutEachOtherOff) {
     std::this_thread::sleep_for(800ms);
     EXPECT_GT(Peak(), 4000);
     player.StopSound();
+}
+
+TEST_F(AudioTest, TheDemoTunesAndSoundAreHeard) {
+    const std::string quests = std::string(TARVIK_SOURCE_DIR) + "/quests/";
+    media::AudioPlayer player;
+    for (const char* tune : {"theme.mid", "forest.mid"}) {
+        const size_t before = Slurp(output).size();
+        player.PlayMusic(quests + tune);
+        std::this_thread::sleep_for(2500ms);
+        EXPECT_TRUE(player.musicPlaying()) << tune;
+        EXPECT_GT(Peak(before), 300) << tune;
+        player.StopMusic();
+    }
+    const size_t before = Slurp(output).size();
+    player.PlaySound(quests + "chest.wav");
+    std::this_thread::sleep_for(1200ms);
+    EXPECT_GT(Peak(before), 4000);
 }
 
 TEST_F(AudioTest, DamagedAndHostileFilesNeitherCrashNorHang) {

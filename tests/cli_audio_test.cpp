@@ -73,5 +73,22 @@ TEST_F(CliAudio, MusicendRestartsAndToggleRunsTheMenuAction) {
     EXPECT_NE(r.err.find("toggle needs an option"), std::string::npos) << r.err;
 }
 
+TEST_F(CliAudio, TheDemoPlaysItsTunesAndTheChestCreaks) {
+    auto s = WriteBytes("script.txt",
+                        "type Анна\nanswer 7\nchoose 1\nchoose 1\nchoose 3\nitem 2\naction Зажечь\nchoose 1\n"
+                        "choose 2\nchoose 1\nchoose 1\nchoose 1\n");
+    const std::string quests = std::string(TARVIK_SOURCE_DIR) + "/quests/";
+    CliResult r = RunCli({"play", quests + "demo.qst", "--script", s.string(), "--dump"}, dir);
+    const std::string theme = quests + "theme.mid", forest = quests + "forest.mid";
+    // The hut's tune, the forest's, back at the hut, the forest again, outside; silence at the end.
+    EXPECT_NE(r.out.find("\"audio\":{\"music\":\"\",\"music_started\":[\"" + theme + "\",\"" + forest +
+                         "\",\"" + theme + "\",\"" + forest + "\",\"" + theme + "\"],\"sounds\":[\"" +
+                         quests + "chest.wav\"]}"),
+              std::string::npos)
+        << r.out;
+    for (const char* f : {"theme.mid", "forest.mid", "chest.wav"})
+        EXPECT_TRUE(std::filesystem::is_regular_file(quests + f)) << f;
+}
+
 }  // namespace
 }  // namespace tarvik::testing
