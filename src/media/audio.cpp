@@ -40,6 +40,20 @@ void QuietMidiSynth() {
     dlclose(lib);
 }
 
+// ALSA prints its whole search for a sound card on stderr when there is none; a machine without audio
+// plays nothing and says nothing.
+void QuietAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+void QuietAlsa() {
+    void* lib = dlopen("libasound.so.2", RTLD_NOW | RTLD_NOLOAD);
+    if (!lib) return;
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    using SetHandler = int (*)(Handler);
+    if (auto set = reinterpret_cast<SetHandler>(dlsym(lib, "snd_lib_error_set_handler")))
+        set(&QuietAlsaError);
+    dlclose(lib);
+}
+
 double MillisecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
@@ -97,6 +111,7 @@ bool AudioPlayer::EnsureOpen() {
     if (m_Open) return true;
     if (m_Failed) return false;
     auto start = std::chrono::steady_clock::now();
+    QuietAlsa();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         m_Failed = true;
         return false;
