@@ -88,8 +88,9 @@ public:
     // it (UTF-8, already looked up: "\" turned into "/", letter case matched); `named` is the name the engine
     // built, in UTF-8, before that lookup (what a recording host reports). A file that is missing or cannot
     // be played plays nothing and reports nothing, and the quest goes on; so does a machine without an audio
-    // device. None of these calls blocks on the audio or re-enters the engine. A host without audio keeps the
-    // empty defaults.
+    // device. A call takes as long as loading its file (a MIDI tune loads its soundfont, a tenth of a second
+    // or more), never waits for the audio to play, and never re-enters the engine. A host without audio keeps
+    // the empty defaults.
 
     // Plays `path` once on the sound channel, cutting off a sound that is still playing.
     virtual void PlaySound(const std::string& path, const std::string& named) {

@@ -23,8 +23,12 @@ bool IsFile(const std::string& path) {
 bool IsMidi(const std::string& path) {
     SDL_RWops* rw = SDL_RWFromFile(path.c_str(), "rb");
     if (!rw) return false;
-    char magic[4] = {};
-    bool midi = SDL_RWread(rw, magic, 1, 4) == 4 && std::string(magic, 4) == "MThd";
+    // A Standard MIDI File, or one wrapped in a RIFF "RMID" chunk.
+    char magic[12] = {};
+    const size_t got = SDL_RWread(rw, magic, 1, sizeof magic);
+    const std::string head(magic, got);
+    bool midi =
+        head.rfind("MThd", 0) == 0 || (got == 12 && head.rfind("RIFF", 0) == 0 && head.substr(8) == "RMID");
     SDL_RWclose(rw);
     return midi;
 }

@@ -53,6 +53,13 @@ TEST_F(SoundWindow, ATuneLoopsUntilTheMusicItemSwitchesItOff) {
     EXPECT_EQ(audio.musicStarts(), starts);
 }
 
+TEST_F(SoundWindow, AQuestWithoutMusicOpensNoAudioDevice) {
+    w->OpenQuestFile(WriteQuest("q.qst", "pln Тишина.\nplay нет-такого.wav\nmusic=\"нет-такой\"\nend"));
+    Settle();
+    EXPECT_TRUE(Screen().contains(Q("Тишина.")));
+    EXPECT_FALSE(w->audio().deviceOpen());
+}
+
 TEST_F(SoundWindow, TheChosenSoundfontIsWrittenWithTheOptionsAndReadBack) {
     ShellSettings s;
     s.soundFont = "/opt/звуки/big.sf2";
