@@ -37,6 +37,20 @@ public:
     DialogResult OpenFileDialog(const std::string& title, const std::string& filter,
                                 const std::string& folder) override;
     double SecondsSinceMidnight() override { return clock; }
+    // Audio: every channel call in order, as "sound NAMED", "music NAMED", "stop sound", "stop music", with
+    // the looked-up paths of the files started beside them.
+    void PlaySound(const std::string& path, const std::string& named) override {
+        audio.push_back("sound " + named);
+        audioPaths.push_back(path);
+    }
+    void StopSound() override { audio.push_back("stop sound"); }
+    void PlayMusic(const std::string& path, const std::string& named) override {
+        audio.push_back("music " + named);
+        audioPaths.push_back(path);
+    }
+    void StopMusic() override { audio.push_back("stop music"); }
+    std::vector<std::string> audio;
+    std::vector<std::string> audioPaths;
 
     // Pictures and the look: every call recorded in order as one line; files named in `undecodable` are
     // refused as a window refuses a file that is no picture.

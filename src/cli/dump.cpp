@@ -25,7 +25,7 @@ void WriteValue(JsonWriter& json, const Value* v) {
 }  // namespace
 
 std::string DumpState(const Engine& engine, const std::vector<ShownMessage>& messages,
-                      const std::vector<ShownInput>& inputs) {
+                      const std::vector<ShownInput>& inputs, const AudioRecord& audio) {
     JsonWriter json;
     json.BeginObject();
 
@@ -161,6 +161,20 @@ std::string DumpState(const Engine& engine, const std::vector<ShownMessage>& mes
     // What the game waits for, so a script can tell that it waits for typed text.
     json.Key("waiting");
     json.String(engine.waitingFor());
+    // Names are UTF-8 already: written as they are, not converted from code page 1251.
+    json.Key("audio");
+    json.BeginObject();
+    json.Key("music");
+    json.Utf8String(audio.music);
+    json.Key("music_started");
+    json.BeginArray();
+    for (const auto& f : audio.musicStarted) json.Utf8String(f);
+    json.EndArray();
+    json.Key("sounds");
+    json.BeginArray();
+    for (const auto& f : audio.sounds) json.Utf8String(f);
+    json.EndArray();
+    json.EndObject();
 
     const Options& o = engine.options();
     json.Key("options");

@@ -23,7 +23,14 @@ struct ShownInput {
 // none).
 std::string ItemName(const std::string& entryText);
 
+// What the audio channels were asked to play: files as the engine named them, UTF-8.
+struct AudioRecord {
+    std::string music;                      // on the music channel now; empty when it is silent
+    std::vector<std::string> musicStarted;  // every file the music channel was started with, in order
+    std::vector<std::string> sounds;        // every file the sound channel was started with, in order
+};
+
 std::string DumpState(const Engine& engine, const std::vector<ShownMessage>& messages,
-                      const std::vector<ShownInput>& inputs);
+                      const std::vector<ShownInput>& inputs, const AudioRecord& audio = {});
 
 }  // namespace tarvik::cli

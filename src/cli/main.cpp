@@ -20,6 +20,7 @@
 #include "cli/terminal_host.h"
 #include "cli/tools_cmd.h"
 #include "engine/engine.h"
+#include "media/audio.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ constexpr int kExitUsage = 64;
 constexpr int kExitInternal = 70;
 
 const char kUsage[] =
-    "Usage: tarvik-cli play QUEST [--script FILE] [--dump] [--seed N] [--set NAME=true|false]...\n"
+    "Usage: tarvik-cli play QUEST [--script FILE] [--dump] [--seed N] [--set NAME=true|false]... [--mute]\n"
     "       tarvik-cli encipher QUEST      write the ciphered quest (.qs1) beside QUEST\n"
     "       tarvik-cli compress QUEST      write the compressed quest (.qs3) beside QUEST\n"
     "       tarvik-cli decompress IN OUT   decode the compressed quest IN into OUT\n"
@@ -47,13 +48,19 @@ const char kUsage[] =
     "stops)\n"
     "  --seed N        seed the random generator, so RND repeats\n"
     "  --set NAME=V    set a player option before the quest loads; NAME is Soobit, clk, Zvuk, Music,\n"
-    "                  SvBlock or inv, V is true or false\n";
+    "                  SvBlock or inv, V is true or false\n"
+    "  --mute          play no music or sounds (runs with --script or --dump never do; their dump lists\n"
+    "                  what would have played under \"audio\")\n"
+    "\n"
+    "MIDI music is played with the soundfont that TARVIK_SOUNDFONT names, else the largest General MIDI\n"
+    "soundfont installed under /usr/share/sounds.\n";
 
 struct Args {
     std::string quest;
     std::string script;
     bool hasScript = false;
     bool dump = false;
+    bool mute = false;
     bool hasSeed = false;
     uint32_t seed = 0;
     std::vector<std::pair<std::string, bool>> sets;
@@ -101,6 +108,8 @@ int ParseArgs(const std::vector<std::string>& argv, Args& args) {
             args.hasScript = true;
         } else if (a == "--dump") {
             args.dump = true;
+        } else if (a == "--mute") {
+            args.mute = true;
         } else if (a == "--seed") {
             std::string s;
             if (!value(s)) return UsageError("--seed needs a number");
@@ -152,14 +161,17 @@ int PlayScripted(const Args& args, std::vector<ScriptAction> actions) {
         return host.failure().exitCode;
     }
     if (args.dump)
-        std::cout << DumpState(engine, host.messages(), host.inputs()) << "\n";
+        std::cout << DumpState(engine, host.messages(), host.inputs(), host.audio()) << "\n";
     else
         PrintPage(engine, std::cout);
     return kExitOk;
 }
 
 int PlayInteractive(const Args& args) {
+    // The device opens only when the quest first plays something.
+    media::AudioPlayer audio;
     TerminalHost host(std::cin, std::cout, TerminalHost::ColourWanted(STDOUT_FILENO));
+    if (!args.mute) host.SetAudio(&audio);
     Engine engine(host);
     host.Attach(engine);
     Prepare(engine, args);

@@ -120,6 +120,19 @@ bool ParseScript(std::string_view utf8, std::vector<ScriptAction>& actions, Scri
             if (!ok)
                 return fail("image needs X Y in twips and an optional button 1, 2 or 4: \"" +
                             std::string(line) + "\"");
+        } else if (SameWord(word, "toggle")) {
+            a.kind = K::Toggle;
+            static constexpr std::string_view kOptions[] = {"soobit", "clk",     "zvuk",
+                                                            "music",  "svblock", "inv"};
+            bool known = false;
+            for (std::string_view o : kOptions) known = known || SameWord(arg, o);
+            if (!known)
+                return fail("toggle needs an option: Soobit, clk, Zvuk, Music, SvBlock or inv: \"" +
+                            std::string(line) + "\"");
+            a.text = std::string(arg);
+        } else if (SameWord(word, "musicend")) {
+            a.kind = K::MusicEnd;
+            if (!arg.empty()) return fail("musicend takes nothing after it: \"" + std::string(line) + "\"");
         } else {
             return fail("not a script action: \"" + std::string(line) + "\"");
         }

@@ -22,6 +22,9 @@ struct ScriptAction {
         Slot,     // number: main-window slot, 1..128
         Image,    // x, y: twips from the main picture's top left; number: mouse button 1, 2 or 4
         Overlay,  // number: overlay of the picture window, 2..101
+        // Audio and options.
+        Toggle,    // text: option name (Soobit, clk, Zvuk, Music, SvBlock, inv), its menu action is run
+        MusicEnd,  // the music channel's piece ends
         // Answers: queued for the next dialog of their kind.
         Answer,    // number: message box button, 1 OK ... 7 No
         Prompt,    // text: what the next input dialog returns

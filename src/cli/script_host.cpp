@@ -119,6 +119,29 @@ void ScriptHost::Deliver(const ScriptAction& a) {
             }
             e.picture2_Click(a.number);
             return;
+        case ScriptAction::Kind::Toggle:
+            if (text::EqualsNoCase(a.text, "Zvuk"))
+                e.Zvuk_Click();
+            else if (text::EqualsNoCase(a.text, "Music"))
+                e.Music_Click();
+            else if (text::EqualsNoCase(a.text, "inv"))
+                e.inv_Click();
+            else if (text::EqualsNoCase(a.text, "Soobit"))
+                e.options().Soobit = !e.options().Soobit;
+            else if (text::EqualsNoCase(a.text, "clk"))
+                e.options().clk = !e.options().clk;
+            else
+                e.options().SvBlock = !e.options().SvBlock;
+            return;
+        case ScriptAction::Kind::MusicEnd:
+            // Only a piece that plays can end.
+            if (m_Audio.music.empty()) {
+                Warn(a, "no music is playing");
+                return;
+            }
+            m_Audio.music.clear();
+            e.MediaPlayer2_EndOfStream();
+            return;
         case ScriptAction::Kind::Answer:
         case ScriptAction::Kind::Prompt:
         case ScriptAction::Kind::SaveFile:
@@ -182,6 +205,21 @@ DialogResult ScriptHost::OpenFileDialog(const std::string&, const std::string&, 
     r.text = std::move(m_LoadFiles.front());
     m_LoadFiles.pop_front();
     return r;
+}
+
+void ScriptHost::PlaySound(const std::string&, const std::string& named) {
+    m_Audio.sounds.push_back(named);
+}
+
+// A file that is not there leaves the channel silent, as a real player would.
+void ScriptHost::PlayMusic(const std::string& path, const std::string& named) {
+    m_Audio.musicStarted.push_back(named);
+    std::error_code ec;
+    m_Audio.music = std::filesystem::is_regular_file(path, ec) ? named : std::string();
+}
+
+void ScriptHost::StopMusic() {
+    m_Audio.music.clear();
 }
 
 }  // namespace tarvik::cli

@@ -32,6 +32,7 @@ public:
 
     const std::vector<ShownMessage>& messages() const { return m_Messages; }
     const std::vector<ShownInput>& inputs() const { return m_Inputs; }
+    const AudioRecord& audio() const { return m_Audio; }
 
     // Host
     void Wait(WaitReason why, int ms) override;
@@ -40,6 +41,10 @@ public:
     DialogResult SaveFileDialog(const std::string& title, const std::string& filter) override;
     DialogResult OpenFileDialog(const std::string& title, const std::string& filter,
                                 const std::string& folder) override;
+    // Audio: recorded, never played; a scripted run opens no audio device.
+    void PlaySound(const std::string& path, const std::string& named) override;
+    void PlayMusic(const std::string& path, const std::string& named) override;
+    void StopMusic() override;
 
 private:
     // Moves the answer, prompt and savefile actions that stand next in the script into their queues.
@@ -60,6 +65,7 @@ private:
     std::vector<ShownMessage> m_Messages;
     std::vector<ShownInput> m_Inputs;
     Failure m_Failure;
+    AudioRecord m_Audio;
 };
 
 // The button that a message box of `style` shows first (what Enter presses).

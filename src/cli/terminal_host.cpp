@@ -1,6 +1,8 @@
 #include "cli/terminal_host.h"
 
+#include <poll.h>
 #include <signal.h>
+#include <stdio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -315,6 +317,7 @@ bool TerminalHost::ReadLine(const std::string& prompt, std::string& line) {
     EndLine();
     m_Out << Style("1") << prompt << Style("0");
     m_Out.flush();
+    AwaitInput();
     if (!std::getline(m_In, line) || g_Interrupts > 0) {
         m_Out << "\n";
         m_AtLineStart = true;
@@ -437,6 +440,42 @@ void TerminalHost::UseItem(int entry, int action) {
 
 void TerminalHost::ProcessEvents() {
     Interrupted();
+    DeliverAudioEvents();
+}
+
+void TerminalHost::PlaySound(const std::string& path, const std::string&) {
+    if (m_Audio) m_Audio->PlaySound(path);
+}
+
+void TerminalHost::StopSound() {
+    if (m_Audio) m_Audio->StopSound();
+}
+
+void TerminalHost::PlayMusic(const std::string& path, const std::string&) {
+    if (m_Audio) m_Audio->PlayMusic(path);
+}
+
+void TerminalHost::StopMusic() {
+    if (m_Audio) m_Audio->StopMusic();
+}
+
+void TerminalHost::DeliverAudioEvents() {
+    if (m_Audio && m_Engine && !m_Quit && m_Audio->TakeMusicEnded()) m_Engine->MediaPlayer2_EndOfStream();
+}
+
+// A looping tune has to restart while the player is still reading, so a blocking read waits in steps. Only
+// the terminal's own input is watched; a line already buffered by stdio is read at once.
+void TerminalHost::AwaitInput() {
+    if (!m_Audio || !m_Audio->deviceOpen() || &m_In != &std::cin) return;
+    for (;;) {
+        DeliverAudioEvents();
+        if (m_Quit || g_Interrupts > 0) return;
+#ifdef __GLIBC__
+        if (stdin->_IO_read_ptr < stdin->_IO_read_end) return;
+#endif
+        pollfd p{STDIN_FILENO, POLLIN, 0};
+        if (::poll(&p, 1, 100) != 0) return;  // input, its end, or a signal: the read sees which
+    }
 }
 
 void TerminalHost::Wait(WaitReason why, int ms) {
@@ -448,6 +487,7 @@ void TerminalHost::Wait(WaitReason why, int ms) {
             // A pause is real time; only Ctrl+C or a stopping engine cut it short.
             auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
             while (!Interrupted() && m_Engine->TimerRunning()) {
+                DeliverAudioEvents();
                 auto left = end - std::chrono::steady_clock::now();
                 if (left <= std::chrono::steady_clock::duration::zero()) break;
                 std::this_thread::sleep_for(

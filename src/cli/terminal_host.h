@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/engine.h"
+#include "media/audio.h"
 
 namespace tarvik::cli {
 
@@ -42,7 +43,18 @@ public:
     DialogResult OpenFileDialog(const std::string& title, const std::string& filter,
                                 const std::string& folder) override;
 
+    // Audio: played on `audio` (not owned) when one is given, else silent.
+    void SetAudio(media::AudioPlayer* audio) { m_Audio = audio; }
+    void PlaySound(const std::string& path, const std::string& named) override;
+    void StopSound() override;
+    void PlayMusic(const std::string& path, const std::string& named) override;
+    void StopMusic() override;
+
 private:
+    // Hands the end of a music piece, noticed on the audio thread, to the engine.
+    void DeliverAudioEvents();
+    // Returns once a typed line can be read, delivering audio events while the player thinks.
+    void AwaitInput();
     // The terminal's file dialog: a file name typed at a prompt; an empty line cancels.
     DialogResult AskFileName(const std::string& title, const std::string& filter);
     // Prints the story text that has not been shown yet; after the screen was cleared, a rule first.
@@ -74,6 +86,7 @@ private:
     bool m_Cleared = false;      // the screen was cleared since the text was last printed
     bool m_AtLineStart = true;   // the terminal's cursor is at the start of a line
     bool m_ChoicesStale = true;  // the buttons or the inventory changed since they were last shown
+    media::AudioPlayer* m_Audio = nullptr;
 };
 
 }  // namespace tarvik::cli

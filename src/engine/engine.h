@@ -293,6 +293,17 @@ public:
     void GotoLabel(const std::string& label, int level);
     void CallProc(const std::string& label, int level);
 
+    // ---- Music and sounds
+    // ---------------------------------------------------------------------------------------
+
+    void PlaySound(const std::string& arg);
+    void PlayMusic();
+    // The music channel finished its piece by itself (Host::PlayMusic says when).
+    void MediaPlayer2_EndOfStream();
+    // The "Звук" and "Музыка" menu actions: toggle the option, and silence its channel when it goes off.
+    void Zvuk_Click();
+    void Music_Click();
+
 private:
     friend class EngineTestAccess;
 

@@ -86,7 +86,7 @@ void Engine::Obr(std::string& s, bool f, int level) {
     if (is("inv_visible ")) guarded([&] { SetInventoryVisible(arg(13)); });
     // "html ": the HTML view arrives with its own support.
     if (is("MsgBox ")) guarded([&] { ShowMessageBox(arg(8)); });
-    // "play ": sounds arrive with sound support.
+    if (is("play ") && m_Options.Zvuk) guarded([&] { PlaySound(arg(6)); });
 
     m_Running = f;
 }

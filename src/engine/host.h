@@ -87,12 +87,31 @@ public:
     // Seconds since local midnight, with fraction. Injectable so tests do not depend on the clock.
     virtual double SecondsSinceMidnight();
 
-    // Media. Two independent channels: short sounds and background music. `path` is a file-system path; a
-    // file that cannot be played is ignored silently. A host without audio keeps these empty defaults.
-    // (Looping music at the end of a piece arrives with sound support.)
-    virtual void PlaySound(const std::string& path) { (void)path; }
+    // ---- Music and sounds
+    // Two independent channels, each playing one file at a time. `path` is the file as the file system spells
+    // it (UTF-8, already looked up: "\" turned into "/", letter case matched); `named` is the name the engine
+    // built, in UTF-8, before that lookup (what a recording host reports). A file that is missing or cannot
+    // be played plays nothing and reports nothing, and the quest goes on; so does a machine without an audio
+    // device. A call takes as long as loading its file (a MIDI tune loads its soundfont, a tenth of a second
+    // or more), never waits for the audio to play, and never re-enters the engine. A host without audio keeps
+    // the empty defaults.
+
+    // Plays `path` once on the sound channel, cutting off a sound that is still playing.
+    virtual void PlaySound(const std::string& path, const std::string& named) {
+        (void)path;
+        (void)named;
+    }
+    // Silences the sound channel at once.
     virtual void StopSound() {}
-    virtual void PlayMusic(const std::string& path) { (void)path; }
+    // Plays `path` once on the music channel in place of what it played (a file that cannot be played leaves
+    // the channel silent). When the piece ends by itself -- not through StopMusic or another PlayMusic --
+    // the host calls Engine::MediaPlayer2_EndOfStream on the engine's thread, delivered like a player event
+    // (from ProcessEvents, Wait or its own event loop), never from the audio thread.
+    virtual void PlayMusic(const std::string& path, const std::string& named) {
+        (void)path;
+        (void)named;
+    }
+    // Silences the music channel at once; no end-of-piece event follows.
     virtual void StopMusic() {}
 
     // ---- Pictures and the look of the window

@@ -113,7 +113,7 @@ void Engine::Do_Perem(std::string& s) {
         m_StyleDirty = true;
         return;
     }
-    // Music: the player half of the MUSIC variables arrives with sound support.
+    if (m_Options.Music && text::StartsWithNoCase(s, "MUSIC")) PlayMusic();
     if (inventoryCount) SetInventoryCount(name.size() > 4 ? name.substr(4) : std::string(), stored);
 }
 

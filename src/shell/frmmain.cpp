@@ -84,6 +84,15 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     setAcceptDrops(true);
     m_SettingsFile = SettingsFilePath();
     m_HelpFolder = ProgramFolder();
+    // The end of a piece is noticed on SDL's audio thread; the engine hears of it on this one.
+    m_Audio = std::make_unique<media::AudioPlayer>([this] {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (!m_Closing && m_Engine && m_Audio->TakeMusicEnded()) m_Engine->MediaPlayer2_EndOfStream();
+            },
+            Qt::QueuedConnection);
+    });
 
     BuildControls();
     BuildMenus();
@@ -104,6 +113,8 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
 frmMain::~frmMain() {
     // Nothing may call back into a half-destroyed window: the controls go while the engine still exists.
     m_Closing = true;
+    // Silenced first, so no end of a piece is posted to a window going away.
+    m_Audio.reset();
     if (m_Engine) m_Engine->RequestStop();
     EndAllWaits();
     delete m_Client;
@@ -292,6 +303,7 @@ void frmMain::ApplySettings(const ShellSettings& s) {
     Zvuk->setChecked(s.Zvuk);
     Music->setChecked(s.Music);
     clk->setChecked(s.clk);
+    SetSoundFont(s.soundFont);
     SyncOptionsFromMenu();
     SetFontOf(3, FontFromSpec(s.font1));
     SetFontOf(1, FontFromSpec(s.font2));
@@ -311,6 +323,7 @@ ShellSettings frmMain::CurrentSettings() const {
     s.Zvuk = Zvuk->isChecked();
     s.Music = Music->isChecked();
     s.clk = clk->isChecked();
+    s.soundFont = m_SoundFont;
     s.font1 = SpecFromFont(txtText->font());
     s.font2 = SpecFromFont(lstItems->font());
     s.font3 = SpecFromFont(List1->font());

@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "media/audio.h"
 #include "shell/pictures.h"
 #include "shell/recent.h"
 #include "shell/settings.h"
@@ -156,6 +157,17 @@ public:
     Form1* pictureWindow() const { return m_Form1; }
     const QPixmap& background() const { return m_Background; }
 
+    // ---- Music and sounds
+    // Both channels play through one audio player, which opens the device only when something plays.
+    void PlaySound(const std::string& path, const std::string& named) override;
+    void StopSound() override;
+    void PlayMusic(const std::string& path, const std::string& named) override;
+    void StopMusic() override;
+    // The soundfont chosen for MIDI music (UTF-8; empty: the installed default). TARVIK_SOUNDFONT overrides.
+    void SetSoundFont(const std::string& utf8Path);
+    const std::string& soundFont() const { return m_SoundFont; }
+    media::AudioPlayer& audio() { return *m_Audio; }
+
 protected:
     void closeEvent(QCloseEvent* e) override;
     void dragEnterEvent(QDragEnterEvent* e) override;
@@ -214,6 +226,11 @@ private:
     void ScrollToTop();
 
     std::unique_ptr<Engine> m_Engine;
+    // Music and sounds: the player (the end of a piece comes back as a queued call) and the options item.
+    void ChooseSoundFont();
+    std::unique_ptr<media::AudioPlayer> m_Audio;
+    std::string m_SoundFont;
+    QAction* mSoundFont = nullptr;
     RecentList m_Recent;
     std::filesystem::path m_SettingsFile;
     std::filesystem::path m_HelpFolder;

@@ -105,6 +105,7 @@ void frmMain::BuildMenus() {
     AddSeparator(Parametr, "mFileP3");
     Zvuk = AddItem(Parametr, "Zvuk", U("&Звук"), true);
     Music = AddItem(Parametr, "Music", U("&Музыка"), true);
+    mSoundFont = AddItem(Parametr, "mSoundFont", U("&Шрифт MIDI..."));
     Soobit->setChecked(true);
     Zvuk->setChecked(true);
     Music->setChecked(true);
@@ -143,6 +144,17 @@ void frmMain::BuildMenus() {
     });
     for (QAction* a : {SvBlock, Soobit, clk, Zvuk, Music})
         connect(a, &QAction::toggled, this, [this] { SyncOptionsFromMenu(); });
+    // The player's own click also silences the channel it switches off; the check mark has already moved
+    // (and been copied), so the engine's toggle starts from the old state.
+    connect(Zvuk, &QAction::triggered, this, [this](bool on) {
+        m_Engine->options().Zvuk = !on;
+        m_Engine->Zvuk_Click();
+    });
+    connect(Music, &QAction::triggered, this, [this](bool on) {
+        m_Engine->options().Music = !on;
+        m_Engine->Music_Click();
+    });
+    connect(mSoundFont, &QAction::triggered, this, [this] { Post([this] { ChooseSoundFont(); }); });
     connect(svet1, &QAction::triggered, this, [this] { Post([this] { svet1_Click(); }); });
     connect(svet3, &QAction::triggered, this, [this] { Post([this] { svet3_Click(); }); });
     connect(shr1, &QAction::triggered, this, [this] { Post([this] { ChooseFont(1); }); });
@@ -154,6 +166,38 @@ void frmMain::BuildMenus() {
     connect(help, &QAction::triggered, this, [this] { ShowHelp(); });
     connect(Sk, &QAction::triggered, this, [this] { Post([this] { ShowAnalyzer(); }); });
     connect(mHelpAbout, &QAction::triggered, this, [this] { Post([this] { ShowAbout(); }); });
+}
+
+// ---- Music and sounds -----------------------------------------------------------------------------------
+
+void frmMain::PlaySound(const std::string& path, const std::string&) {
+    m_Audio->PlaySound(path);
+}
+
+void frmMain::StopSound() {
+    m_Audio->StopSound();
+}
+
+void frmMain::PlayMusic(const std::string& path, const std::string&) {
+    m_Audio->PlayMusic(path);
+}
+
+void frmMain::StopMusic() {
+    m_Audio->StopMusic();
+}
+
+void frmMain::SetSoundFont(const std::string& utf8Path) {
+    m_SoundFont = utf8Path;
+    m_Audio->SetSoundFont(utf8Path);
+}
+
+// A cancelled dialog keeps the soundfont; the tune that plays keeps its sound until its next start.
+void frmMain::ChooseSoundFont() {
+    std::string current = media::SoundFontFor(m_SoundFont);
+    QString start = current.empty() ? QString() : QString::fromStdString(current);
+    QString file = QFileDialog::getOpenFileName(this, U("Шрифт MIDI"), start,
+                                                U("Звуковые шрифты (*.sf2 *.sf3);;Все файлы (*)"));
+    if (!file.isEmpty()) SetSoundFont(file.toStdString());
 }
 
 void frmMain::SyncOptionsFromMenu() {

@@ -95,6 +95,7 @@ const Rule kRules[] = {
     {"[Font3.Italic]=true", [](ShellSettings& s, std::string_view) { s.font3.italic = true; }},
     {"[Font3.Underline]=true", [](ShellSettings& s, std::string_view) { s.font3.underline = true; }},
     {"[Font3.Strikethrough]=true", [](ShellSettings& s, std::string_view) { s.font3.strikethrough = true; }},
+    {"[SoundFont]=", [](ShellSettings& s, std::string_view v) { s.soundFont = text::Cp1251ToUtf8(v); }},
 };
 
 const char* Bool(bool b) {
@@ -185,6 +186,11 @@ std::string WriteSettings(const ShellSettings& s, const std::function<bool(const
     out += std::string("[Zvuk]=") + Bool(s.Zvuk) + "\r\n";
     out += std::string("[Music]=") + Bool(s.Music) + "\r\n";
     out += std::string("[Click]=") + Bool(s.clk) + "\r\n";
+    // Only once chosen, and with the options: a line after the path section would be read as a path.
+    if (!s.soundFont.empty() && s.soundFont.find_first_of("\r\n") == std::string::npos) {
+        std::string cp = text::Utf8ToCp1251(s.soundFont);
+        if (text::Cp1251ToUtf8(cp) == s.soundFont) out += "[SoundFont]=" + cp + "\r\n";
+    }
     WriteFont(out, "[*Font1*]", "Font1", s.font1);
     WriteFont(out, "[*Font2*]", "font2", s.font2);
     WriteFont(out, "[*Font3*]", "Font3", s.font3);

@@ -45,7 +45,8 @@ struct ShellSettings {
     bool Soobit = true;  // "Без событий"
     bool Zvuk = true;
     bool Music = true;
-    bool clk = false;                                                    // "Один клик"
+    bool clk = false;       // "Один клик"
+    std::string soundFont;  // the soundfont chosen for MIDI music (UTF-8); empty: the installed default
     FontSpec font1{"Lucida Console", 9.75, false, false, false, false};  // txtText
     FontSpec font2{"MS Sans Serif", 8.25, true, false, false, false};    // lstItems and Combo1
     FontSpec font3{"MS Sans Serif", 8.25, false, false, false, false};   // List1 and Text1

@@ -166,7 +166,7 @@ TEST_F(Menus, TheTreeHasEveryItemWithItsCaption) {
               QStringList({"Compress1 " + Q("Сжатие"), "mnuUtilsShifr1 " + Q("Шифрование (qs1)")}));
     EXPECT_EQ(Tree(Find<QMenu>("Parametr")),
               QStringList({"Soobit " + Q("Без событий"), "clk " + Q("Один клик"), "mFileP3 -",
-                           "Zvuk " + Q("Звук"), "Music " + Q("Музыка")}));
+                           "Zvuk " + Q("Звук"), "Music " + Q("Музыка"), "mSoundFont " + Q("Шрифт MIDI...")}));
     QStringList helpMenu = Tree(Find<QMenu>("mHelp"));
     ASSERT_EQ(helpMenu.size(), 4);
     EXPECT_EQ(helpMenu[0], "help " + Q("Помощь"));

@@ -1,0 +1,77 @@
+// Sounds (the play statement) and background music (the music variable), on two channels of the host.
+#include <filesystem>
+#include <system_error>
+
+#include "engine/engine.h"
+#include "engine/paths.h"
+
+namespace tarvik {
+
+namespace {
+
+bool IsFile(const std::string& native) {
+    std::error_code ec;
+    return !native.empty() && std::filesystem::is_regular_file(native, ec);
+}
+
+// The music variable as text, read the way the quest would read it.
+std::string MusicName(Engine& engine) {
+    std::string key = "music";
+    return engine.Calc(key).ToText();
+}
+
+}  // namespace
+
+void Engine::PlaySound(const std::string& arg) {
+    // The executor's own blank goes; a blank the author left before it stays part of the name.
+    std::string file = m_QuestFolder + arg.substr(0, arg.empty() ? 0 : arg.size() - 1);
+    m_Host.PlaySound(NativePath(file), text::Cp1251ToUtf8(file));
+}
+
+void Engine::PlayMusic() {
+    std::string m = MusicName(*this);
+    if (m == "0") {
+        m_Host.StopMusic();
+        return;
+    }
+    if (m.find('.') == std::string::npos) {
+        std::string file = m_QuestFolder + text::Trim(m + ".mid");
+        m_Host.PlayMusic(NativePath(file), text::Cp1251ToUtf8(file));
+        return;
+    }
+    // A name with an extension is taken as written, from the current folder; quests carried over from
+    // Windows were started from their own folder, so that folder is the next place to look.
+    std::string native = ResolvePath(text::Cp1251ToUtf8(m));
+    if (!IsFile(native)) {
+        std::string inQuest = NativePath(m_QuestFolder + m);
+        if (IsFile(inQuest)) native = inQuest;
+    }
+    m_Host.PlayMusic(native, text::Cp1251ToUtf8(m));
+}
+
+// Restarting from the variable, not from the finished file, loops an extension-less tune for as long as the
+// variable names it; the option is not consulted, since switching it off already stopped the channel.
+void Engine::MediaPlayer2_EndOfStream() {
+    if (m_Stopping) return;
+    std::string file;
+    try {
+        file = m_QuestFolder + text::Trim(MusicName(*this) + ".mid");
+    } catch (const QuestError&) {
+        return;
+    }
+    m_Host.PlayMusic(NativePath(file), text::Cp1251ToUtf8(file));
+}
+
+// Switching sounds off silences the sound channel and leaves the music alone: the music has its own switch.
+void Engine::Zvuk_Click() {
+    m_Options.Zvuk = !m_Options.Zvuk;
+    if (!m_Options.Zvuk) m_Host.StopSound();
+}
+
+// Ticking it again starts nothing; the next assignment to the music variable does.
+void Engine::Music_Click() {
+    m_Options.Music = !m_Options.Music;
+    if (!m_Options.Music) m_Host.StopMusic();
+}
+
+}  // namespace tarvik
