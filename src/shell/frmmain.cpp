@@ -12,6 +12,7 @@
 #include <QScrollBar>
 #include <QUrl>
 
+#include "shell/screen_fit.h"
 #include "shell/zastavka.h"
 #include "text/text.h"
 
@@ -267,8 +268,8 @@ void frmMain::ApplySettings(const ShellSettings& s) {
     if (s.dos) svet3_Click();
     if (s.invVisible != inv->isChecked()) m_Engine->inv_Click();
     // A size the window cannot take leaves that one as it was, not the other.
-    resize(s.width > 0 ? s.width / kTwipsPerPixel : width(),
-           s.height > 0 ? s.height / kTwipsPerPixel : height());
+    ResizeWithinScreen(*this, QSize(s.width > 0 ? s.width / kTwipsPerPixel : width(),
+                                    s.height > 0 ? s.height / kTwipsPerPixel : height()));
     Soobit->setChecked(s.Soobit);
     Zvuk->setChecked(s.Zvuk);
     Music->setChecked(s.Music);

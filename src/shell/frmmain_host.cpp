@@ -13,6 +13,7 @@
 #include <QTextCursor>
 
 #include "shell/frmmain.h"
+#include "shell/screen_fit.h"
 #include "text/text.h"
 
 namespace tarvik::shell {
@@ -322,9 +323,9 @@ void frmMain::ApplyStyles() {
     if (SvBlock->isChecked()) return;
     const Engine& e = *m_Engine;
     int32_t h = WholeVariable(e, "Style_FormMinimumHeight");
-    if (h > 0 && h <= kMaxWindowTwips) resize(width(), h / kTwipsPerPixel);
+    if (h > 0 && h <= kMaxWindowTwips) ResizeWithinScreen(*this, QSize(width(), h / kTwipsPerPixel));
     int32_t w = WholeVariable(e, "Style_FormWidth");
-    if (w > 0 && w <= kMaxWindowTwips) resize(w / kTwipsPerPixel, height());
+    if (w > 0 && w <= kMaxWindowTwips) ResizeWithinScreen(*this, QSize(w / kTwipsPerPixel, height()));
     ApplyControlColours(WholeVariable(e, "Style_TextColor"), WholeVariable(e, "Style_BackColor"));
 }
 
