@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include <cerrno>
+#include <climits>
 
 #include <signal.h>
 #include <unistd.h>
@@ -30,6 +31,8 @@ std::string ResolvePath(const std::string& utf8Path) {
         if (c == '\\') c = '/';
     std::error_code ec;
     if (p.empty() || fs::exists(p, ec)) return p;
+    // No file has a longer path; walking its components one by one would take quadratic time.
+    if (p.size() > PATH_MAX) return p;
 
     // Walk the components, keeping exact matches and falling back to a case-insensitive one.
     fs::path in(p);
