@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "shell/frmmain.h"
+#include "shell/guarded_app.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ int main(int argc, char** argv) {
         }
     }
 
-    QApplication app(argc, argv);
+    tarvik::shell::GuardedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvik"));
     QApplication::setApplicationVersion(QStringLiteral(TARVIK_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("tarvik"));
