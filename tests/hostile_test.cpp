@@ -57,6 +57,20 @@ TEST(Hostile, AChainOfTensOfThousandsOfPiecesRunsWithoutRecursion) {
     const std::string text = q.Text();
     EXPECT_EQ(Count(text, "a"), 65536u);
     EXPECT_NE(text.find("done"), std::string::npos);
+
+    // The same chain as a button's command list, and in a crafted saved game.
+    QuestFixture b;
+    b.Run("v=\"p a&&\"\ni=0\n:l\nv=v+v\ni=i+1\nif i<16 then goto l\nxbtn r,{#v$},go\nend\n:r\npln room\nend");
+    b.engine->SelectButton(0);
+    b.engine->List1_DblClick();
+    EXPECT_EQ(Count(b.Text(), "a"), 65536u);
+    EXPECT_NE(b.Text().find("room"), std::string::npos);
+
+    std::string save = "PerKill\r\nv=\"";
+    for (int i = 0; i < 65536; ++i) save += "p b&&";
+    save += "\"\r\n#v$\r\nend\r\n";
+    b.engine->RestoreGameText(save);
+    EXPECT_EQ(Count(b.Text(), "b"), 65536u);
 }
 
 // Row 2: a quest that grows texts, the screen, variables and buttons without end is held at the limits and
