@@ -149,7 +149,7 @@ bool ReferenceLike(const std::string& t, const std::string& p) {
 TEST(Hostile, PatternMatchAgreesAndScalesWithLongTexts) {
     std::mt19937 random(7);
     const std::string alphabet = "aAb1*?#";
-    for (int round = 0; round < 20000; ++round) {
+    for (int round = 0; round < 5000; ++round) {
         std::string t, p;
         for (int i = static_cast<int>(random() % 9); i > 0; --i) t += "aAb1"[random() % 4];
         for (int i = static_cast<int>(random() % 7); i > 0; --i) p += alphabet[random() % alphabet.size()];

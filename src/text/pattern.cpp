@@ -120,6 +120,12 @@ bool Like(std::string_view text, std::string_view pattern) {
     if (!matchesAt(first, 0) || !matchesAt(last, n - tailLength)) return false;
 
     // The leftmost place at or after `from` where `seg` matches wholly before `to`, or npos.
+    static const std::vector<std::vector<unsigned char>> sameFold = [] {
+        std::vector<std::vector<unsigned char>> groups(256);
+        for (int c = 0; c < 256; ++c)
+            groups[Fold(static_cast<char>(c))].push_back(static_cast<unsigned char>(c));
+        return groups;
+    }();
     std::vector<uint64_t> masks, state;
     auto find = [&](std::pair<size_t, size_t> seg, size_t from, size_t to) -> size_t {
         const size_t m = seg.second - seg.first;
@@ -127,10 +133,18 @@ bool Like(std::string_view text, std::string_view pattern) {
         if (to - from < m) return std::string_view::npos;
         const size_t words = (m + 63) / 64;
         masks.assign(256 * words, 0);
-        for (size_t k = 0; k < m; ++k)
+        for (size_t k = 0; k < m; ++k) {
+            const Token& t = tokens[seg.first + k];
+            const uint64_t bit = uint64_t{1} << (k % 64);
+            if (t.kind == Token::Kind::Char) {
+                // Only the characters of the same small form: a long literal builds its masks quickly.
+                for (unsigned char c : sameFold[t.ch]) masks[c * words + k / 64] |= bit;
+                continue;
+            }
             for (int c = 0; c < 256; ++c)
-                if (matchesOne(tokens[seg.first + k], static_cast<char>(c)))
-                    masks[static_cast<size_t>(c) * words + k / 64] |= uint64_t{1} << (k % 64);
+                if (matchesOne(t, static_cast<char>(c)))
+                    masks[static_cast<size_t>(c) * words + k / 64] |= bit;
+        }
         state.assign(words, 0);
         const uint64_t top = uint64_t{1} << ((m - 1) % 64);
         for (size_t i = from; i < to; ++i) {
