@@ -2,6 +2,8 @@
 # Builds a fuzz target with clang (ASan, UBSan, libFuzzer; in build-fuzz/) and runs it.
 #   scripts/fuzz.sh [seconds] [libFuzzer flags...]       the quest target, default 300 seconds
 #   scripts/fuzz.sh he3 [seconds] [libFuzzer flags...]   the HE3 decoder target
+#   scripts/fuzz.sh restore [seconds] [flags...]         saved games restored into a small quest
+#   scripts/fuzz.sh settings [seconds] [flags...]        the settings file reader and writer
 # The quest target runs in build-fuzz/run/, the HE3 target in build-fuzz/run-he3/: the growing corpus is in
 # corpus/, crashes, hangs and sanitizer reports land in artifacts/, libFuzzer's log in fuzz-0.log. Quests name
 # included files relative to the current folder, so running there keeps fuzzed includes away from the source
@@ -13,8 +15,8 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 
 target=quest
-if [[ "${1:-}" == "he3" ]]; then
-    target=he3
+if [[ "${1:-}" == "he3" || "${1:-}" == "restore" || "${1:-}" == "settings" ]]; then
+    target=$1
     shift
 fi
 seconds=${1:-300}
@@ -33,12 +35,19 @@ if [[ $target == he3 ]]; then
     # Inputs are at most 4 KB, so the decoder never needs more than a few MB: a larger allocation is a fault.
     replay_options=(-malloc_limit_mb=64)
     options=(-max_len=4096 "${replay_options[@]}")
+elif [[ $target == restore || $target == settings ]]; then
+    run="$root/build-fuzz/run-$target"
+    seeds=("$root/fuzz/${target}_seed")
+    regressions=("$root"/fuzz/regressions/"$target"-*)
+    replay_options=()
+    # Long lines are what these readers must survive: inputs up to 1 MB.
+    options=(-max_len=1048576)
 else
     run="$root/build-fuzz/run"
     seeds=("$root/fuzz/corpus_seed")
     regressions=()
     for f in "$root"/fuzz/regressions/*; do
-        [[ $(basename "$f") == he3-* ]] || regressions+=("$f")
+        case $(basename "$f") in he3-* | restore-* | settings-*) ;; *) regressions+=("$f") ;; esac
     done
     replay_options=()
     options=(-dict="$root/fuzz/quest.dict" -max_len=4096)

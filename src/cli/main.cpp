@@ -2,14 +2,17 @@
 //
 // Exit codes: 0 the play or the script ran to its end; 1 the quest, the script file or a saved game to load
 // does not exist or cannot be read; 2 a script line is not an action; 3 a script action is not supported by
-// this build; 64 bad command line; 70 an internal error.
+// this build; 4 the quest did not stop within --timeout; 64 bad command line; 70 an internal error.
 #include <charconv>
+#include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <unistd.h>
@@ -35,6 +38,7 @@ constexpr int kExitInternal = 70;
 
 const char kUsage[] =
     "Usage: tarvik-cli play QUEST [--script FILE] [--dump] [--seed N] [--set NAME=true|false]... [--mute]\n"
+    "                             [--timeout SECONDS]\n"
     "       tarvik-cli encipher QUEST      write the ciphered quest (.qs1) beside QUEST\n"
     "       tarvik-cli compress QUEST      write the compressed quest (.qs3) beside QUEST\n"
     "       tarvik-cli decompress IN OUT   decode the compressed quest IN into OUT\n"
@@ -49,6 +53,8 @@ const char kUsage[] =
     "  --seed N        seed the random generator, so RND repeats\n"
     "  --set NAME=V    set a player option before the quest loads; NAME is Soobit, clk, Zvuk, Music,\n"
     "                  SvBlock or inv, V is true or false\n"
+    "  --timeout S     with --script or --dump: stop a run that takes longer than S seconds and exit with\n"
+    "                  code 4 (\"the quest did not stop\")\n"
     "  --mute          play no music or sounds (runs with --script or --dump never do; their dump lists\n"
     "                  what would have played under \"audio\")\n"
     "\n"
@@ -64,6 +70,7 @@ struct Args {
     bool hasSeed = false;
     uint32_t seed = 0;
     std::vector<std::pair<std::string, bool>> sets;
+    uint32_t timeoutSeconds = 0;  // 0: none
 };
 
 bool EqualsAscii(const std::string& a, const char* b) {
@@ -117,6 +124,12 @@ int ParseArgs(const std::vector<std::string>& argv, Args& args) {
             if (res.ec != std::errc() || res.ptr != s.data() + s.size())
                 return UsageError("--seed needs a whole number from 0 to 4294967295, not \"" + s + "\"");
             args.hasSeed = true;
+        } else if (a == "--timeout") {
+            std::string s;
+            if (!value(s)) return UsageError("--timeout needs a number of seconds");
+            auto res = std::from_chars(s.data(), s.data() + s.size(), args.timeoutSeconds);
+            if (res.ec != std::errc() || res.ptr != s.data() + s.size() || args.timeoutSeconds == 0)
+                return UsageError("--timeout needs a whole number of seconds above 0, not \"" + s + "\"");
         } else if (a == "--set") {
             std::string s;
             if (!value(s)) return UsageError("--set needs NAME=true or NAME=false");
@@ -149,11 +162,25 @@ void Prepare(Engine& engine, const Args& args) {
     if (args.hasSeed) engine.Seed(args.seed);
 }
 
+// A statement that never lets the host in cannot be stopped from inside: past the time limit and a grace
+// period the process ends from a watchdog thread.
+void StartWatchdog(uint32_t seconds) {
+    std::thread([seconds] {
+        std::this_thread::sleep_for(std::chrono::seconds(seconds) + std::chrono::seconds(5));
+        std::cerr << "tarvik-cli: the quest did not stop\n";
+        std::_Exit(kExitTimeout);
+    }).detach();
+}
+
 int PlayScripted(const Args& args, std::vector<ScriptAction> actions) {
     ScriptHost host(std::move(actions));
     Engine engine(host);
     host.Attach(engine);
     Prepare(engine, args);
+    if (args.timeoutSeconds > 0) {
+        host.SetDeadline(std::chrono::steady_clock::now() + std::chrono::seconds(args.timeoutSeconds));
+        StartWatchdog(args.timeoutSeconds);
+    }
     engine.OpenQuest(args.quest);
     host.RunToEnd();
     if (host.failed()) {
@@ -198,6 +225,10 @@ int Run(const std::vector<std::string>& argv) {
 
     std::error_code ec;
     auto status = std::filesystem::status(args.quest, ec);
+    if (ec && ec != std::errc::no_such_file_or_directory) {
+        std::cerr << "tarvik-cli: cannot open the quest " << args.quest << ": " << ec.message() << "\n";
+        return kExitNoFile;
+    }
     if (!std::filesystem::exists(status)) {
         std::cerr << "tarvik-cli: no such quest: " << args.quest << "\n";
         return kExitNoFile;
@@ -207,13 +238,16 @@ int Run(const std::vector<std::string>& argv) {
         return kExitNoFile;
     }
 
-    if (!args.hasScript && !args.dump) return PlayInteractive(args);
+    if (!args.hasScript && !args.dump) {
+        if (args.timeoutSeconds > 0) return UsageError("--timeout needs --script or --dump");
+        return PlayInteractive(args);
+    }
 
     // --dump alone is a script with no actions: the state after the first run stops.
     std::vector<ScriptAction> actions;
     if (args.hasScript) {
         std::ifstream in(args.script, std::ios::binary);
-        if (!in) {
+        if (!std::filesystem::is_regular_file(args.script, ec) || !in) {
             std::cerr << "tarvik-cli: cannot read the script " << args.script << "\n";
             return kExitNoFile;
         }
@@ -235,6 +269,12 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     try {
         return Run(args);
+    } catch (const std::filesystem::filesystem_error& e) {
+        // A path the program opens that the file system refuses is the user's file, named, not our fault.
+        std::cerr << "tarvik-cli: cannot use " << e.path1().string() << ": " << e.code().message() << "\n";
+        return kExitNoFile;
+    } catch (const std::bad_alloc&) {
+        std::cerr << "tarvik-cli: out of memory\n";
     } catch (const std::exception& e) {
         std::cerr << "tarvik-cli: internal error: " << e.what() << "\n";
     } catch (...) {

@@ -1,7 +1,11 @@
 #include "cli/script_host.h"
 
 #include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <system_error>
+
+#include "engine/paths.h"
 
 namespace tarvik::cli {
 
@@ -23,8 +27,21 @@ ScriptHost::ScriptHost(std::vector<ScriptAction> actions)
     : m_Script(std::make_move_iterator(actions.begin()), std::make_move_iterator(actions.end())) {}
 
 void ScriptHost::RunToEnd() {
-    while (!failed() && !m_Engine->Stopping() && DeliverNext()) {
+    while (!failed() && !m_Engine->Stopping() && !PastDeadline() && DeliverNext()) {
     }
+}
+
+bool ScriptHost::PastDeadline() {
+    if (m_Failure.exitCode == kExitTimeout) return true;
+    if (!m_HasDeadline || failed() || std::chrono::steady_clock::now() < m_Deadline) return false;
+    m_Failure.exitCode = kExitTimeout;
+    m_Failure.message = "the quest did not stop";
+    m_Engine->RequestStop();
+    return true;
+}
+
+void ScriptHost::ProcessEvents() {
+    PastDeadline();
 }
 
 void ScriptHost::QueueLeadingAnswers() {
@@ -88,15 +105,32 @@ void ScriptHost::Deliver(const ScriptAction& a) {
         case ScriptAction::Kind::NewGame:
             e.mFileNewgame_Click();
             return;
-        case ScriptAction::Kind::LoadGame:
-            if (!std::filesystem::is_regular_file(a.text)) {
+        case ScriptAction::Kind::LoadGame: {
+            // Every file-system trouble (a link loop, a name too long, no permission) is the script's
+            // failure, named, not an internal error.
+            std::error_code ec;
+            const auto status = std::filesystem::status(a.text, ec);
+            if (ec && ec != std::errc::no_such_file_or_directory) {
+                Fail(a, 1, "loadgame: cannot open the saved game " + a.text + ": " + ec.message());
+                return;
+            }
+            if (!std::filesystem::is_regular_file(status)) {
                 Fail(a, 1, "loadgame: no such saved game: " + a.text);
+                return;
+            }
+            if (!std::ifstream(a.text, std::ios::binary)) {
+                Fail(a, 1, "loadgame: cannot read the saved game " + a.text);
+                return;
+            }
+            if (FileLargerThan(a.text, Limits::kMaxSavedGame)) {
+                Fail(a, 1, "loadgame: the saved game " + a.text + " is too large");
                 return;
             }
             m_LoadFiles.push_back(a.text);
             e.RestoreGame();
             m_LoadFiles.clear();
             return;
+        }
         case ScriptAction::Kind::Slot:
             if (!e.pictures().images[a.number - 1].visible) {
                 Warn(a, "slot " + std::to_string(a.number) + " is not shown");
@@ -163,7 +197,7 @@ void ScriptHost::Warn(const ScriptAction& a, const std::string& message) {
 // arrive during the wait; a pause never sleeps. When the script has nothing left the play is over, so the
 // wait and every run around it end.
 void ScriptHost::Wait(WaitReason why, int) {
-    if (why == WaitReason::Pause || failed() || m_Engine->Stopping()) return;
+    if (why == WaitReason::Pause || failed() || m_Engine->Stopping() || PastDeadline()) return;
     if (!DeliverNext()) m_Engine->RequestStop();
 }
 

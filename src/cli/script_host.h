@@ -2,6 +2,7 @@
 // answers, nothing sleeps, and every dialog shown is recorded for the dump.
 #pragma once
 
+#include <chrono>
 #include <deque>
 #include <string>
 #include <vector>
@@ -46,7 +47,18 @@ public:
     void PlayMusic(const std::string& path, const std::string& named) override;
     void StopMusic() override;
 
+    // Time limit: past `deadline` the play stops and fails with exit code 4.
+    void SetDeadline(std::chrono::steady_clock::time_point deadline) {
+        m_Deadline = deadline;
+        m_HasDeadline = true;
+    }
+    void ProcessEvents() override;
+
 private:
+    bool PastDeadline();
+    std::chrono::steady_clock::time_point m_Deadline;
+    bool m_HasDeadline = false;
+
     // Moves the answer, prompt and savefile actions that stand next in the script into their queues.
     void QueueLeadingAnswers();
     // Queues the answers that stand next in the script and delivers the event after them. False when the
@@ -67,6 +79,9 @@ private:
     Failure m_Failure;
     AudioRecord m_Audio;
 };
+
+// The exit code of a scripted or dump run that outlived its --timeout.
+inline constexpr int kExitTimeout = 4;
 
 // The button that a message box of `style` shows first (what Enter presses).
 int FirstButton(int style);

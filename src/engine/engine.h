@@ -61,6 +61,16 @@ struct Limits {
     static constexpr int kMaxIncludeDepth = 32;        // an include inside an include inside ...
     static constexpr int kMaxIncludes = 10000;         // expansions in one load
     static constexpr size_t kMaxQuestText = 256u << 20;  // total text a load may assemble
+
+    // Hostile input: what a quest may grow at run time, and what may be read from disk.
+    static constexpr int kMaxChainNesting = 200;         // a chain piece whose if brings a chain of its own
+    static constexpr size_t kMaxTextValue = 16u << 20;   // one text value
+    static constexpr size_t kMaxScreenText = 64u << 20;  // the story text on screen (and the HTML buffer)
+    static constexpr size_t kMaxVariables = 1000000;     // variables
+    static constexpr size_t kMaxVariableText = 256u << 20;  // all text values together
+    static constexpr size_t kMaxButtons = 10000;            // buttons on screen
+    static constexpr uint64_t kMaxQuestFile = 256u << 20;   // a quest or included file
+    static constexpr uint64_t kMaxSavedGame = 256u << 20;   // a saved game
 };
 
 // A picture slot of the main window or an overlay of the picture window, as the quest last set it.
@@ -363,6 +373,10 @@ private:
     uint32_t m_Cycles = 0;     // run loop cycles, for letting the front in during long runs
     int m_EvalDepth = 0;
     uint32_t m_EvalSteps = 0;  // evaluator calls made for the current outermost expression
+
+    // Hostile input.
+    int m_ChainNesting = 0;     // chain pieces being run inside chain pieces
+    size_t m_VariableText = 0;  // bytes of text held by variables
 
     // Variable store.
     std::unordered_map<std::string, Value, text::NoCaseHash, text::NoCaseEqual> m_VarValues;

@@ -33,11 +33,59 @@ void Engine::Obr(std::string& s, bool f, int level) {
 
     size_t amp = s.find('&');
     if (amp != std::string::npos && !text::StartsWithNoCase(s, "xbtn")) {
-        std::string left = text::Trim(std::string_view(s).substr(0, amp));
-        std::string right = text::Trim(std::string_view(s).substr(amp + 1));
-        Obr(left, false, 1);
-        Obr(right, f, 1);
-        return;
+        // A chain runs piece by piece: each piece before an "&" as a statement of its own, the rest as this
+        // statement at level 1. A loop walking an offset, not a call per "&" nor a copy of the rest per
+        // piece, so a substituted text of many thousands of pieces neither exhausts the stack nor takes
+        // quadratic time. s[from..] is the rest of the chain, its tail trimmed and ended with one blank.
+        if (m_ChainNesting >= Limits::kMaxChainNesting) {
+            m_Running = f;
+            return;
+        }
+        const uint32_t game = m_Game;
+        size_t from = 0;
+        bool tailTrimmed = false;
+        for (uint32_t pieces = 1;; ++pieces) {
+            if (!tailTrimmed) {
+                s.erase(s.find_last_not_of(' ') + 1);  // s[amp] is "&": never npos
+                s += ' ';
+                tailTrimmed = true;
+            }
+            {
+                std::string left = text::Trim(std::string_view(s).substr(from, amp - from));
+                struct Nest {
+                    int& n;
+                    ~Nest() { --n; }
+                } nest{++m_ChainNesting};
+                Obr(left, false, 1);
+            }
+            // A long chain lets the front in like the run loop does; a new game or a stop ends it.
+            if ((pieces & 63) == 0 && !m_Resetting) m_Host.ProcessEvents();
+            if (m_Game != game || m_Stopping) return;
+            level = 1;
+            from = s.find_first_not_of(' ', amp + 1);
+            if (from == std::string::npos) from = s.size() - 1;
+            if (s[from] == ':') {
+                std::string rest = text::Trim(std::string_view(s).substr(from));
+                guarded([&] { CountVisit(rest); });
+                m_Running = f;
+                return;
+            }
+            if (text::StartsWithNoCase(std::string_view(s).substr(from), "IF ")) {
+                std::string rest = s.substr(from);
+                try {
+                    while (text::StartsWithNoCase(rest, "IF ")) rest = DoIf(rest.substr(2));
+                } catch (const std::exception&) {
+                    m_Running = f;
+                    return;
+                }
+                s = std::move(rest);
+                from = 0;
+                tailTrimmed = false;
+            }
+            amp = s.find('&', from);
+            if (amp == std::string::npos) break;
+        }
+        s.erase(0, from);
     }
 
     if (s.find('+') != std::string::npos) text::ReplaceAllNoCase(s, "+alsotrv+", "&");

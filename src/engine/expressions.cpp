@@ -380,7 +380,10 @@ bool Engine::VernInner(std::string& c) {
 }
 
 Value Engine::Arithmetic(char op, const Value& a, const Value& b) {
-    if (op == '+' && a.IsText() && b.IsText()) return Value::Text(a.str + b.str);
+    if (op == '+' && a.IsText() && b.IsText()) {
+        if (a.str.size() + b.str.size() > Limits::kMaxTextValue) throw QuestError("text value too long");
+        return Value::Text(a.str + b.str);
+    }
     const double x = Operand(a);
     const double y = Operand(b);
     double r = 0;

@@ -99,7 +99,7 @@ static void ExpandIncludes(const Engine& engine, const std::string& src, std::st
         // Network includes arrive with the network include support; until then they bring nothing.
         if (allowed && !text::StartsWithNoCase(name, "http://") && engine.FileExists(name)) {
             std::string included;
-            if (ReadWholeFile(engine.NativePath(name), included)) {
+            if (ReadWholeFile(engine.NativePath(name), included, Limits::kMaxQuestFile)) {
                 ++state.expansions;
                 state.total += included.size();
                 included = text::QuestTextToCp1251(std::move(included));
@@ -136,7 +136,14 @@ void Engine::LoadQuest(std::string& questFile) {
     size_t dot = m_QuestPath.rfind('.');
     std::string_view extension =
         dot == std::string::npos ? std::string_view() : std::string_view(m_QuestPath).substr(dot);
-    if (text::EqualsNoCase(extension, ".qs3")) {
+    // A compressed quest decodes to at most eight times its size.
+    const bool compressed = text::EqualsNoCase(extension, ".qs3");
+    if (FileLargerThan(native, compressed ? Limits::kMaxQuestFile / 8 : Limits::kMaxQuestFile)) {
+        // Refused before it is read: no quest is that large, and reading it could take all memory.
+        static const std::string tooLarge = text::Utf8ToCp1251("Файл квеста слишком велик: ");
+        static const std::string title = text::Utf8ToCp1251("Тарвик:");
+        m_Host.MessageBox(tooLarge + text::Utf8ToCp1251(native), title, 16);
+    } else if (compressed) {
         // Any failure, unreadable file or bad data, loads an empty program after one message (default title).
         if (std::optional<std::string> decoded = tools::ReadCompressedQuest(native)) {
             src = std::move(*decoded);

@@ -4,6 +4,10 @@
 #include <fstream>
 #include <system_error>
 
+#include <cerrno>
+#include <climits>
+
+#include <signal.h>
 #include <unistd.h>
 
 #include "engine/engine.h"
@@ -27,6 +31,8 @@ std::string ResolvePath(const std::string& utf8Path) {
         if (c == '\\') c = '/';
     std::error_code ec;
     if (p.empty() || fs::exists(p, ec)) return p;
+    // No file has a longer path; walking its components one by one would take quadratic time.
+    if (p.size() > PATH_MAX) return p;
 
     // Walk the components, keeping exact matches and falling back to a case-insensitive one.
     fs::path in(p);
@@ -53,19 +59,54 @@ std::string ResolvePath(const std::string& utf8Path) {
     return out.string();
 }
 
-bool ReadWholeFile(const std::string& utf8Path, std::string& bytes) {
+bool ReadWholeFile(const std::string& utf8Path, std::string& bytes, uint64_t maxSize) {
     std::error_code ec;
     if (!fs::is_regular_file(utf8Path, ec)) return false;
+    const uintmax_t fileSize = fs::file_size(utf8Path, ec);
+    if (ec || fileSize > maxSize) return false;
     std::ifstream in(utf8Path, std::ios::binary | std::ios::ate);
     if (!in) return false;
     const std::streamoff size = in.tellg();
-    if (size < 0) return false;
+    if (size < 0 || static_cast<uint64_t>(size) > maxSize) return false;
     bytes.resize(static_cast<size_t>(size));
     in.seekg(0);
     in.read(bytes.data(), size);
     // A file that shrank while being read keeps what was there.
     bytes.resize(static_cast<size_t>(in.gcount()));
     return !in.bad();
+}
+
+bool FileLargerThan(const std::string& utf8Path, uint64_t maxSize) {
+    std::error_code ec;
+    const uintmax_t size = fs::file_size(utf8Path, ec);
+    return !ec && size > maxSize;
+}
+
+int RemoveStaleTempFiles(const std::string& utf8Folder) {
+    int removed = 0;
+    std::error_code ec;
+    for (fs::directory_iterator it(utf8Folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        const size_t mark = name.rfind(".part");
+        if (mark == std::string::npos || mark == 0 || mark + 5 == name.size()) continue;
+        const std::string digits = name.substr(mark + 5);
+        // Only the kinds of file the player writes: a stranger's "notes.part1" is left alone.
+        const std::string_view kind = std::string_view(name).substr(0, mark);
+        bool ours = false;
+        for (std::string_view ext : {".qsv", ".ini", ".qs1", ".qs3"})
+            ours = ours || (kind.size() > ext.size() &&
+                            text::EqualsNoCase(kind.substr(kind.size() - ext.size()), ext));
+        if (!ours) continue;
+        if (digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) continue;
+        const pid_t writer = static_cast<pid_t>(std::stol(digits));
+        // A writer that still runs (another copy of the player saving right now) keeps its file.
+        if (writer <= 0 || (::kill(writer, 0) == 0 || errno == EPERM)) continue;
+        std::error_code typeEc;
+        if (!it->is_regular_file(typeEc)) continue;
+        std::error_code rmEc;
+        if (fs::remove(it->path(), rmEc)) ++removed;
+    }
+    return removed;
 }
 
 // Engine paths are code page 1251; the quest's own folder is mapped back to the file system's spelling so a

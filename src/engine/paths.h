@@ -2,6 +2,7 @@
 // author meant on a case-sensitive file system with "/" separators.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -12,8 +13,19 @@ namespace tarvik {
 // matches. Paths are UTF-8.
 std::string ResolvePath(const std::string& utf8Path);
 
-// Reads a whole file; false when it cannot be read.
-bool ReadWholeFile(const std::string& utf8Path, std::string& bytes);
+// The largest file ReadWholeFile reads unless told otherwise; a quest's own limits live in Limits.
+constexpr uint64_t kDefaultMaxRead = uint64_t{256} << 20;
+
+// Reads a whole file; false when it cannot be read or is larger than `maxSize` bytes. The size is checked
+// before anything is read, so a huge (or sparse) file costs no memory.
+bool ReadWholeFile(const std::string& utf8Path, std::string& bytes, uint64_t maxSize = kDefaultMaxRead);
+
+// True when the file exists and is larger than `maxSize` bytes.
+bool FileLargerThan(const std::string& utf8Path, uint64_t maxSize);
+
+// Removes temporary files that WriteFileAtomically left in `utf8Folder` when its process was killed
+// mid-write (their writer no longer runs). Returns how many were removed.
+int RemoveStaleTempFiles(const std::string& utf8Folder);
 
 // Writes a whole file under a temporary name beside it and renames it into place, so a failed write never
 // leaves a truncated file and an old file is replaced, never written through a link. False on failure, with

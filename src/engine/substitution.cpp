@@ -1,5 +1,6 @@
 // Substitution of #expression$ and ##code$ forms into a statement line, and the built-in functions written
 // with square brackets (abs[...], Round[...], ...).
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string_view>
@@ -116,56 +117,89 @@ std::string Engine::Subst(std::string& s) {
 }
 
 std::string Engine::CalcFunctions(std::string& s) {
+    // Calls are replaced left to right, each at the first call left in the line. The line is rebuilt in one
+    // pass per function rather than edited in place: a line of many thousand calls would otherwise take
+    // quadratic time. `done` holds the rebuilt part, s[from..] the rest; after the first call no "]" is left
+    // in `done`, so the first "]" of the whole line is the first one in the rest.
     for (const Function& f : kFunctions) {
-        for (size_t p = text::FindNoCase(s, f.call); p != npos; p = text::FindNoCase(s, f.call)) {
-            // The call ends at the first "]" of the whole line, wherever the call stands.
-            const size_t q = s.find(']');
-            if (q == npos || q < p) throw QuestError("function call without its ']'");
-            const size_t argStart = p + f.call.size();
-            std::string argText(s, argStart, q - argStart);
-            const Value arg = Calc(argText);
+        size_t p = text::FindNoCase(s, f.call);
+        if (p == npos) continue;
+        std::string done;
+        size_t from = 0;
+        auto whole = [&] {
+            done.append(s, from, npos);
+            s.swap(done);
+        };
+        try {
+            for (; p != npos;) {
+                // The call ends at the first "]" of the whole line, wherever the call stands.
+                const size_t q = s.find(']', from);
+                if (q == npos || q < p) throw QuestError("function call without its ']'");
+                const size_t argStart = p + f.call.size();
+                std::string argText(s, argStart, q - argStart);
+                const Value arg = Calc(argText);
 
-            Value result;
-            if (f.kind == Function::Len) {
-                result = Value::Int32(static_cast<int32_t>(arg.ToText().size()));
-            } else {
-                const double x = NumberOf(arg);
-                switch (f.kind) {
-                    case Function::Abs:
-                        result = Value::Number(std::fabs(x), KindOf(arg));
-                        break;
-                    case Function::Int:
-                        result = Value::Number(std::floor(x), KindOf(arg));
-                        break;
-                    case Function::Sqr:
-                        if (x < 0) throw QuestError("sqr of a negative number");
-                        result = Value::Number(std::sqrt(x));
-                        break;
-                    case Function::Atn:
-                        result = Value::Number(std::atan(x));
-                        break;
-                    case Function::Cos:
-                        result = Value::Number(std::cos(x));
-                        break;
-                    case Function::Sin:
-                        result = Value::Number(std::sin(x));
-                        break;
-                    case Function::Tan:
-                        result = Value::Number(std::tan(x));
-                        break;
-                    case Function::Round: {
-                        std::string precisionName = "fp_prec";
-                        const int decimals = WholeInt16(Calc(precisionName));
-                        if (decimals < 0) throw QuestError("negative fp_prec");
-                        result = Value::Number(text::RoundDecimals(x, decimals), KindOf(arg));
-                        break;
+                Value result;
+                if (f.kind == Function::Len) {
+                    result = Value::Int32(static_cast<int32_t>(arg.ToText().size()));
+                } else {
+                    const double x = NumberOf(arg);
+                    switch (f.kind) {
+                        case Function::Abs:
+                            result = Value::Number(std::fabs(x), KindOf(arg));
+                            break;
+                        case Function::Int:
+                            result = Value::Number(std::floor(x), KindOf(arg));
+                            break;
+                        case Function::Sqr:
+                            if (x < 0) throw QuestError("sqr of a negative number");
+                            result = Value::Number(std::sqrt(x));
+                            break;
+                        case Function::Atn:
+                            result = Value::Number(std::atan(x));
+                            break;
+                        case Function::Cos:
+                            result = Value::Number(std::cos(x));
+                            break;
+                        case Function::Sin:
+                            result = Value::Number(std::sin(x));
+                            break;
+                        case Function::Tan:
+                            result = Value::Number(std::tan(x));
+                            break;
+                        case Function::Round: {
+                            std::string precisionName = "fp_prec";
+                            const int decimals = WholeInt16(Calc(precisionName));
+                            if (decimals < 0) throw QuestError("negative fp_prec");
+                            result = Value::Number(text::RoundDecimals(x, decimals), KindOf(arg));
+                            break;
+                        }
+                        case Function::Len:
+                            break;
                     }
-                    case Function::Len:
-                        break;
                 }
+                done.append(s, from, p - from);
+                done += result.ToText();
+                from = q + 1;
+                // A call that a result completes with the text before it would start within the last few
+                // characters of `done`: that rare line is joined and searched from the start again.
+                const size_t back = std::min(done.size(), f.call.size() - 1);
+                const std::string seam = done.substr(done.size() - back) + s.substr(from, f.call.size() - 1);
+                const size_t straddle = text::FindNoCase(seam, f.call);
+                if (straddle != npos && straddle < back) {
+                    whole();
+                    done.clear();
+                    from = 0;
+                    p = text::FindNoCase(s, f.call);
+                    continue;
+                }
+                p = text::FindNoCase(s, f.call, from);
             }
-            s.replace(p, q - p + 1, result.ToText());
+        } catch (...) {
+            whole();
+            throw;
         }
+        whole();
     }
     return s;
 }

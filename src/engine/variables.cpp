@@ -41,9 +41,20 @@ Value Engine::LookupVariable(std::string_view name) const {
 }
 
 void Engine::StoreVariable(const std::string& name, Value v) {
-    auto [it, created] = m_VarValues.try_emplace(name);
+    // A quest that grows texts or variables without end is stopped at the statement that would pass a
+    // limit, before the memory is taken.
+    if (v.str.size() > Limits::kMaxTextValue) throw QuestError("text value too long");
+    auto it = m_VarValues.find(name);
+    const size_t old = it == m_VarValues.end() ? 0 : it->second.str.size();
+    if (m_VariableText - old + v.str.size() > Limits::kMaxVariableText)
+        throw QuestError("variables hold too much text");
+    if (it == m_VarValues.end()) {
+        if (m_VarNames.size() >= Limits::kMaxVariables) throw QuestError("too many variables");
+        it = m_VarValues.try_emplace(name).first;
+        m_VarNames.push_back(name);
+    }
+    m_VariableText = m_VariableText - old + v.str.size();
     it->second = std::move(v);
-    if (created) m_VarNames.push_back(name);
 }
 
 void Engine::Do_Perem(std::string& s) {
@@ -133,6 +144,7 @@ void Engine::KillVariables() {
     int32_t backColour = KeptColour(Calc(backKey));
     m_VarValues.clear();
     m_VarNames.clear();
+    m_VariableText = 0;
     StoreVariable("Style_TextColor", Value::Int32(textColour));
     StoreVariable("Style_BackColor", Value::Int32(backColour));
     for (const auto& p : kPredefined) StoreVariable(p.name, Value::Int16(p.value));

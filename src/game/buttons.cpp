@@ -19,6 +19,7 @@ bool LabelExists(const std::string& labelList, const std::string& label) {
 }  // namespace
 
 void Engine::AddButton(const std::string& arg) {
+    if (m_List1.size() >= Limits::kMaxButtons) throw QuestError("too many buttons");
     std::string s = text::LTrim(arg);
     size_t comma = s.find(',');
     if (comma == std::string::npos) throw QuestError("btn without a comma");
@@ -39,6 +40,7 @@ void Engine::AddButton(const std::string& arg) {
 }
 
 void Engine::AddCommandButton(const std::string& arg) {
+    if (m_List1.size() >= Limits::kMaxButtons) throw QuestError("too many buttons");
     std::string s = text::LTrim(arg);
     size_t comma = s.find(',');
     if (comma == std::string::npos) throw QuestError("xbtn without a comma");

@@ -32,6 +32,10 @@ const std::string& SaveFailed() {
     static const std::string s = text::Utf8ToCp1251("Не удалось записать сохранение ");
     return s;
 }
+const std::string& SaveTooLarge() {
+    static const std::string s = text::Utf8ToCp1251("Файл слишком велик для сохранения: ");
+    return s;
+}
 const std::string& AppTitle() {
     static const std::string s = text::Utf8ToCp1251("Тарвик:");
     return s;
@@ -124,10 +128,13 @@ void WriteStatement(std::string& out, std::string_view keyword, std::string_view
     out.append(kCrLf);
 }
 
-// The saved game's file name: the chosen name up to its first ".qsv", in any case, then ".qsv".
+// The saved game's file name: the chosen name up to its first ".qsv", in any case, then ".qsv". Only the
+// file's own name is looked at: a folder named "my.qsv.saves" must not turn the save into "my.qsv" beside it.
 std::string SaveFileName(const std::string& chosen) {
-    size_t at = text::FindNoCase(chosen, ".qsv");
-    return (at == std::string::npos ? chosen : chosen.substr(0, at)) + ".qsv";
+    const size_t slash = chosen.find_last_of('/');
+    const size_t name = slash == std::string::npos ? 0 : slash + 1;
+    size_t at = text::FindNoCase(std::string_view(chosen).substr(name), ".qsv");
+    return (at == std::string::npos ? chosen : chosen.substr(0, name + at)) + ".qsv";
 }
 
 // Splits a saved file into lines at CR LF, and also at a lone CR or LF (a save edited elsewhere).
@@ -228,9 +235,14 @@ void Engine::RestoreGame() {
     DialogResult chosen = m_Host.OpenFileDialog(LoadTitle(), Filter(), m_QuestsFolder);
     if (!chosen.accepted() || chosen.text.empty()) return;
     std::string bytes;
+    const std::string path = ResolvePath(chosen.text);
+    // A file far larger than any saved game is refused before it is read; it leaves the game as it is.
+    if (FileLargerThan(path, Limits::kMaxSavedGame)) {
+        m_Host.MessageBox(SaveTooLarge() + text::Utf8ToCp1251(path), AppTitle(), kCriticalIcon);
+        return;
+    }
     // An unreadable file leaves the running game as it is.
-    if (!ReadWholeFile(ResolvePath(chosen.text), bytes)) return;
-    if (bytes.size() > Limits::kMaxQuestText) bytes.resize(Limits::kMaxQuestText);
+    if (!ReadWholeFile(path, bytes, Limits::kMaxSavedGame)) return;
     bytes = text::QuestTextToCp1251(std::move(bytes));
     // Running any other file would wipe the game for nothing: a saved game always begins with PerKill.
     if (!IsSavedGameText(bytes)) {

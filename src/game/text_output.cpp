@@ -6,6 +6,7 @@ namespace tarvik {
 
 void Engine::PrintText(const std::string& t) {
     if (m_Frame1Visible) {
+        if (m_HtmlBuffer.size() + t.size() > Limits::kMaxScreenText) throw QuestError("HTML text too long");
         m_HtmlBuffer += t;
         return;
     }
@@ -13,6 +14,8 @@ void Engine::PrintText(const std::string& t) {
     if (t.empty()) throw QuestError("PrintText: empty argument");
     std::string_view piece(t.data(), t.size() - 1);
     if (piece.empty()) return;
+    // A quest printing forever keeps its page at the limit instead of taking all memory.
+    if (m_TextLength + piece.size() > Limits::kMaxScreenText) throw QuestError("screen text too long");
 
     // A colour the text area cannot take leaves the run in the colour of the text it is appended to.
     int32_t colour = m_TextRuns.empty() ? 0 : m_TextRuns.back().color;

@@ -17,12 +17,30 @@
 #include <QScrollBar>
 #include <QUrl>
 
+#include <algorithm>
+#include <vector>
+
+#include "engine/paths.h"
+#include "shell/screen_fit.h"
 #include "shell/zastavka.h"
 #include "text/text.h"
 
 namespace tarvik::shell {
 
 namespace {
+
+// A player killed while saving leaves the temporary file of that write behind; the folders the player writes
+// to (settings, quests, and the folders of recent quests, where saves usually go) are cleared of them.
+void RemoveStaleWrites(const std::filesystem::path& settingsFile, const ShellSettings& s,
+                       const std::filesystem::path& quests) {
+    std::vector<std::filesystem::path> folders{settingsFile.parent_path(), quests};
+    for (const std::string& recent : s.RecentFiles)
+        if (!recent.empty()) folders.push_back(std::filesystem::path(recent).parent_path());
+    std::sort(folders.begin(), folders.end());
+    folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
+    for (const std::filesystem::path& folder : folders)
+        if (!folder.empty()) RemoveStaleTempFiles(folder.string());
+}
 
 // A font family that names a fixed-pitch face gets a fixed-pitch stand-in when it is not installed.
 bool LooksFixedPitch(const QString& family) {
@@ -274,6 +292,7 @@ void frmMain::Startup(const QString& commandLine) {
 
     ShellSettings s;
     if (!m_SettingsFile.empty()) LoadSettingsFile(m_SettingsFile, s);
+    RemoveStaleWrites(m_SettingsFile, s, quests);
     ApplySettings(s);
 
     show();
@@ -295,9 +314,9 @@ void frmMain::ApplySettings(const ShellSettings& s) {
     if (s.dos) svet3_Click();
     if (s.invVisible != inv->isChecked()) m_Engine->inv_Click();
     // A size the window cannot take leaves that one as it was, not the other.
-    resize(s.width > 0 ? s.width / kTwipsPerPixel : width(),
-           s.height > 0 ? s.height / kTwipsPerPixel : height());
-    // A size saved on another screen, or at another scaling, may not fit this one.
+    ResizeWithinScreen(*this, QSize(s.width > 0 ? s.width / kTwipsPerPixel : width(),
+                                    s.height > 0 ? s.height / kTwipsPerPixel : height()));
+    // A position saved on another screen, or at another scaling, may not fit this one.
     KeepOnScreen();
     Soobit->setChecked(s.Soobit);
     Zvuk->setChecked(s.Zvuk);

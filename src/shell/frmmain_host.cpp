@@ -13,6 +13,7 @@
 #include <QTextCursor>
 
 #include "shell/frmmain.h"
+#include "shell/screen_fit.h"
 #include "text/text.h"
 
 namespace tarvik::shell {
@@ -31,12 +32,34 @@ QString FromCp1251(std::string_view s) {
     return QString::fromStdString(text::Cp1251ToUtf8(s));
 }
 
+// Qt lays out a word in time quadratic in its length: a word this long gets a break opportunity (a zero-width
+// space) after every so many characters, so a quest printing a megabyte without a blank does not freeze the
+// window. No real word comes near it.
+constexpr qsizetype kLongestUnbrokenWord = 200;
+
 // Story text with the window's line breaks: CR LF (or a lone CR) becomes one line break.
 QString StoryText(std::string_view cp1251) {
     QString s = FromCp1251(cp1251);
     s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     s.replace('\r', '\n');
-    return s;
+    qsizetype run = 0;
+    for (const QChar c : std::as_const(s)) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > kLongestUnbrokenWord) break;
+    }
+    if (run <= kLongestUnbrokenWord) return s;
+    QString broken;
+    broken.reserve(s.size() + s.size() / kLongestUnbrokenWord);
+    run = 0;
+    for (const QChar c : std::as_const(s)) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > kLongestUnbrokenWord) {
+            broken += QChar(0x200B);
+            run = 1;
+        }
+        broken += c;
+    }
+    return broken;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include "shell/frmmain.h"
+#include "shell/screen_fit.h"
 #include "text/text.h"
 
 namespace tarvik::shell {
@@ -155,8 +156,8 @@ void frmMain::ApplyPendingLook() {
     if (m_Closing) return;
     // A size no screen could take is refused and the window keeps its size.
     const int h = look.heightTwips, w = look.widthTwips;
-    if (h > 0 && h <= kMaxWindowTwips) resize(width(), h / kTwipsPerPixel);
-    if (w > 0 && w <= kMaxWindowTwips) resize(w / kTwipsPerPixel, height());
+    if (h > 0 && h <= kMaxWindowTwips) ResizeWithinScreen(*this, QSize(width(), h / kTwipsPerPixel));
+    if (w > 0 && w <= kMaxWindowTwips) ResizeWithinScreen(*this, QSize(w / kTwipsPerPixel, height()));
     if (look.hasFore || look.hasBack)
         ApplyControlColours(look.hasFore ? look.fore : kNoColour, look.hasBack ? look.back : kNoColour);
 }

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "shell/frmmain.h"
+#include "shell/guarded_app.h"
 #include "shell/translations.h"
 
 namespace {
@@ -38,7 +39,7 @@ int main(int argc, char** argv) {
         }
     }
 
-    QApplication app(argc, argv);
+    tarvik::shell::GuardedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvik"));
     QApplication::setApplicationVersion(QStringLiteral(TARVIK_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("tarvik"));

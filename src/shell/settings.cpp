@@ -155,6 +155,9 @@ void ReadSettings(const std::string& fileBytes, ShellSettings& s) {
     bool inFiles = false;
     int pathLines = 0;
     for (std::string_view line : SplitLines(fileBytes)) {
+        // No entry is longer than a path can be; a longer line (a damaged or hostile file) is read as empty,
+        // so the window never tries to resolve or show it.
+        if (line.size() > kMaxSettingsLine) line = std::string_view();
         // Section markers, and lines that cannot be entries, are passed over until the path section starts.
         if (!inFiles &&
             (line.find('[') == std::string_view::npos || line.find("[*") != std::string_view::npos)) {
@@ -258,7 +261,9 @@ fs::path SettingsFilePath() {
 bool LoadSettingsFile(const fs::path& file, ShellSettings& s) {
     std::string bytes;
     std::error_code ec;
-    if (!fs::is_regular_file(file, ec) || !ReadWholeFile(file.string(), bytes)) return false;
+    // Far larger than any settings file: refused unread, the defaults stay.
+    if (!fs::is_regular_file(file, ec) || !ReadWholeFile(file.string(), bytes, kMaxSettingsFile))
+        return false;
     ReadSettings(bytes, s);
     return true;
 }

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -24,6 +26,11 @@ inline constexpr int kMaxWindowTwips = 32767 * kTwipsPerPixel;
 inline constexpr double kMaxFontPoints = 2160;
 
 inline constexpr int kRecentCount = 10;
+
+// A settings file or line larger than these is damaged or hostile: the file is not read, the line reads as
+// empty.
+inline constexpr uint64_t kMaxSettingsFile = uint64_t{1} << 20;
+inline constexpr size_t kMaxSettingsLine = 4096;
 
 struct FontSpec {
     std::string name;  // UTF-8, kept as read even when no such font is installed

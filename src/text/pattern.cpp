@@ -1,7 +1,10 @@
-// The "==" pattern match. The pattern is first turned into a list of single-character tests and stars;
-// matching then walks text and pattern together and, on a mismatch, goes back only to the last star, which is
-// enough because every test other than a star takes exactly one character. Time is at most text × pattern.
+// The "==" pattern match. The pattern is first turned into a list of single-character tests and stars. The
+// stars cut it into segments of fixed length: the first must match at the text's start, the last at its end,
+// and each one between at its leftmost place after the one before (taking the leftmost never loses a match,
+// as the star after it can take whatever lies beyond). The segments are searched bit-parallel (shift-and), so
+// a long text and a long pattern take text × pattern / 64 steps at most, not text × pattern.
 #include <bitset>
+#include <cstdint>
 #include <vector>
 
 #include "text/text.h"
@@ -76,7 +79,7 @@ bool Like(std::string_view text, std::string_view pattern) {
         }
     }
 
-    auto matchesOne = [&](const Token& t, char c) {
+    auto matchesOne = [&](const Token& t, char c) -> bool {
         switch (t.kind) {
             case Token::Kind::Char:
                 return Fold(c) == t.ch;
@@ -92,25 +95,79 @@ bool Like(std::string_view text, std::string_view pattern) {
         return false;
     };
 
-    size_t ti = 0, pi = 0;
-    size_t starPi = std::string_view::npos, starTi = 0;
-    while (ti < text.size()) {
-        if (pi < tokens.size() && tokens[pi].kind == Token::Kind::Star) {
-            starPi = pi++;
-            starTi = ti;
-        } else if (pi < tokens.size() && matchesOne(tokens[pi], text[ti])) {
-            ++pi;
-            ++ti;
-        } else if (starPi != std::string_view::npos) {
-            // Let the last star take one more character and try the rest of the pattern again from there.
-            pi = starPi + 1;
-            ti = ++starTi;
-        } else {
-            return false;
+    // Segments: [begin, end) ranges of tokens between stars.
+    std::vector<std::pair<size_t, size_t>> segments;
+    {
+        size_t from = 0;
+        for (size_t i = 0; i <= tokens.size(); ++i) {
+            if (i == tokens.size() || tokens[i].kind == Token::Kind::Star) {
+                segments.emplace_back(from, i);
+                from = i + 1;
+            }
         }
     }
-    while (pi < tokens.size() && tokens[pi].kind == Token::Kind::Star) ++pi;
-    return pi == tokens.size();
+    auto matchesAt = [&](std::pair<size_t, size_t> seg, size_t at) {
+        for (size_t k = seg.first; k < seg.second; ++k)
+            if (!matchesOne(tokens[k], text[at + k - seg.first])) return false;
+        return true;
+    };
+    const size_t n = text.size();
+    if (segments.size() == 1) return n == tokens.size() && matchesAt(segments[0], 0);
+
+    const auto first = segments.front(), last = segments.back();
+    const size_t headLength = first.second - first.first, tailLength = last.second - last.first;
+    if (n < headLength + tailLength) return false;
+    if (!matchesAt(first, 0) || !matchesAt(last, n - tailLength)) return false;
+
+    // The leftmost place at or after `from` where `seg` matches wholly before `to`, or npos.
+    static const std::vector<std::vector<unsigned char>> sameFold = [] {
+        std::vector<std::vector<unsigned char>> groups(256);
+        for (int c = 0; c < 256; ++c)
+            groups[Fold(static_cast<char>(c))].push_back(static_cast<unsigned char>(c));
+        return groups;
+    }();
+    std::vector<uint64_t> masks, state;
+    auto find = [&](std::pair<size_t, size_t> seg, size_t from, size_t to) -> size_t {
+        const size_t m = seg.second - seg.first;
+        if (m == 0) return from;
+        if (to - from < m) return std::string_view::npos;
+        const size_t words = (m + 63) / 64;
+        masks.assign(256 * words, 0);
+        for (size_t k = 0; k < m; ++k) {
+            const Token& t = tokens[seg.first + k];
+            const uint64_t bit = uint64_t{1} << (k % 64);
+            if (t.kind == Token::Kind::Char) {
+                // Only the characters of the same small form: a long literal builds its masks quickly.
+                for (unsigned char c : sameFold[t.ch]) masks[c * words + k / 64] |= bit;
+                continue;
+            }
+            for (int c = 0; c < 256; ++c)
+                if (matchesOne(t, static_cast<char>(c)))
+                    masks[static_cast<size_t>(c) * words + k / 64] |= bit;
+        }
+        state.assign(words, 0);
+        const uint64_t top = uint64_t{1} << ((m - 1) % 64);
+        for (size_t i = from; i < to; ++i) {
+            const uint64_t* mask = &masks[static_cast<unsigned char>(text[i]) * words];
+            uint64_t carry = 1;
+            for (size_t w = 0; w < words; ++w) {
+                const uint64_t next = state[w] >> 63;
+                state[w] = ((state[w] << 1) | carry) & mask[w];
+                carry = next;
+            }
+            if (state[words - 1] & top) return i + 1 - m;
+        }
+        return std::string_view::npos;
+    };
+
+    size_t pos = headLength;
+    const size_t end = n - tailLength;
+    for (size_t k = 1; k + 1 < segments.size(); ++k) {
+        const size_t at = find(segments[k], pos, end);
+        if (at == std::string_view::npos) return false;
+        pos = at + (segments[k].second - segments[k].first);
+    }
+    return true;
 }
 
 }  // namespace tarvik::text

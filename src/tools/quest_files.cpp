@@ -25,6 +25,7 @@ bool ReadFileBytes(const std::string& path, std::string& bytes) {
     std::error_code ec;
     std::filesystem::path p(path);
     if (!std::filesystem::is_regular_file(p, ec)) return false;
+    if (FileLargerThan(path, kDefaultMaxRead)) return false;
     std::ifstream in(p, std::ios::binary);
     if (!in) return false;
     in.seekg(0, std::ios::end);
@@ -36,10 +37,15 @@ bool ReadFileBytes(const std::string& path, std::string& bytes) {
         bytes.clear();
         return false;
     }
-    // A file that grew since its size was taken is read whole all the same.
+    // A file that grew since its size was taken is read whole all the same, up to the limit.
     char more[4096];
-    while (in.read(more, sizeof more) || in.gcount() > 0)
+    while (in.read(more, sizeof more) || in.gcount() > 0) {
         bytes.append(more, static_cast<size_t>(in.gcount()));
+        if (bytes.size() > kDefaultMaxRead) {
+            bytes.clear();
+            return false;
+        }
+    }
     return true;
 }
 

@@ -1,0 +1,22 @@
+#include "shell/screen_fit.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+namespace tarvik::shell {
+
+QSize FitToScreen(const QWidget& window, QSize wanted) {
+    const QScreen* screen = window.screen();
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (!screen) return wanted;
+    const QSize room = screen->availableGeometry().size();
+    if (room.isEmpty()) return wanted;
+    return wanted.boundedTo(room);
+}
+
+void ResizeWithinScreen(QWidget& window, QSize wanted) {
+    window.resize(FitToScreen(window, wanted));
+}
+
+}  // namespace tarvik::shell
