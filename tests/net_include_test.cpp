@@ -307,6 +307,37 @@ TEST(NetInclude, WithoutAClientNothingIsAskedOrFetched) {
     EXPECT_EQ(q.Text(), "before \r\nafter \r\n");
 }
 
+// Scripted play fetches only with --net: then the questions take the script's answers and progress goes to
+// stderr; without it nothing is asked and no request is made.
+TEST(NetInclude, CliFetchesOnlyWithNet) {
+    QuestFixture q;
+    HttpServer server;
+    server.Route("/a", HttpRoute::Body("pln from the web\r\n"));
+    auto quest = q.WriteFile("net.qst", "pln before\ninclude " + server.Url("/a") + "\npln after\nend");
+    auto script = q.WriteFile("yes.txt", "answer 6\nanswer 6\n");
+
+    CliResult without = RunCli({"play", quest.string(), "--script", script.string(), "--dump"}, q.dir);
+    EXPECT_EQ(without.exitCode, 0) << without.err;
+    EXPECT_NE(without.out.find("\"text\":\"before \\r\\nafter \\r\\n\""), std::string::npos) << without.out;
+    EXPECT_NE(without.out.find("\"messages\":[]"), std::string::npos) << without.out;
+    EXPECT_TRUE(server.Requests().empty());
+
+    CliResult with = RunCli({"play", quest.string(), "--net", "--script", script.string(), "--dump"}, q.dir);
+    EXPECT_EQ(with.exitCode, 0) << with.err;
+    EXPECT_NE(with.out.find("before \\r\\nfrom the web \\r\\nafter"), std::string::npos) << with.out;
+    EXPECT_NE(with.out.find(kAsk), std::string::npos);
+    EXPECT_NE(with.out.find("Размер файла: 18 байт! Подтверждаете загрузку?"), std::string::npos);
+    EXPECT_NE(with.err.find("Принято: 100%"), std::string::npos) << with.err;
+    EXPECT_EQ(server.Count("GET"), 1);
+
+    // No to the confirmation: asked twice, nothing fetched.
+    auto no = q.WriteFile("no.txt", "answer 6\nanswer 7\n");
+    CliResult refused = RunCli({"play", quest.string(), "--net", "--script", no.string(), "--dump"}, q.dir);
+    EXPECT_NE(refused.out.find("\"text\":\"before \\r\\nafter \\r\\n\""), std::string::npos) << refused.out;
+    EXPECT_NE(refused.out.find(kConfirm), std::string::npos);
+    EXPECT_EQ(server.Count("GET"), 1);
+}
+
 TEST(NetInclude, UrlEscaping) {
     EXPECT_EQ(net::EscapeUrl("http://h/a b\xd0\xb6?q=1%20"), "http://h/a%20b%D0%B6?q=1%20");
 }

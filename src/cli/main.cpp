@@ -20,6 +20,7 @@
 #include "cli/terminal_host.h"
 #include "cli/tools_cmd.h"
 #include "engine/engine.h"
+#include "net/curl_client.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ constexpr int kExitUsage = 64;
 constexpr int kExitInternal = 70;
 
 const char kUsage[] =
-    "Usage: tarvik-cli play QUEST [--script FILE] [--dump] [--seed N] [--set NAME=true|false]...\n"
+    "Usage: tarvik-cli play QUEST [--script FILE] [--dump] [--seed N] [--set NAME=true|false]... [--net]\n"
     "       tarvik-cli encipher QUEST      write the ciphered quest (.qs1) beside QUEST\n"
     "       tarvik-cli compress QUEST      write the compressed quest (.qs3) beside QUEST\n"
     "       tarvik-cli decompress IN OUT   decode the compressed quest IN into OUT\n"
@@ -47,13 +48,17 @@ const char kUsage[] =
     "stops)\n"
     "  --seed N        seed the random generator, so RND repeats\n"
     "  --set NAME=V    set a player option before the quest loads; NAME is Soobit, clk, Zvuk, Music,\n"
-    "                  SvBlock or inv, V is true or false\n";
+    "                  SvBlock or inv, V is true or false\n"
+    "  --net           let \"include http://...\" fetch from the web; its questions are message boxes (in a\n"
+    "                  script answered by its answer lines, else by their first button) and its progress\n"
+    "                  goes to stderr. Without it every network include brings nothing and asks nothing\n";
 
 struct Args {
     std::string quest;
     std::string script;
     bool hasScript = false;
     bool dump = false;
+    bool net = false;
     bool hasSeed = false;
     uint32_t seed = 0;
     std::vector<std::pair<std::string, bool>> sets;
@@ -101,6 +106,8 @@ int ParseArgs(const std::vector<std::string>& argv, Args& args) {
             args.hasScript = true;
         } else if (a == "--dump") {
             args.dump = true;
+        } else if (a == "--net") {
+            args.net = true;
         } else if (a == "--seed") {
             std::string s;
             if (!value(s)) return UsageError("--seed needs a number");
@@ -135,9 +142,20 @@ int ParseArgs(const std::vector<std::string>& argv, Args& args) {
     return -1;
 }
 
+// Network includes go out only when asked for with --net, and then as if the machine were online.
+net::CurlClient& NetClient() {
+    static net::CurlClient client([] {
+        net::CurlSettings s;
+        s.online = [] { return true; };
+        return s;
+    }());
+    return client;
+}
+
 void Prepare(Engine& engine, const Args& args) {
     for (const auto& [name, on] : args.sets) *OptionByName(engine.options(), name) = on;
     if (args.hasSeed) engine.Seed(args.seed);
+    if (args.net) engine.SetHttpClient(&NetClient());
 }
 
 int PlayScripted(const Args& args, std::vector<ScriptAction> actions) {

@@ -162,4 +162,8 @@ DialogResult ScriptHost::OpenFileDialog(const std::string&, const std::string&, 
     return r;
 }
 
+void ScriptHost::SetCaption(const std::string& caption) {
+    std::cerr << "tarvik-cli: " << text::Cp1251ToUtf8(caption) << "\n";
+}
+
 }  // namespace tarvik::cli

@@ -40,6 +40,8 @@ public:
     DialogResult SaveFileDialog(const std::string& title, const std::string& filter) override;
     DialogResult OpenFileDialog(const std::string& title, const std::string& filter,
                                 const std::string& folder) override;
+    // Network include progress, written to stderr.
+    void SetCaption(const std::string& caption) override;
 
 private:
     // Moves the answer, prompt and savefile actions that stand next in the script into their queues.

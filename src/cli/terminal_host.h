@@ -41,6 +41,8 @@ public:
     DialogResult SaveFileDialog(const std::string& title, const std::string& filter) override;
     DialogResult OpenFileDialog(const std::string& title, const std::string& filter,
                                 const std::string& folder) override;
+    // Network include progress, written to stderr.
+    void SetCaption(const std::string& caption) override;
 
 private:
     // The terminal's file dialog: a file name typed at a prompt; an empty line cancels.
