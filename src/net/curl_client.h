@@ -31,6 +31,7 @@ std::string EscapeUrl(const std::string& utf8);
 class CurlClient : public HttpClient {
 public:
     explicit CurlClient(CurlSettings settings = {});
+    void SetSettings(CurlSettings settings) { m_Settings = std::move(settings); }
 
     bool IsOnline() override;
     HttpProbe Probe(const std::string& url, const KeepGoing& keepGoing) override;

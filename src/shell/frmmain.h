@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "net/curl_client.h"
 #include "shell/recent.h"
 #include "shell/settings.h"
 
@@ -143,6 +144,11 @@ public:
     DialogResult SaveFileDialog(const std::string& title, const std::string& filter) override;
     DialogResult OpenFileDialog(const std::string& title, const std::string& filter,
                                 const std::string& folder) override;
+    // Network include progress in the caption.
+    void SetCaption(const std::string& caption) override;
+    void RestoreCaption() override;
+    // The client network includes fetch with; tests point it at their own settings.
+    net::CurlClient& httpClient() { return m_Http; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -192,6 +198,11 @@ private:
     void RenderInput();
     void RenderHtml(bool pageTop);
     void ScrollToTop();
+
+    // Network include: the client the engine fetches with, and the window's own caption while a download
+    // shows its progress there.
+    net::CurlClient m_Http;
+    std::optional<QString> m_OwnCaption;
 
     std::unique_ptr<Engine> m_Engine;
     RecentList m_Recent;
