@@ -135,7 +135,8 @@ void HttpServer::Serve(int fd) {
         SendAll(fd, h);
         return;
     }
-    h = "HTTP/1.1 " + std::to_string(route.status) + " X\r\nConnection: close\r\n";
+    const int status = head && route.headStatus ? route.headStatus : route.status;
+    h = "HTTP/1.1 " + std::to_string(status) + " X\r\nConnection: close\r\n";
     if (head && route.announced)
         h += "Content-Length: " + std::to_string(*route.announced) + "\r\n";
     else if (route.sendLength)

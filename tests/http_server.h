@@ -24,6 +24,7 @@ struct HttpRoute {
     size_t repeatBody = 1;  // the body is sent this many times over (a server sending more than it said)
     bool stall = false;     // headers, then silence until the server stops
     bool stallBeforeHeaders = false;
+    int headStatus = 0;  // HEAD's status when it differs
 
     static HttpRoute Body(std::string b) {
         HttpRoute r;
@@ -33,6 +34,7 @@ struct HttpRoute {
     HttpRoute& NoLength() { return sendLength = false, *this; }
     HttpRoute& Announce(uint64_t n) { return announced = n, *this; }
     HttpRoute& Status(int s) { return status = s, *this; }
+    HttpRoute& HeadStatus(int s) { return headStatus = s, *this; }
     HttpRoute& RedirectTo(std::string to, bool getOnly = false) {
         location = std::move(to);
         redirectGetOnly = getOnly;

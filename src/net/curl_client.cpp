@@ -144,11 +144,14 @@ HttpProbe CurlClient::Probe(const std::string& url, const KeepGoing& keepGoing) 
         curl_easy_setopt(h.get(), CURLOPT_TIMEOUT, m_Settings.probeTimeoutSeconds) != CURLE_OK)
         return probe;
     if (curl_easy_perform(h.get()) != CURLE_OK) return probe;
+    // A server that answers HEAD with an error (some refuse the method) announces no size; the download
+    // itself decides.
     long status = 0;
     curl_easy_getinfo(h.get(), CURLINFO_RESPONSE_CODE, &status);
-    if (status < 200 || status >= 400) return probe;
     curl_off_t length = -1;
-    if (curl_easy_getinfo(h.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK) return probe;
+    if (status < 200 || status >= 300 ||
+        curl_easy_getinfo(h.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK)
+        length = -1;
     probe.ok = true;
     probe.announced = length >= 0;
     probe.length = length >= 0 ? static_cast<uint64_t>(length) : 0;
