@@ -251,7 +251,8 @@ public:
     std::string FetchUrl(const std::string& address);
     // Counts game resets: a load or run that sees it change has been replaced by a newer one.
     uint32_t gameNumber() const { return m_Game; }
-    int32_t m_IncludeSize = 0;  // the size the server announced; 0 when it announced none, and after a download
+    // The size the server announced; 0 when it announced none, and after a download.
+    int32_t m_IncludeSize = 0;
     HttpClient* m_Http = nullptr;
 
 private:

@@ -92,8 +92,8 @@ public:
     virtual void StopMusic() {}
 
     // Network include. While a download whose size is known runs, the window caption shows its progress
-    // (`caption`, code page 1251) in place of the window's own; RestoreCaption brings the own caption back and
-    // is called after every download, shown or not. Neither may re-enter the engine.
+    // (`caption`, code page 1251) in place of the window's own; RestoreCaption brings the own caption back
+    // and is called after every download, shown or not. Neither may re-enter the engine.
     virtual void SetCaption(const std::string& caption) { (void)caption; }
     virtual void RestoreCaption() {}
 };
