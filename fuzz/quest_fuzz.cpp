@@ -2,6 +2,9 @@
 // player whose choices follow from the input, so every run can be replayed from its input file alone. The
 // player's actions are bounded, and a quest that computes or prints without end is stopped after a fixed
 // amount of that work; anything else that does not finish is a hang worth reporting.
+//
+// An input holding two NUL bytes in a row is split there: the quest is what comes before, and what follows is
+// the text every network include of the quest fetches, so fetched text is fuzzed as the engine receives it.
 #include <unistd.h>
 #include <cstddef>
 #include <cstdint>
@@ -68,6 +71,39 @@ uint64_t Fnv1a(const uint8_t* data, size_t size) {
     return h;
 }
 
+// The web as one text: every address serves `body`, its size announced or not as the input's hash says, in
+// pieces of at most 2048 bytes up to the cap as a real client delivers them.
+class FuzzWeb : public tarvik::HttpClient {
+public:
+    FuzzWeb(std::string_view body, uint64_t seed) : m_Body(body), m_Seed(seed) {}
+
+    bool IsOnline() override { return ((m_Seed >> 42) & 3) != 0; }
+
+    tarvik::HttpProbe Probe(const std::string&, const KeepGoing& keepGoing) override {
+        tarvik::HttpProbe p;
+        p.ok = keepGoing();
+        p.announced = (m_Seed >> 44) & 1;
+        p.length = m_Body.size();
+        return p;
+    }
+
+    bool Get(const std::string&, size_t cap, const ChunkSink& sink, const KeepGoing& keepGoing) override {
+        size_t delivered = 0;
+        for (size_t off = 0; off < m_Body.size(); off += kChunk) {
+            if (!keepGoing()) return false;
+            std::string_view piece = m_Body.substr(off, kChunk);
+            if (!sink(piece)) return false;
+            delivered += piece.size();
+            if (delivered > cap) break;
+        }
+        return true;
+    }
+
+private:
+    std::string_view m_Body;
+    uint64_t m_Seed;
+};
+
 // A player that never sleeps: dialogs are answered at once, and every wait gets one scripted action.
 class FuzzHost : public tarvik::Host {
 public:
@@ -97,7 +133,9 @@ public:
         Act();
     }
 
-    int MessageBox(const std::string&, const std::string&, int) override {
+    int MessageBox(const std::string&, const std::string&, int style) override {
+        // Questions with Yes and No are mostly answered Yes, so network includes get fetched.
+        if ((style & 7) == 4 && m_Choices.Below(4) != 0) return tarvik::kAnswerYes;
         return static_cast<int>(1 + m_Choices.Below(7));
     }
 
@@ -221,9 +259,14 @@ private:
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static QuestFolder folder;
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    const size_t split = input.find(std::string_view("\0\0", 2));
+    const std::string_view quest = input.substr(0, split);
+    const std::string_view fetched =
+        split == std::string_view::npos ? std::string_view() : input.substr(split + 2);
     {
         std::ofstream out(folder.quest, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+        out.write(quest.data(), static_cast<std::streamsize>(quest.size()));
         if (!out) return 0;
     }
 
@@ -235,6 +278,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzHost host(seed, std::string_view(reinterpret_cast<const char*>(data), size), save.string());
     Engine engine(host);
     host.Attach(engine);
+    FuzzWeb web(fetched, seed);
+    engine.SetHttpClient(&web);
     engine.Seed(static_cast<uint32_t>(seed));
     engine.options().Soobit = (seed >> 40) & 1;
     if ((seed >> 41) & 1) engine.SetColourMode(tarvik::ColourMode::Dos);

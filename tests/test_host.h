@@ -61,6 +61,9 @@ public:
     void SetControlColours(bool hasFore, int32_t fore, bool hasBack, int32_t back) override;
     std::vector<std::string> look;
     std::vector<std::string> undecodable;
+    // Network include progress: every caption shown, and "<restored>" for each restore.
+    void SetCaption(const std::string& caption) override { captions.push_back(caption); }
+    void RestoreCaption() override { captions.push_back("<restored>"); }
 
     Engine* engine = nullptr;
     unsigned changes = 0;
@@ -77,6 +80,7 @@ public:
     // Events run one per wait (anykey, input, quit); when none is left the engine is asked to stop.
     std::deque<std::function<void(Engine&)>> waitEvents;
     std::vector<WaitReason> waits;
+    std::vector<std::string> captions;
 };
 
 // A quest written to a fresh temporary folder; text is UTF-8 in the test source and stored as code page 1251

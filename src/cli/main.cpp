@@ -24,6 +24,7 @@
 #include "cli/tools_cmd.h"
 #include "engine/engine.h"
 #include "media/audio.h"
+#include "net/curl_client.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ constexpr int kExitInternal = 70;
 
 const char kUsage[] =
     "Usage: tarvik-cli play QUEST [--script FILE] [--dump] [--seed N] [--set NAME=true|false]... [--mute]\n"
-    "                             [--timeout SECONDS]\n"
+    "                             [--timeout SECONDS] [--net]\n"
     "       tarvik-cli encipher QUEST      write the ciphered quest (.qs1) beside QUEST\n"
     "       tarvik-cli compress QUEST      write the compressed quest (.qs3) beside QUEST\n"
     "       tarvik-cli decompress IN OUT   decode the compressed quest IN into OUT\n"
@@ -53,6 +54,9 @@ const char kUsage[] =
     "  --seed N        seed the random generator, so RND repeats\n"
     "  --set NAME=V    set a player option before the quest loads; NAME is Soobit, clk, Zvuk, Music,\n"
     "                  SvBlock or inv, V is true or false\n"
+    "  --net           let \"include http://...\" fetch from the web; its questions are message boxes (in a\n"
+    "                  script answered by its answer lines, else by their first button) and its progress\n"
+    "                  goes to stderr. Without it every network include brings nothing and asks nothing\n"
     "  --timeout S     with --script or --dump: stop a run that takes longer than S seconds and exit with\n"
     "                  code 4 (\"the quest did not stop\")\n"
     "  --mute          play no music or sounds (runs with --script or --dump never do; their dump lists\n"
@@ -67,6 +71,7 @@ struct Args {
     bool hasScript = false;
     bool dump = false;
     bool mute = false;
+    bool net = false;
     bool hasSeed = false;
     uint32_t seed = 0;
     std::vector<std::pair<std::string, bool>> sets;
@@ -117,6 +122,8 @@ int ParseArgs(const std::vector<std::string>& argv, Args& args) {
             args.dump = true;
         } else if (a == "--mute") {
             args.mute = true;
+        } else if (a == "--net") {
+            args.net = true;
         } else if (a == "--seed") {
             std::string s;
             if (!value(s)) return UsageError("--seed needs a number");
@@ -157,9 +164,20 @@ int ParseArgs(const std::vector<std::string>& argv, Args& args) {
     return -1;
 }
 
+// Network includes go out only when asked for with --net, and then as if the machine were online.
+net::CurlClient& NetClient() {
+    static net::CurlClient client([] {
+        net::CurlSettings s;
+        s.online = [] { return true; };
+        return s;
+    }());
+    return client;
+}
+
 void Prepare(Engine& engine, const Args& args) {
     for (const auto& [name, on] : args.sets) *OptionByName(engine.options(), name) = on;
     if (args.hasSeed) engine.Seed(args.seed);
+    if (args.net) engine.SetHttpClient(&NetClient());
 }
 
 // A statement that never lets the host in cannot be stopped from inside: past the time limit and a grace

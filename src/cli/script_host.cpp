@@ -256,4 +256,8 @@ void ScriptHost::StopMusic() {
     m_Audio.music.clear();
 }
 
+void ScriptHost::SetCaption(const std::string& caption) {
+    std::cerr << "tarvik-cli: " << text::Cp1251ToUtf8(caption) << "\n";
+}
+
 }  // namespace tarvik::cli

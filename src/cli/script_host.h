@@ -53,6 +53,8 @@ public:
         m_HasDeadline = true;
     }
     void ProcessEvents() override;
+    // Network include progress, written to stderr.
+    void SetCaption(const std::string& caption) override;
 
 private:
     bool PastDeadline();

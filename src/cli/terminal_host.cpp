@@ -593,4 +593,8 @@ DialogResult TerminalHost::AskFileName(const std::string& title, const std::stri
     return r;
 }
 
+void TerminalHost::SetCaption(const std::string& caption) {
+    std::cerr << text::Cp1251ToUtf8(caption) << "\n";
+}
+
 }  // namespace tarvik::cli

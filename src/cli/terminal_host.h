@@ -42,6 +42,8 @@ public:
     DialogResult SaveFileDialog(const std::string& title, const std::string& filter) override;
     DialogResult OpenFileDialog(const std::string& title, const std::string& filter,
                                 const std::string& folder) override;
+    // Network include progress, written to stderr.
+    void SetCaption(const std::string& caption) override;
 
     // Audio: played on `audio` (not owned) when one is given, else silent.
     void SetAudio(media::AudioPlayer* audio) { m_Audio = audio; }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "engine/host.h"
+#include "engine/net.h"
 #include "engine/value.h"
 #include "text/text.h"
 
@@ -313,6 +314,22 @@ public:
     // The "Звук" and "Музыка" menu actions: toggle the option, and silence its channel when it goes off.
     void Zvuk_Click();
     void Music_Click();
+
+    // ---- Network include
+    // -----------------------------------------------------------------------------------
+
+    // The client that network includes go through, owned by the front; with none they ask nothing and bring
+    // nothing.
+    void SetHttpClient(HttpClient* client) { m_Http = client; }
+    // The text an "include http://..." (or https://) brings, after asking the player; empty when nothing.
+    std::string NetInclude(const std::string& address);
+    bool IsOnline();
+    std::string FetchUrl(const std::string& address);
+    // Counts game resets: a load or run that sees it change has been replaced by a newer one.
+    uint32_t gameNumber() const { return m_Game; }
+    // The size the server announced; 0 when it announced none, and after a download.
+    int32_t m_IncludeSize = 0;
+    HttpClient* m_Http = nullptr;
 
 private:
     friend class EngineTestAccess;

@@ -143,6 +143,12 @@ public:
     virtual void SetControlColours(bool hasFore, int32_t fore, bool hasBack, int32_t back) {
         (void)hasFore, (void)fore, (void)hasBack, (void)back;
     }
+
+    // Network include. While a download whose size is known runs, the window caption shows its progress
+    // (`caption`, code page 1251) in place of the window's own; RestoreCaption brings the own caption back
+    // and is called after every download, shown or not. Neither may re-enter the engine.
+    virtual void SetCaption(const std::string& caption) { (void)caption; }
+    virtual void RestoreCaption() {}
 };
 
 }  // namespace tarvik

@@ -72,14 +72,20 @@ namespace {
 struct IncludeState {
     int expansions = 0;
     size_t total = 0;
+    uint32_t game = 0;       // the game this load started
+    bool abandoned = false;  // a new game or quest replaced this load during a network include
 };
+
+bool IsNetAddress(const std::string& name) {
+    return text::StartsWithNoCase(name, "http://") || text::StartsWithNoCase(name, "https://");
+}
 
 }  // namespace
 
 // Expands "include" directives left to right. Every piece of text is followed by CR LF in the assembled text,
 // so a directive never spans two pieces and an included text can be expanded where it lands. Past the depth,
 // count or size limits a directive contributes nothing, as if its file did not exist.
-static void ExpandIncludes(const Engine& engine, const std::string& src, std::string& out, int depth,
+static void ExpandIncludes(Engine& engine, const std::string& src, std::string& out, int depth,
                            IncludeState& state) {
     size_t pos = 0;
     for (;;) {
@@ -96,8 +102,21 @@ static void ExpandIncludes(const Engine& engine, const std::string& src, std::st
         out += kCrLf;
         bool allowed = depth < Limits::kMaxIncludeDepth && state.expansions < Limits::kMaxIncludes &&
                        state.total < Limits::kMaxQuestText;
-        // Network includes arrive with the network include support; until then they bring nothing.
-        if (allowed && !text::StartsWithNoCase(name, "http://") && engine.FileExists(name)) {
+        if (allowed && IsNetAddress(name)) {
+            std::string fetched = engine.NetInclude(name);
+            // The player may have started another game while the text arrived: that load owns the store now.
+            if (engine.Stopping() || engine.gameNumber() != state.game) {
+                state.abandoned = true;
+                return;
+            }
+            if (!fetched.empty()) {
+                ++state.expansions;
+                state.total += fetched.size();
+                NormaliseLineEnds(fetched);
+                ExpandIncludes(engine, fetched, out, depth + 1, state);
+                if (state.abandoned) return;
+            }
+        } else if (allowed && engine.FileExists(name)) {
             std::string included;
             if (ReadWholeFile(engine.NativePath(name), included, Limits::kMaxQuestFile)) {
                 ++state.expansions;
@@ -105,6 +124,7 @@ static void ExpandIncludes(const Engine& engine, const std::string& src, std::st
                 included = text::QuestTextToCp1251(std::move(included));
                 NormaliseLineEnds(included);
                 ExpandIncludes(engine, included, out, depth + 1, state);
+                if (state.abandoned) return;
             }
         }
         out += kCrLf;
@@ -171,7 +191,9 @@ void Engine::LoadQuest(std::string& questFile) {
         expanded.reserve(src.size());
         IncludeState state;
         state.total = src.size();
+        state.game = m_Game;
         ExpandIncludes(*this, src, expanded, 0, state);
+        if (state.abandoned) return;
         src.swap(expanded);
     }
 

@@ -124,6 +124,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     });
 
     m_Engine = std::make_unique<Engine>(*this);
+    m_Engine->SetHttpClient(&m_Http);
     SyncOptionsFromMenu();
     resize(kDefaultWidthTwips / kTwipsPerPixel, kDefaultHeightTwips / kTwipsPerPixel);
 }

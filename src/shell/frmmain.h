@@ -31,6 +31,7 @@
 
 #include "engine/engine.h"
 #include "media/audio.h"
+#include "net/curl_client.h"
 #include "shell/pictures.h"
 #include "shell/recent.h"
 #include "shell/settings.h"
@@ -167,6 +168,11 @@ public:
     void SetSoundFont(const std::string& utf8Path);
     const std::string& soundFont() const { return m_SoundFont; }
     media::AudioPlayer& audio() { return *m_Audio; }
+    // Network include progress in the caption.
+    void SetCaption(const std::string& caption) override;
+    void RestoreCaption() override;
+    // The client network includes fetch with; tests point it at their own settings.
+    net::CurlClient& httpClient() { return m_Http; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -224,6 +230,11 @@ private:
     void RenderInput();
     void RenderHtml(bool pageTop);
     void ScrollToTop();
+
+    // Network include: the client the engine fetches with, and the window's own caption while a download
+    // shows its progress there.
+    net::CurlClient m_Http;
+    std::optional<QString> m_OwnCaption;
 
     std::unique_ptr<Engine> m_Engine;
     // Music and sounds: the player (the end of a piece comes back as a queued call) and the options item.

@@ -466,6 +466,17 @@ int frmMain::MessageBox(const std::string& text, const std::string& title, int s
     return fallback;
 }
 
+void frmMain::SetCaption(const std::string& caption) {
+    if (!m_OwnCaption) m_OwnCaption = windowTitle();
+    setWindowTitle(FromCp1251(caption));
+}
+
+void frmMain::RestoreCaption() {
+    if (!m_OwnCaption) return;
+    setWindowTitle(*m_OwnCaption);
+    m_OwnCaption.reset();
+}
+
 DialogResult frmMain::InputBox(const std::string& prompt, const std::string& title) {
     if (m_Closing) return {};
     Render();
