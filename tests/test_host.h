@@ -37,6 +37,15 @@ public:
     DialogResult OpenFileDialog(const std::string& title, const std::string& filter,
                                 const std::string& folder) override;
     double SecondsSinceMidnight() override { return clock; }
+    // HTML pages shown, with the screen changes already signalled when each arrived.
+    struct ShownPage {
+        std::string page, file, base;
+        unsigned changesBefore = 0;
+    };
+    void ShowHtmlPage(const std::string& page, const std::string& file, const std::string& base) override {
+        htmlPages.push_back({page, file, base, changes});
+    }
+    std::vector<ShownPage> htmlPages;
 
     Engine* engine = nullptr;
     unsigned changes = 0;

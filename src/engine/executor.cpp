@@ -84,7 +84,7 @@ void Engine::Obr(std::string& s, bool f, int level) {
     // "picture ": main-window pictures arrive with picture support.
     if (is("tokens ")) guarded([&] { SplitTokens(arg(8)); });
     if (is("inv_visible ")) guarded([&] { SetInventoryVisible(arg(13)); });
-    // "html ": the HTML view arrives with its own support.
+    if (is("html ")) guarded([&] { SetHtmlView(arg(6)); });
     if (is("MsgBox ")) guarded([&] { ShowMessageBox(arg(8)); });
     // "play ": sounds arrive with sound support.
 

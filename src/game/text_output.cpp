@@ -51,7 +51,7 @@ void Engine::ClearButtons() {
 void Engine::ShowPage() {
     if (m_StyleDirty) do_style();
     Changed(kScreenPageTop);
-    // Showing the HTML page arrives with the HTML view.
+    ShowHtml();
 }
 
 // The engine's half of applying styles: the front reads the style variables when told.
