@@ -25,7 +25,7 @@ void WriteValue(JsonWriter& json, const Value* v) {
 }  // namespace
 
 std::string DumpState(const Engine& engine, const std::vector<ShownMessage>& messages,
-                      const std::vector<ShownInput>& inputs) {
+                      const std::vector<ShownInput>& inputs, const std::vector<std::string>& htmlPages) {
     JsonWriter json;
     json.BeginObject();
 
@@ -106,6 +106,17 @@ std::string DumpState(const Engine& engine, const std::vector<ShownMessage>& mes
         json.EndObject();
     }
     json.EndArray();
+
+    // The HTML view: whether it is shown, and every page it showed.
+    json.Key("html");
+    json.BeginObject();
+    json.Key("visible");
+    json.Bool(engine.htmlVisible());
+    json.Key("pages");
+    json.BeginArray();
+    for (const auto& page : htmlPages) json.String(page);
+    json.EndArray();
+    json.EndObject();
 
     const Options& o = engine.options();
     json.Key("options");

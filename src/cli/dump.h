@@ -23,7 +23,8 @@ struct ShownInput {
 // none).
 std::string ItemName(const std::string& entryText);
 
+// `htmlPages`: every page the HTML view showed, in order (code page 1251).
 std::string DumpState(const Engine& engine, const std::vector<ShownMessage>& messages,
-                      const std::vector<ShownInput>& inputs);
+                      const std::vector<ShownInput>& inputs, const std::vector<std::string>& htmlPages = {});
 
 }  // namespace tarvik::cli

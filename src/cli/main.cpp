@@ -152,7 +152,7 @@ int PlayScripted(const Args& args, std::vector<ScriptAction> actions) {
         return host.failure().exitCode;
     }
     if (args.dump)
-        std::cout << DumpState(engine, host.messages(), host.inputs()) << "\n";
+        std::cout << DumpState(engine, host.messages(), host.inputs(), host.htmlPages()) << "\n";
     else
         PrintPage(engine, std::cout);
     return kExitOk;

@@ -162,4 +162,8 @@ DialogResult ScriptHost::OpenFileDialog(const std::string&, const std::string&, 
     return r;
 }
 
+void ScriptHost::ShowHtmlPage(const std::string& page, const std::string&, const std::string&) {
+    m_HtmlPages.push_back(page);
+}
+
 }  // namespace tarvik::cli

@@ -32,6 +32,7 @@ public:
 
     const std::vector<ShownMessage>& messages() const { return m_Messages; }
     const std::vector<ShownInput>& inputs() const { return m_Inputs; }
+    const std::vector<std::string>& htmlPages() const { return m_HtmlPages; }
 
     // Host
     void Wait(WaitReason why, int ms) override;
@@ -40,6 +41,8 @@ public:
     DialogResult SaveFileDialog(const std::string& title, const std::string& filter) override;
     DialogResult OpenFileDialog(const std::string& title, const std::string& filter,
                                 const std::string& folder) override;
+    void ShowHtmlPage(const std::string& page, const std::string& pageFile,
+                      const std::string& baseFolder) override;
 
 private:
     // Moves the answer, prompt and savefile actions that stand next in the script into their queues.
@@ -59,6 +62,7 @@ private:
     std::deque<std::string> m_LoadFiles;  // the path of the loadgame action being delivered
     std::vector<ShownMessage> m_Messages;
     std::vector<ShownInput> m_Inputs;
+    std::vector<std::string> m_HtmlPages;
     Failure m_Failure;
 };
 

@@ -41,6 +41,8 @@ public:
     DialogResult SaveFileDialog(const std::string& title, const std::string& filter) override;
     DialogResult OpenFileDialog(const std::string& title, const std::string& filter,
                                 const std::string& folder) override;
+    void ShowHtmlPage(const std::string& page, const std::string& pageFile,
+                      const std::string& baseFolder) override;
 
 private:
     // The terminal's file dialog: a file name typed at a prompt; an empty line cancels.
@@ -73,6 +75,7 @@ private:
     bool m_Cleared = false;      // the screen was cleared since the text was last printed
     bool m_AtLineStart = true;   // the terminal's cursor is at the start of a line
     bool m_ChoicesStale = true;  // the buttons or the inventory changed since they were last shown
+    std::string m_LastHtmlPage;  // the HTML view's page, for showing again
 };
 
 }  // namespace tarvik::cli
