@@ -78,7 +78,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(QString::fromUtf8("Тарвик"));
     setAcceptDrops(true);
     m_SettingsFile = SettingsFilePath();
-    m_HelpFolder = ProgramFolder();
+    m_HelpFolder = HelpFolder();
 
     BuildControls();
     BuildMenus();
@@ -126,10 +126,9 @@ void frmMain::BuildControls() {
     Frame1->setObjectName("Frame1");
     Frame1->setGeometry(8, 0, 400, 300);
     Frame1->hide();
-    WB = new QTextBrowser(Frame1);
+    WB = new HtmlView(Frame1);
     WB->setObjectName("WB");
     WB->setGeometry(0, 0, 400, 300);
-    WB->setOpenLinks(false);
 
     lstItems = new EventList(m_Client);
     lstItems->setObjectName("lstItems");
@@ -236,7 +235,8 @@ void frmMain::Startup(const QString& commandLine) {
     // The HTML view starts blank.
     WB->clear();
     // Fonts need no character set here: every text is drawn from Unicode.
-    help->setVisible(std::filesystem::exists(m_HelpFolder / "tarvik.chm"));
+    help->setVisible(std::filesystem::exists(m_HelpFolder / kHelpIndex) ||
+                     std::filesystem::exists(m_HelpFolder / "tarvik.chm"));
     m_Engine->Seed(static_cast<uint32_t>(QDateTime::currentMSecsSinceEpoch()));
     // The inventory starts empty (the engine's own initial state) and Combo1 with it.
     Combo1->clear();

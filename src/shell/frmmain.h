@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "shell/html_view.h"
 #include "shell/recent.h"
 #include "shell/settings.h"
 
@@ -38,6 +39,7 @@ namespace tarvik::shell {
 class Zastavka;
 class frmShifr;
 class frmShifr2;
+class frmHelp;
 
 // A colour value as quests write it (red + 256 * green + 65536 * blue), or a system colour (top bit set, the
 // low byte naming it) looked up in `palette`. Nothing for a value no window could show.
@@ -102,7 +104,7 @@ public:
     void SetSettingsFile(const std::filesystem::path& file) { m_SettingsFile = file; }
     // The splash window at start-up; tests and screenshots go without it.
     void SetSplashEnabled(bool on) { m_SplashEnabled = on; }
-    // The folder searched for tarvik.chm; defaults to the program's folder.
+    // The folder searched for the help (index.html, or a tarvik.chm); defaults to HelpFolder().
     void SetHelpFolder(const std::filesystem::path& folder) { m_HelpFolder = folder; }
 
     // The start-up sequence, ending with the window shown and the quest named by `commandLine` (the whole
@@ -143,6 +145,8 @@ public:
     DialogResult SaveFileDialog(const std::string& title, const std::string& filter) override;
     DialogResult OpenFileDialog(const std::string& title, const std::string& filter,
                                 const std::string& folder) override;
+    void ShowHtmlPage(const std::string& page, const std::string& pageFile,
+                      const std::string& baseFolder) override;
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -190,7 +194,7 @@ private:
     void RenderInventory();
     void RenderActions();
     void RenderInput();
-    void RenderHtml(bool pageTop);
+    void RenderHtml();
     void ScrollToTop();
 
     std::unique_ptr<Engine> m_Engine;
@@ -205,7 +209,7 @@ private:
     QWidget* m_Client = nullptr;
     QTextEdit* txtText = nullptr;
     QWidget* Frame1 = nullptr;
-    QTextBrowser* WB = nullptr;
+    HtmlView* WB = nullptr;
     EventList* lstItems = nullptr;
     QComboBox* Combo1 = nullptr;
     QPushButton* Command1 = nullptr;
@@ -216,6 +220,7 @@ private:
     QPointer<Zastavka> m_Zastavka;
     QPointer<frmShifr> m_Shifr;
     QPointer<frmShifr2> m_Shifr2;
+    QPointer<frmHelp> m_Help;
     QList<QWidget*> m_KeyControls;  // controls whose keys reach the engine
 
     // Menus.

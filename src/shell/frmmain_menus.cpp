@@ -8,6 +8,7 @@
 #include <QUrl>
 
 #include "shell/about.h"
+#include "shell/frmhelp.h"
 #include "shell/frminfo.h"
 #include "shell/frmmain.h"
 #include "shell/frmshifr.h"
@@ -172,7 +173,7 @@ void frmMain::ApplyControlColours(int32_t fore, int32_t back) {
         }
     }
     if (b) {
-        for (QWidget* w : std::initializer_list<QWidget*>{txtText, lstItems, Combo1, List1, Text1}) {
+        for (QWidget* w : std::initializer_list<QWidget*>{txtText, WB, lstItems, Combo1, List1, Text1}) {
             QPalette p = w->palette();
             for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
                 for (auto role : {QPalette::Base, QPalette::Window, QPalette::Button})
@@ -226,6 +227,9 @@ void frmMain::SetFontOf(int which, const QFont& font) {
         case 3:
             txtText->setFont(font);
             txtText->document()->setDefaultFont(font);
+            // The HTML view lies over the story text and reads in its font where a page sets none.
+            WB->setFont(font);
+            WB->document()->setDefaultFont(font);
             break;
         default:
             break;
@@ -299,6 +303,13 @@ void frmMain::MoveRecentToTop(int index) {
 // ---- Tools and help -------------------------------------------------------------------------------------
 
 void frmMain::ShowHelp() {
+    const std::filesystem::path index = m_HelpFolder / kHelpIndex;
+    if (std::filesystem::exists(index)) {
+        if (!m_Help) m_Help = new frmHelp(this, QString::fromStdString(m_HelpFolder.string()));
+        m_Help->ShowContents();
+        return;
+    }
+    // A help file of the classic kind is left to the desktop.
     std::filesystem::path file = m_HelpFolder / "tarvik.chm";
     if (std::filesystem::exists(file))
         QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file.string())));
