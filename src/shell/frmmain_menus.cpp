@@ -111,6 +111,7 @@ void frmMain::BuildMenus() {
     mHelp = AddMenu(bar, "mHelp", U("?"));
     help = AddItem(mHelp, "help", U("Помощь"));
     help->setVisible(false);
+    help->setShortcut(QKeySequence::HelpContents);
     Sk = AddItem(mHelp, "Sk", U("СКанер квеста"));
     AddSeparator(mHelp, "mFileP6");
     mHelpAbout = AddItem(mHelp, "mHelpAbout", U("О программе"));

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QMessageBox>
 #include <QTextDocument>
+#include <QToolButton>
 
 #include <sys/stat.h>
 
@@ -221,6 +222,42 @@ TEST(HtmlLimit, NestingIsFlattenedPastTheLimitAndBalancedPagesPassUnchanged) {
 
     EXPECT_EQ(DecodePage(QByteArray("\xcf\xf0\xe8")), Q("При"));
     EXPECT_EQ(DecodePage(QByteArray("\xd0\x9f")), Q("П"));
+}
+
+TEST_F(HtmlWindow, HelpOpensInItsWindowWithContentsBackAndForward) {
+    frmMain other;
+    other.SetSettingsFile({});
+    other.SetSplashEnabled(false);
+    other.SetHelpFolder(TARVIK_SOURCE_DIR "/help");
+    other.Startup(QString());
+    QAction* help = other.findChild<QAction*>("help");
+    ASSERT_TRUE(help->isVisible());
+    EXPECT_EQ(help->shortcut(), QKeySequence(QKeySequence::HelpContents));
+    help->trigger();
+    Settle();
+    auto* window = other.findChild<frmHelp*>("frmHelp");
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    HtmlView* browser = window->browser();
+    EXPECT_TRUE(browser->toPlainText().contains(Q("Содержание")));
+    auto* back = window->findChild<QToolButton*>("HelpBack");
+    auto* forward = window->findChild<QToolButton*>("HelpForward");
+    EXPECT_FALSE(back->isEnabled());
+
+    emit browser->anchorClicked(QUrl("language.html"));
+    EXPECT_TRUE(browser->toPlainText().contains(Q("Язык квестов Zot")));
+    EXPECT_TRUE(back->isEnabled());
+    back->click();
+    EXPECT_TRUE(browser->toPlainText().contains(Q("Содержание")));
+    EXPECT_TRUE(forward->isEnabled());
+    forward->click();
+    EXPECT_TRUE(browser->toPlainText().contains(Q("Язык квестов Zot")));
+    window->findChild<QToolButton*>("HelpContents")->click();
+    EXPECT_TRUE(browser->toPlainText().contains(Q("Содержание")));
+    // A page outside the help's folder does not open.
+    emit browser->anchorClicked(QUrl("../README.md"));
+    EXPECT_TRUE(browser->toPlainText().contains(Q("Содержание")));
+    other.close();
 }
 
 // Receives the web links the view hands to the desktop.
