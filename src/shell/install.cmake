@@ -22,6 +22,8 @@ install(FILES ${TARVIK_DATA_DIR}/tarvik-mime.xml
 install(FILES ${PROJECT_SOURCE_DIR}/quests/demo.qst DESTINATION ${CMAKE_INSTALL_DATADIR}/tarvik/quests)
 install(FILES ${PROJECT_SOURCE_DIR}/quests/demo.qs1 ${PROJECT_SOURCE_DIR}/quests/demo.qs3
   DESTINATION ${CMAKE_INSTALL_DATADIR}/tarvik/quests OPTIONAL)
+# The picture of the demo's HTML page.
+install(FILES ${PROJECT_SOURCE_DIR}/quests/demo-html/oak.png DESTINATION ${CMAKE_INSTALL_DATADIR}/tarvik/quests/demo-html)
 # The player's help, opened by "Помощь".
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/help/ DESTINATION ${CMAKE_INSTALL_DATADIR}/tarvik/help
   FILES_MATCHING PATTERN "*.html" PATTERN "*.css" PATTERN "*.png")
