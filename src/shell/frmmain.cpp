@@ -129,6 +129,10 @@ void frmMain::BuildControls() {
     WB = new HtmlView(Frame1);
     WB->setObjectName("WB");
     WB->setGeometry(0, 0, 400, 300);
+    // The view stands in for the story text: the same right-click menu, and keys reach the quest.
+    WB->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(WB, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { vid->popup(WB->viewport()->mapToGlobal(pos)); });
 
     lstItems = new EventList(m_Client);
     lstItems->setObjectName("lstItems");
@@ -215,7 +219,7 @@ void frmMain::BuildControls() {
 
     // Keys of these controls and of the window itself reach the engine as key presses; drops land on the
     // window, whatever control is under the pointer.
-    m_KeyControls = {txtText, lstItems, Combo1, Command1, List1};
+    m_KeyControls = {txtText, WB, lstItems, Combo1, Command1, List1};
     for (QWidget* w : m_KeyControls) w->installEventFilter(this);
     installEventFilter(this);
     for (QWidget* w :

@@ -50,6 +50,7 @@ TEST_F(HtmlWindow, ViewAndStoryTextSwapAndARelativePictureShows) {
                                 "<html><body><p>Привет, мир!</p><img src=\"pic/red.png\">\n"
                                 "</body></html>\n"
                                 "btn off, Off\n"
+                                "anykey k\n"
                                 "end\n"
                                 ":off\n"
                                 "html false\n"
@@ -62,7 +63,16 @@ TEST_F(HtmlWindow, ViewAndStoryTextSwapAndARelativePictureShows) {
     EXPECT_FALSE(Frame1->isVisible());
     EXPECT_TRUE(txtText->isVisible());
 
+    // The page is up while the quest waits for a key, and a key pressed in the view reaches the quest.
+    QString shownAtWait;
+    After(100, [&] {
+        shownAtWait = WB->toPlainText();
+        WB->setFocus();
+        QTest::keyClick(WB, Qt::Key_Z);
+    });
     Choose(*w, 0);
+    EXPECT_TRUE(shownAtWait.contains(Q("Привет, мир!"))) << shownAtWait.toStdString();
+    EXPECT_EQ(Var("k"), "122");
     EXPECT_TRUE(Frame1->isVisible());
     EXPECT_FALSE(txtText->isVisible());
     EXPECT_EQ(WB->geometry().size(), Frame1->size());
