@@ -239,8 +239,7 @@ void frmMain::Startup(const QString& commandLine) {
     // The HTML view starts blank.
     WB->clear();
     // Fonts need no character set here: every text is drawn from Unicode.
-    help->setVisible(std::filesystem::exists(m_HelpFolder / kHelpIndex) ||
-                     std::filesystem::exists(m_HelpFolder / "tarvik.chm"));
+    help->setVisible(HasHelp());
     m_Engine->Seed(static_cast<uint32_t>(QDateTime::currentMSecsSinceEpoch()));
     // The inventory starts empty (the engine's own initial state) and Combo1 with it.
     Combo1->clear();

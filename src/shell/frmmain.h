@@ -173,6 +173,7 @@ private:
     void ApplyStyles();
     void SetFontOf(int which, const QFont& font);
     void ShowSplash();
+    bool HasHelp() const;
     void ShowHelp();
     void ShowAnalyzer();
     void ShowCipher();

@@ -303,15 +303,24 @@ void frmMain::MoveRecentToTop(int index) {
 
 // ---- Tools and help -------------------------------------------------------------------------------------
 
+// Our own help, or a help file of the classic kind beside the program. An empty folder never means the
+// working folder.
+bool frmMain::HasHelp() const {
+    std::error_code ec;
+    if (!m_HelpFolder.empty() && std::filesystem::is_regular_file(m_HelpFolder / kHelpIndex, ec)) return true;
+    return std::filesystem::exists((m_HelpFolder.empty() ? ProgramFolder() : m_HelpFolder) / "tarvik.chm",
+                                   ec);
+}
+
 void frmMain::ShowHelp() {
-    const std::filesystem::path index = m_HelpFolder / kHelpIndex;
-    if (std::filesystem::exists(index)) {
+    std::error_code ec;
+    if (!m_HelpFolder.empty() && std::filesystem::is_regular_file(m_HelpFolder / kHelpIndex, ec)) {
         if (!m_Help) m_Help = new frmHelp(this, QString::fromStdString(m_HelpFolder.string()));
         m_Help->ShowContents();
         return;
     }
     // A help file of the classic kind is left to the desktop.
-    std::filesystem::path file = m_HelpFolder / "tarvik.chm";
+    std::filesystem::path file = (m_HelpFolder.empty() ? ProgramFolder() : m_HelpFolder) / "tarvik.chm";
     if (std::filesystem::exists(file))
         QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file.string())));
 }

@@ -62,6 +62,7 @@ TEST_F(HtmlWindow, ViewAndStoryTextSwapAndARelativePictureShows) {
     auto* WB = Find<HtmlView>("WB");
     EXPECT_FALSE(Frame1->isVisible());
     EXPECT_TRUE(txtText->isVisible());
+    EXPECT_TRUE(WB->toPlainText().isEmpty());
 
     // The page is up while the quest waits for a key, and a key pressed in the view reaches the quest.
     QString shownAtWait;
@@ -267,6 +268,20 @@ TEST_F(HtmlWindow, HelpOpensInItsWindowWithContentsBackAndForward) {
     // A page outside the help's folder does not open.
     emit browser->anchorClicked(QUrl("../README.md"));
     EXPECT_TRUE(browser->toPlainText().contains(Q("Содержание")));
+    other.close();
+}
+
+TEST_F(HtmlWindow, WithoutTheHelpTheItemStaysHiddenWhateverTheWorkingFolderHolds) {
+    WriteFile("index.html", "<p>not the help</p>");
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(m_Dir.path());
+    frmMain other;
+    other.SetSettingsFile({});
+    other.SetSplashEnabled(false);
+    other.SetHelpFolder({});
+    other.Startup(QString());
+    QDir::setCurrent(before);
+    EXPECT_FALSE(other.findChild<QAction*>("help")->isVisible());
     other.close();
 }
 
