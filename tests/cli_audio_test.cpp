@@ -19,12 +19,12 @@ protected:
         CliResult r = RunCli(args, dir);
         EXPECT_EQ(r.exitCode, 0) << r.err;
         size_t at = r.out.find("\"audio\":");
-        size_t end = r.out.find("},\"options\"", at);
+        size_t end = r.out.find("]}", r.out.find("\"sounds\":", at));
         if (at == std::string::npos || end == std::string::npos) {
             ADD_FAILURE() << r.out;
             return {};
         }
-        return r.out.substr(at, end + 1 - at);
+        return r.out.substr(at, end + 2 - at);
     }
     std::string D() const { return dir.string() + "/"; }
 };

@@ -483,3 +483,41 @@ TEST_F(CliTest, QueuedAnswersReachTheNextMessageBox) {
 
 }  // namespace
 }  // namespace tarvik::testing
+
+namespace tarvik::testing {
+namespace {
+
+TEST_F(CliTest, DumpListsTheHtmlPagesShownAndTheTerminalShowsThemAsText) {
+    const std::string quest =
+        "html true\n"
+        "<html><body><h1>Замок</h1>\n"
+        "<p>Ворота &laquo;открыты&raquo;.<br>Войти?</p></body>\n"
+        "</html>\n"
+        "btn next, Дальше\n"
+        "end\n"
+        ":next\n"
+        "cls\n"
+        "pln Второй\n"
+        "end\n";
+    Json dump = Play(quest, "choose 1\n");
+    const Json& html = dump["html"];
+    EXPECT_TRUE(html["visible"].b);
+    ASSERT_EQ(html["pages"].items.size(), 2u);
+    EXPECT_EQ(html["pages"].items[0].str,
+              "<html><body><h1>Замок</h1><p>Ворота &laquo;открыты&raquo;.<br>Войти?</p></body></html>\r\n");
+    EXPECT_EQ(html["pages"].items[1].str, "Второй \r\n \r\n");
+
+    Json off = Play("pln plain\nend\n", "");
+    EXPECT_FALSE(off["html"]["visible"].b);
+    EXPECT_TRUE(off["html"]["pages"].items.empty());
+
+    // The terminal player, with no input, shows the first page as text and ends.
+    WriteFile("quest.qst", quest);
+    CliResult r = Cli({"play", (dir / "quest.qst").string()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("Замок\n\nВорота «открыты».\nВойти?\n"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("<h1>"), std::string::npos) << r.out;
+}
+
+}  // namespace
+}  // namespace tarvik::testing

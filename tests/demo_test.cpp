@@ -73,5 +73,30 @@ TEST(Demo, RestsAtTheHearthAndComesBackFromTheSave) {
     EXPECT_NE(dump.find("{\"entry\":\"5шт. Монета\",\"name\":\"Монета\",\"count\":5}"), std::string::npos);
 }
 
+TEST(Demo, TheNoteOnTheOakIsAnHtmlPageWithAPictureOfOurs) {
+    QuestFixture q;
+    auto script = q.dir / "demo.script";
+    std::ofstream(script) << "type Анна\n"
+                             "answer 7\n"
+                             "choose 2\n"   // the forest
+                             "choose 2\n";  // read the note on the oak
+    for (const char* quest : {"demo.qst", "demo.qs1", "demo.qs3"}) {
+        std::string dump = RunCli({"play", std::string(TARVIK_SOURCE_DIR) + "/quests/" + quest, "--script",
+                                   script.string(), "--dump"},
+                                  q.dir)
+                               .out;
+        EXPECT_NE(
+            dump.find("\"html\":{\"visible\":true,\"pages\":[\"<html><body><h2>Записка на старом дубе</h2>"
+                      "<p><img src=\\\"demo-html/oak.png\\\""),
+            std::string::npos)
+            << quest << dump;
+        EXPECT_NE(dump.find("&laquo;Анна, то, что ты ищешь"), std::string::npos) << quest;
+        EXPECT_NE(dump.find("\"commands\":\"html false\""), std::string::npos) << quest;
+    }
+    // The picture is there, and is a PNG.
+    std::string png = Slurp(std::string(TARVIK_SOURCE_DIR) + "/quests/demo-html/oak.png");
+    EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
+}
+
 }  // namespace
 }  // namespace tarvik::testing

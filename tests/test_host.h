@@ -65,6 +65,16 @@ public:
     void SetCaption(const std::string& caption) override { captions.push_back(caption); }
     void RestoreCaption() override { captions.push_back("<restored>"); }
 
+    // HTML pages shown, with the screen changes already signalled when each arrived.
+    struct ShownPage {
+        std::string page, file, base;
+        unsigned changesBefore = 0;
+    };
+    void ShowHtmlPage(const std::string& page, const std::string& file, const std::string& base) override {
+        htmlPages.push_back({page, file, base, changes});
+    }
+    std::vector<ShownPage> htmlPages;
+
     Engine* engine = nullptr;
     unsigned changes = 0;
     int processBudget = -1;  // when set, the engine is stopped after that many ProcessEvents calls

@@ -25,7 +25,8 @@ void WriteValue(JsonWriter& json, const Value* v) {
 }  // namespace
 
 std::string DumpState(const Engine& engine, const std::vector<ShownMessage>& messages,
-                      const std::vector<ShownInput>& inputs, const AudioRecord& audio) {
+                      const std::vector<ShownInput>& inputs, const AudioRecord& audio,
+                      const std::vector<std::string>& htmlPages) {
     JsonWriter json;
     json.BeginObject();
 
@@ -173,6 +174,17 @@ std::string DumpState(const Engine& engine, const std::vector<ShownMessage>& mes
     json.Key("sounds");
     json.BeginArray();
     for (const auto& f : audio.sounds) json.Utf8String(f);
+    json.EndArray();
+    json.EndObject();
+
+    // The HTML view: whether it is shown, and every page it showed.
+    json.Key("html");
+    json.BeginObject();
+    json.Key("visible");
+    json.Bool(engine.htmlVisible());
+    json.Key("pages");
+    json.BeginArray();
+    for (const auto& page : htmlPages) json.String(page);
     json.EndArray();
     json.EndObject();
 

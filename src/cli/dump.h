@@ -30,7 +30,9 @@ struct AudioRecord {
     std::vector<std::string> sounds;        // every file the sound channel was started with, in order
 };
 
+// `htmlPages`: every page the HTML view showed, in order (code page 1251).
 std::string DumpState(const Engine& engine, const std::vector<ShownMessage>& messages,
-                      const std::vector<ShownInput>& inputs, const AudioRecord& audio = {});
+                      const std::vector<ShownInput>& inputs, const AudioRecord& audio = {},
+                      const std::vector<std::string>& htmlPages = {});
 
 }  // namespace tarvik::cli

@@ -206,7 +206,8 @@ int PlayScripted(const Args& args, std::vector<ScriptAction> actions) {
         return host.failure().exitCode;
     }
     if (args.dump)
-        std::cout << DumpState(engine, host.messages(), host.inputs(), host.audio()) << "\n";
+        std::cout << DumpState(engine, host.messages(), host.inputs(), host.audio(), host.htmlPages())
+                  << "\n";
     else
         PrintPage(engine, std::cout);
     return kExitOk;

@@ -260,4 +260,8 @@ void ScriptHost::SetCaption(const std::string& caption) {
     std::cerr << "tarvik-cli: " << text::Cp1251ToUtf8(caption) << "\n";
 }
 
+void ScriptHost::ShowHtmlPage(const std::string& page, const std::string&, const std::string&) {
+    m_HtmlPages.push_back(page);
+}
+
 }  // namespace tarvik::cli

@@ -34,6 +34,7 @@ public:
     const std::vector<ShownMessage>& messages() const { return m_Messages; }
     const std::vector<ShownInput>& inputs() const { return m_Inputs; }
     const AudioRecord& audio() const { return m_Audio; }
+    const std::vector<std::string>& htmlPages() const { return m_HtmlPages; }
 
     // Host
     void Wait(WaitReason why, int ms) override;
@@ -55,6 +56,8 @@ public:
     void ProcessEvents() override;
     // Network include progress, written to stderr.
     void SetCaption(const std::string& caption) override;
+    void ShowHtmlPage(const std::string& page, const std::string& pageFile,
+                      const std::string& baseFolder) override;
 
 private:
     bool PastDeadline();
@@ -78,6 +81,7 @@ private:
     std::deque<std::string> m_LoadFiles;  // the path of the loadgame action being delivered
     std::vector<ShownMessage> m_Messages;
     std::vector<ShownInput> m_Inputs;
+    std::vector<std::string> m_HtmlPages;
     Failure m_Failure;
     AudioRecord m_Audio;
 };

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "cli/dump.h"
+#include "text/html_text.h"
 
 namespace tarvik::cli {
 
@@ -205,6 +206,18 @@ void TerminalHost::ScreenChanged(unsigned parts) {
     }
 }
 
+// A page of the HTML view, as readable text under a rule of its own.
+void TerminalHost::ShowHtmlPage(const std::string& page, const std::string&, const std::string&) {
+    EndLine();
+    m_Out << "\n" << Style("2");
+    for (int k = 0; k < 40; ++k) m_Out << "═";
+    m_Out << Style("0") << "\n" << text::HtmlToText(text::Cp1251ToUtf8(page));
+    m_LastHtmlPage = page;
+    m_AtLineStart = true;
+    m_ChoicesStale = true;
+    m_Out.flush();
+}
+
 void TerminalHost::ShowNewText() {
     const auto& runs = m_Engine->textRuns();
     bool any = false;
@@ -387,6 +400,11 @@ void TerminalHost::Command(const std::string& utf8Line) {
         return;
     }
     if (w.size() == 1 && (cmd == "p" || cmd == "P")) {
+        if (m_Engine->htmlVisible() && !m_LastHtmlPage.empty()) {
+            std::string page = m_LastHtmlPage;
+            ShowHtmlPage(page, {}, {});
+            return;
+        }
         m_Run = 0;
         m_Offset = 0;
         m_Cleared = true;

@@ -51,6 +51,8 @@ public:
     void StopSound() override;
     void PlayMusic(const std::string& path, const std::string& named) override;
     void StopMusic() override;
+    void ShowHtmlPage(const std::string& page, const std::string& pageFile,
+                      const std::string& baseFolder) override;
 
 private:
     // Hands the end of a music piece, noticed on the audio thread, to the engine.
@@ -89,6 +91,7 @@ private:
     bool m_AtLineStart = true;   // the terminal's cursor is at the start of a line
     bool m_ChoicesStale = true;  // the buttons or the inventory changed since they were last shown
     media::AudioPlayer* m_Audio = nullptr;
+    std::string m_LastHtmlPage;  // the HTML view's page, for showing again
 };
 
 }  // namespace tarvik::cli

@@ -17,6 +17,7 @@
 #include "engine/host.h"
 #include "engine/net.h"
 #include "engine/value.h"
+#include "game/html_view.h"
 #include "text/text.h"
 
 namespace tarvik {
@@ -331,6 +332,16 @@ public:
     int32_t m_IncludeSize = 0;
     HttpClient* m_Http = nullptr;
 
+    // ---- HTML view
+    // -------------------------------------------------------------------------------------------
+
+    void SetHtmlView(const std::string& arg);
+    // Writes the collected page to the page file and hands it to the host; throws QuestError, keeping the
+    // buffer, when the file cannot be written.
+    void ShowHtml();
+    // The private folder of the page file; empty until a page has been shown.
+    const std::string& htmlPageFolder() const { return m_PageFolder.folder(); }
+
 private:
     friend class EngineTestAccess;
 
@@ -426,6 +437,9 @@ private:
     std::vector<std::string> m_Combo1;  // actions of the clicked entry (also the pop-up menu's invS items)
     int m_Combo1Index = -1;
     bool m_Combo1Enabled = false;
+
+    // HTML view: where its page file is written.
+    HtmlPageFolder m_PageFolder;
 };
 
 }  // namespace tarvik

@@ -132,7 +132,7 @@ void Engine::Obr(std::string& s, bool f, int level) {
     if (is("picture ")) guarded([&] { ShowFormPictures(); });
     if (is("tokens ")) guarded([&] { SplitTokens(arg(8)); });
     if (is("inv_visible ")) guarded([&] { SetInventoryVisible(arg(13)); });
-    // "html ": the HTML view arrives with its own support.
+    if (is("html ")) guarded([&] { SetHtmlView(arg(6)); });
     if (is("MsgBox ")) guarded([&] { ShowMessageBox(arg(8)); });
     if (is("play ") && m_Options.Zvuk) guarded([&] { PlaySound(arg(6)); });
 

@@ -149,6 +149,17 @@ public:
     // and is called after every download, shown or not. Neither may re-enter the engine.
     virtual void SetCaption(const std::string& caption) { (void)caption; }
     virtual void RestoreCaption() {}
+
+    // ---- HTML view
+    // A finished page for the HTML view (which the engine has already shown, see kScreenHtml). `page` is its
+    // HTML as written to the page file: code page 1251, ending in CR LF. `pageFile` is the path of that file
+    // (UTF-8), replaced at the next showing and removed when the engine goes. `baseFolder` is the quest's
+    // folder (UTF-8, absolute, ending in "/"), against which the page's relative links and pictures resolve.
+    // Must not re-enter the engine.
+    virtual void ShowHtmlPage(const std::string& page, const std::string& pageFile,
+                              const std::string& baseFolder) {
+        (void)page, (void)pageFile, (void)baseFolder;
+    }
 };
 
 }  // namespace tarvik

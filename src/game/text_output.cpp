@@ -56,7 +56,7 @@ void Engine::ClearButtons() {
 void Engine::ShowPage() {
     if (m_StyleDirty) do_style();
     Changed(kScreenPageTop);
-    // Showing the HTML page arrives with the HTML view.
+    ShowHtml();
 }
 
 }  // namespace tarvik

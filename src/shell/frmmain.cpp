@@ -101,7 +101,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(QString::fromUtf8("Тарвик"));
     setAcceptDrops(true);
     m_SettingsFile = SettingsFilePath();
-    m_HelpFolder = ProgramFolder();
+    m_HelpFolder = HelpFolder();
     // The end of a piece is noticed on SDL's audio thread; the engine hears of it on this one.
     m_Audio = std::make_unique<media::AudioPlayer>([this] {
         QMetaObject::invokeMethod(
@@ -161,10 +161,13 @@ void frmMain::BuildControls() {
     Frame1->setObjectName("Frame1");
     Frame1->setGeometry(8, 0, 400, 300);
     Frame1->hide();
-    WB = new QTextBrowser(Frame1);
+    WB = new HtmlView(Frame1);
     WB->setObjectName("WB");
     WB->setGeometry(0, 0, 400, 300);
-    WB->setOpenLinks(false);
+    // The view stands in for the story text: the same right-click menu, and keys reach the quest.
+    WB->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(WB, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { vid->popup(WB->viewport()->mapToGlobal(pos)); });
 
     lstItems = new EventList(m_Client);
     lstItems->setObjectName("lstItems");
@@ -263,7 +266,7 @@ void frmMain::BuildControls() {
 
     // Keys of these controls and of the window itself reach the engine as key presses; drops land on the
     // window, whatever control is under the pointer.
-    m_KeyControls = {txtText, lstItems, Combo1, Command1, List1};
+    m_KeyControls = {txtText, WB, lstItems, Combo1, Command1, List1};
     for (QWidget* w : m_KeyControls) w->installEventFilter(this);
     installEventFilter(this);
     for (QWidget* w :
@@ -283,7 +286,7 @@ void frmMain::Startup(const QString& commandLine) {
     // The HTML view starts blank.
     WB->clear();
     // Fonts need no character set here: every text is drawn from Unicode.
-    help->setVisible(std::filesystem::exists(m_HelpFolder / "tarvik.chm"));
+    help->setVisible(HasHelp());
     m_Engine->Seed(static_cast<uint32_t>(QDateTime::currentMSecsSinceEpoch()));
     // The inventory starts empty (the engine's own initial state) and Combo1 with it.
     Combo1->clear();

@@ -32,6 +32,7 @@
 #include "engine/engine.h"
 #include "media/audio.h"
 #include "net/curl_client.h"
+#include "shell/html_view.h"
 #include "shell/pictures.h"
 #include "shell/recent.h"
 #include "shell/settings.h"
@@ -41,6 +42,7 @@ namespace tarvik::shell {
 class Zastavka;
 class frmShifr;
 class frmShifr2;
+class frmHelp;
 
 // A colour value as quests write it (red + 256 * green + 65536 * blue), or a system colour (top bit set, the
 // low byte naming it) looked up in `palette`. Nothing for a value no window could show.
@@ -105,7 +107,7 @@ public:
     void SetSettingsFile(const std::filesystem::path& file) { m_SettingsFile = file; }
     // The splash window at start-up; tests and screenshots go without it.
     void SetSplashEnabled(bool on) { m_SplashEnabled = on; }
-    // The folder searched for tarvik.chm; defaults to the program's folder.
+    // The folder searched for the help (index.html, or a tarvik.chm); defaults to HelpFolder().
     void SetHelpFolder(const std::filesystem::path& folder) { m_HelpFolder = folder; }
 
     // The start-up sequence, ending with the window shown and the quest named by `commandLine` (the whole
@@ -173,6 +175,8 @@ public:
     void RestoreCaption() override;
     // The client network includes fetch with; tests point it at their own settings.
     net::CurlClient& httpClient() { return m_Http; }
+    void ShowHtmlPage(const std::string& page, const std::string& pageFile,
+                      const std::string& baseFolder) override;
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -203,6 +207,7 @@ private:
     void RedrawStory();
     void SetFontOf(int which, const QFont& font);
     void ShowSplash();
+    bool HasHelp() const;
     void ShowHelp();
     void ShowAnalyzer();
     void ShowCipher();
@@ -228,7 +233,7 @@ private:
     void RenderInventory();
     void RenderActions();
     void RenderInput();
-    void RenderHtml(bool pageTop);
+    void RenderHtml();
     void ScrollToTop();
 
     // Network include: the client the engine fetches with, and the window's own caption while a download
@@ -253,7 +258,7 @@ private:
     QWidget* m_Client = nullptr;
     QTextEdit* txtText = nullptr;
     QWidget* Frame1 = nullptr;
-    QTextBrowser* WB = nullptr;
+    HtmlView* WB = nullptr;
     EventList* lstItems = nullptr;
     QComboBox* Combo1 = nullptr;
     QPushButton* Command1 = nullptr;
@@ -277,6 +282,7 @@ private:
         int32_t fore = 0, back = 0;
     } m_PendingLook;
     bool m_GameStarted = false;  // a reset since the last render: colours of the ticked mode
+    QPointer<frmHelp> m_Help;
 
     // Menus.
     QMenu *mFileF = nullptr, *Histoti = nullptr, *vid = nullptr, *svet = nullptr, *Ihban = nullptr;

@@ -176,7 +176,7 @@ void frmMain::Render() {
     if (d & kScreenActions) RenderActions();
     if (d & kScreenInventory) RenderInventory();
     if (d & kScreenInput) RenderInput();
-    if (d & (kScreenHtml | kScreenPageTop)) RenderHtml((d & kScreenPageTop) != 0);
+    if (d & kScreenHtml) RenderHtml();
     if (d & kScreenPageTop) ScrollToTop();
     mFileLoadgame->setEnabled(!m_Engine->questPath().empty());
     m_LastRender = Clock::now();
@@ -320,11 +320,34 @@ void frmMain::RenderInput() {
     }
 }
 
-void frmMain::RenderHtml(bool pageTop) {
+void frmMain::RenderHtml() {
     const bool html = m_Engine->htmlVisible();
     Frame1->setVisible(html);
     txtText->setVisible(!html);
-    if (html && pageTop && !m_Engine->htmlBuffer().empty()) WB->setHtml(FromCp1251(m_Engine->htmlBuffer()));
+}
+
+// The page arrives when it is ready, after the engine has applied the styles and sent the text to its
+// start: the styles reach the controls first, then the view comes up with its page.
+void frmMain::ShowHtmlPage(const std::string& page, const std::string& pageFile,
+                           const std::string& baseFolder) {
+    ApplyPendingLook();
+    RenderHtml();
+    // The view's text takes the colour printed text would have.
+    int32_t textColour = 0;
+    if (const Value* v = m_Engine->FindVariable("Style_TextColor"); !v || !v->ToWhole32(textColour))
+        textColour = 0;
+    if (std::optional<QColor> c = ColourFromValue(textColour, QApplication::palette())) {
+        QPalette p = WB->palette();
+        for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            p.setColor(group, QPalette::Text, *c);
+        WB->setPalette(p);
+    }
+    WB->SetAllowedFolders({QString::fromStdString(baseFolder),
+                           QString::fromStdString(std::filesystem::path(pageFile).parent_path().string())});
+    // Code page 1251 has one byte a character: cut before converting what the view would cut anyway.
+    std::string_view bytes(page);
+    if (bytes.size() > static_cast<size_t>(kMaxViewChars) + 1) bytes = bytes.substr(0, kMaxViewChars + 1);
+    WB->ShowPage(FromCp1251(bytes), QUrl::fromLocalFile(QString::fromStdString(baseFolder)));
 }
 
 // ---- Waiting and letting events in ----------------------------------------------------------------------

@@ -10,6 +10,7 @@
 #include <QUrl>
 
 #include "shell/about.h"
+#include "shell/frmhelp.h"
 #include "shell/frminfo.h"
 #include "shell/frmmain.h"
 #include "shell/frmshifr.h"
@@ -225,7 +226,7 @@ void frmMain::ApplyControlColours(int32_t fore, int32_t back) {
         }
     }
     if (b) {
-        for (QWidget* w : std::initializer_list<QWidget*>{txtText, lstItems, Combo1, List1, Text1}) {
+        for (QWidget* w : std::initializer_list<QWidget*>{txtText, WB, lstItems, Combo1, List1, Text1}) {
             QPalette p = w->palette();
             for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
                 for (auto role : {QPalette::Base, QPalette::Window, QPalette::Button})
@@ -292,6 +293,9 @@ void frmMain::SetFontOf(int which, const QFont& font) {
         case 3:
             txtText->setFont(font);
             txtText->document()->setDefaultFont(font);
+            // The HTML view lies over the story text and reads in its font where a page sets none.
+            WB->setFont(font);
+            WB->document()->setDefaultFont(font);
             break;
         default:
             break;
@@ -364,8 +368,24 @@ void frmMain::MoveRecentToTop(int index) {
 
 // ---- Tools and help -------------------------------------------------------------------------------------
 
+// Our own help, or a help file of the classic kind beside the program. An empty folder never means the
+// working folder.
+bool frmMain::HasHelp() const {
+    std::error_code ec;
+    if (!m_HelpFolder.empty() && std::filesystem::is_regular_file(m_HelpFolder / kHelpIndex, ec)) return true;
+    return std::filesystem::exists((m_HelpFolder.empty() ? ProgramFolder() : m_HelpFolder) / "tarvik.chm",
+                                   ec);
+}
+
 void frmMain::ShowHelp() {
-    std::filesystem::path file = m_HelpFolder / "tarvik.chm";
+    std::error_code ec;
+    if (!m_HelpFolder.empty() && std::filesystem::is_regular_file(m_HelpFolder / kHelpIndex, ec)) {
+        if (!m_Help) m_Help = new frmHelp(this, QString::fromStdString(m_HelpFolder.string()));
+        m_Help->ShowContents();
+        return;
+    }
+    // A help file of the classic kind is left to the desktop.
+    std::filesystem::path file = (m_HelpFolder.empty() ? ProgramFolder() : m_HelpFolder) / "tarvik.chm";
     if (std::filesystem::exists(file))
         QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file.string())));
 }

@@ -7,6 +7,8 @@ include(GNUInstallDirs)
 target_compile_definitions(tarvik_shell PRIVATE
   TARVIK_INSTALL_BINDIR="${CMAKE_INSTALL_FULL_BINDIR}"
   TARVIK_INSTALL_DATADIR="${CMAKE_INSTALL_FULL_DATADIR}")
+# A build that is not installed finds the help in the source tree.
+target_compile_definitions(tarvik_shell PRIVATE TARVIK_SOURCE_HELP_DIR="${PROJECT_SOURCE_DIR}/help")
 
 set(TARVIK_DATA_DIR ${PROJECT_SOURCE_DIR}/data)
 
@@ -20,6 +22,11 @@ install(FILES ${TARVIK_DATA_DIR}/tarvik-mime.xml
 install(FILES ${PROJECT_SOURCE_DIR}/quests/demo.qst DESTINATION ${CMAKE_INSTALL_DATADIR}/tarvik/quests)
 install(FILES ${PROJECT_SOURCE_DIR}/quests/demo.qs1 ${PROJECT_SOURCE_DIR}/quests/demo.qs3
   DESTINATION ${CMAKE_INSTALL_DATADIR}/tarvik/quests OPTIONAL)
+# The picture of the demo's HTML page.
+install(FILES ${PROJECT_SOURCE_DIR}/quests/demo-html/oak.png DESTINATION ${CMAKE_INSTALL_DATADIR}/tarvik/quests/demo-html)
+# The player's help, opened by "Помощь".
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/help/ DESTINATION ${CMAKE_INSTALL_DATADIR}/tarvik/help
+  FILES_MATCHING PATTERN "*.html" PATTERN "*.css" PATTERN "*.png")
 
 # Desktops read the file types and handlers from caches. Refresh them for a direct install; a package build
 # (DESTDIR set) leaves that to the package's own triggers.

@@ -239,6 +239,21 @@ fs::path QuestsFolder() {
     return {};
 }
 
+fs::path HelpFolder() {
+    const fs::path program = ProgramFolder();
+    std::vector<fs::path> candidates{program / "help", program.parent_path() / "share" / "tarvik" / "help"};
+#ifdef TARVIK_INSTALL_DATADIR
+    candidates.push_back(fs::path(TARVIK_INSTALL_DATADIR) / "tarvik" / "help");
+#endif
+#ifdef TARVIK_SOURCE_HELP_DIR
+    candidates.push_back(fs::path(TARVIK_SOURCE_HELP_DIR));
+#endif
+    std::error_code ec;
+    for (const fs::path& folder : candidates)
+        if (fs::is_regular_file(folder / kHelpIndex, ec)) return folder;
+    return {};
+}
+
 // An installed copy is the one in the configured program folder, or any copy `cmake --install --prefix`
 // laid out with its data folder share/tarvik beside its bin folder (a user install into ~/.local).
 bool InstalledCopy(const fs::path& programFolder) {

@@ -87,6 +87,14 @@ std::filesystem::path ProgramFolder();
 // empty when there is none, leaving the dialog's own default.
 std::filesystem::path QuestsFolder();
 
+// ---- Help
+// The help's first page, in the help folder.
+inline constexpr const char* kHelpIndex = "index.html";
+// The folder holding the player's own help: "help" beside the program, the installed share/tarvik/help
+// (beside its bin folder, or where it was configured to go), else the source tree's help folder of a
+// developer build. Empty when none holds kHelpIndex.
+std::filesystem::path HelpFolder();
+
 // Where tarvik.ini lives: beside the program when its folder is writable (a portable copy) and is not an
 // installed copy (the configured install folder, or a bin folder with share/tarvik beside it); otherwise
 // $XDG_CONFIG_HOME/tarvik/tarvik.ini, with ~/.config when XDG_CONFIG_HOME is unset or not absolute.
