@@ -143,14 +143,15 @@ std::vector<std::string> SplitLines(const std::string& bytes) {
 
 }  // namespace
 
-std::string Engine::SavedGameText(const std::string& arg) const {
+std::string Engine::SavedGameText(const std::string& arg, bool exactTypes) const {
     std::string out;
     WriteLine(out, "PerKill");
 
     for (const std::string& name : m_VarNames) {
         auto it = m_VarValues.find(name);
         std::string value = it == m_VarValues.end() ? std::string() : it->second.ToText();
-        if (text::IsNumeric(value)) {
+        const bool isText = exactTypes && it != m_VarValues.end() && it->second.IsText();
+        if (!isText && text::IsNumeric(value)) {
             std::string line = name + "=" + value;
             if (!name.empty() && name.front() == kEscapeMark)
                 WriteLine(out, Encode(line));
@@ -162,7 +163,7 @@ std::string Engine::SavedGameText(const std::string& arg) const {
         std::string line = name + "=\"" + value + "\"";
         bool plain = !AlteredWhenRun(name) && !AlteredWhenRun(value) &&
                      value.find("= ") == std::string::npos && value.find(" =") == std::string::npos &&
-                     !(name.size() && name.front() == kEscapeMark);
+                     !(name.size() && name.front() == kEscapeMark) && !(isText && text::IsNumeric(value));
         WriteLine(out, plain ? line : Encode(line));
     }
 
