@@ -38,6 +38,8 @@ const char kUsage[] =
     "       tarvik-cli compress QUEST      write the compressed quest (.qs3) beside QUEST\n"
     "       tarvik-cli decompress IN OUT   decode the compressed quest IN into OUT\n"
     "       tarvik-cli analyze QUEST       print the analyzer's report on QUEST\n"
+    "       tarvik-cli check QUEST         report broken labels, missing files and cut lines in QUEST\n"
+    "                                      (exit 0 clean, 1 errors, 2 warnings only)\n"
     "       tarvik-cli --help | --version\n"
     "\n"
     "Plays a Zot text quest (.qst, .qs1, .qs3). Without --script the game is played at the terminal.\n"
