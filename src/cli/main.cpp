@@ -20,6 +20,7 @@
 #include "cli/terminal_host.h"
 #include "cli/tools_cmd.h"
 #include "engine/engine.h"
+#include "tools/kept_games.h"
 
 namespace {
 
@@ -34,6 +35,7 @@ constexpr int kExitInternal = 70;
 
 const char kUsage[] =
     "Usage: tarvik-cli play QUEST [--script FILE] [--dump] [--seed N] [--set NAME=true|false]...\n"
+    "                        [--transcript FILE] [--continue]\n"
     "       tarvik-cli encipher QUEST      write the ciphered quest (.qs1) beside QUEST\n"
     "       tarvik-cli compress QUEST      write the compressed quest (.qs3) beside QUEST\n"
     "       tarvik-cli decompress IN OUT   decode the compressed quest IN into OUT\n"
@@ -49,7 +51,10 @@ const char kUsage[] =
     "stops)\n"
     "  --seed N        seed the random generator, so RND repeats\n"
     "  --set NAME=V    set a player option before the quest loads; NAME is Soobit, clk, Zvuk, Music,\n"
-    "                  SvBlock or inv, V is true or false\n";
+    "                  SvBlock or inv, V is true or false\n"
+    "  --transcript FILE  write every page shown, button chosen, item used and line typed to FILE (UTF-8)\n"
+    "  --continue      take up the game kept from the last play of QUEST, and keep this one when the play\n"
+    "                  ends (in $XDG_STATE_HOME/tarvik)\n";
 
 struct Args {
     std::string quest;
@@ -59,6 +64,8 @@ struct Args {
     bool hasSeed = false;
     uint32_t seed = 0;
     std::vector<std::pair<std::string, bool>> sets;
+    std::string transcript;
+    bool keep = false;
 };
 
 bool EqualsAscii(const std::string& a, const char* b) {
@@ -122,6 +129,11 @@ int ParseArgs(const std::vector<std::string>& argv, Args& args) {
             if (!EqualsAscii(v, "true") && !EqualsAscii(v, "false"))
                 return UsageError("--set " + name + " needs =true or =false");
             args.sets.emplace_back(name, EqualsAscii(v, "true"));
+        } else if (a == "--transcript") {
+            if (!value(args.transcript) || args.transcript.empty())
+                return UsageError("--transcript needs a file");
+        } else if (a == "--continue") {
+            args.keep = true;
         } else if (a == "--help" || a == "-h") {
             std::cout << kUsage;
             return kExitOk;
@@ -137,18 +149,37 @@ int ParseArgs(const std::vector<std::string>& argv, Args& args) {
     return -1;
 }
 
-void Prepare(Engine& engine, const Args& args) {
+bool Prepare(Engine& engine, const Args& args) {
     for (const auto& [name, on] : args.sets) *OptionByName(engine.options(), name) = on;
     if (args.hasSeed) engine.Seed(args.seed);
+    if (!args.transcript.empty() && !engine.StartTranscript(args.transcript)) {
+        std::cerr << "tarvik-cli: cannot write the transcript " << args.transcript << "\n";
+        return false;
+    }
+    return true;
+}
+
+// Opens the quest and, with --continue, takes up its kept game.
+void Open(Engine& engine, const Args& args) {
+    engine.OpenQuest(args.quest);
+    std::string kept;
+    if (args.keep && engine.AtRest() && tools::ReadKeptGame(args.quest, kept)) engine.RestoreQuietly(kept);
+}
+
+void Leave(Engine& engine, const Args& args) {
+    if (args.keep && !tools::KeepGame(args.quest, engine.KeptGameText()))
+        std::cerr << "tarvik-cli: cannot keep the game in " << tools::KeptGamePath(args.quest) << "\n";
+    engine.StopTranscript();
 }
 
 int PlayScripted(const Args& args, std::vector<ScriptAction> actions) {
     ScriptHost host(std::move(actions));
     Engine engine(host);
     host.Attach(engine);
-    Prepare(engine, args);
-    engine.OpenQuest(args.quest);
+    if (!Prepare(engine, args)) return kExitNoFile;
+    Open(engine, args);
     host.RunToEnd();
+    Leave(engine, args);
     if (host.failed()) {
         std::cerr << "tarvik-cli: " << host.failure().message << "\n";
         return host.failure().exitCode;
@@ -164,11 +195,12 @@ int PlayInteractive(const Args& args) {
     TerminalHost host(std::cin, std::cout, TerminalHost::ColourWanted(STDOUT_FILENO));
     Engine engine(host);
     host.Attach(engine);
-    Prepare(engine, args);
+    if (!Prepare(engine, args)) return kExitNoFile;
     TerminalHost::InstallInterruptHandler();
     host.Greet(std::filesystem::path(args.quest).filename().string());
-    engine.OpenQuest(args.quest);
+    Open(engine, args);
     host.Play();
+    Leave(engine, args);
     host.Farewell();
     return kExitOk;
 }

@@ -18,6 +18,8 @@ struct ScriptAction {
         Type,      // text: typed into the input line, then Enter
         LoadGame,  // path
         NewGame,
+        // Continue, undo and transcript.
+        Undo,  // "Ход назад"
         // Answers: queued for the next dialog of their kind.
         Answer,    // number: message box button, 1 OK ... 7 No
         Prompt,    // text: what the next input dialog returns

@@ -88,6 +88,9 @@ void ScriptHost::Deliver(const ScriptAction& a) {
         case ScriptAction::Kind::NewGame:
             e.mFileNewgame_Click();
             return;
+        case ScriptAction::Kind::Undo:
+            if (!e.Undo()) Warn(a, "there is no step to undo");
+            return;
         case ScriptAction::Kind::LoadGame:
             if (!std::filesystem::is_regular_file(a.text)) {
                 Fail(a, 1, "loadgame: no such saved game: " + a.text);

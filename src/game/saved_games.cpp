@@ -188,6 +188,14 @@ std::string Engine::SavedGameText(const std::string& arg, bool exactTypes) const
     for (int i = 0; i <= m_InvLast && i < static_cast<int>(m_lstItems.size()); ++i) {
         const InvEntry& e = m_lstItems[static_cast<size_t>(i)];
         std::string name = ItemNameOf(i);
+        if (exactTypes) {
+            // The entry's own count text comes back as it reads ("2шт.", not " 2 шт.").
+            static const std::string pieces = text::Utf8ToCp1251("шт. ");
+            size_t at = e.text.find(pieces);
+            std::string count = at == std::string::npos ? std::to_string(e.count) : e.text.substr(0, at);
+            WriteStatement(out, "Inv+ ", count + "," + name);
+            continue;
+        }
         // A name with a comma needs the count in front, or its first part would be read as the count.
         if (e.count == 1 && name.find(',') == std::string::npos)
             WriteStatement(out, "Inv+ ", name);

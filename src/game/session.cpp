@@ -36,7 +36,9 @@ bool Engine::AtRest() const {
 
 std::string Engine::KeptGameText() const {
     if (m_QuestPath.empty() || m_QuitWait) return {};
-    if (AtRest()) return SavedGameText("", true);
+    // A game stopped inside an action keeps where that action began, even once its run has unwound.
+    if (m_RunNesting == 0 && !m_Resetting && !m_InputWait && !m_AnykeyWaiting && m_ActionFrom.empty())
+        return SavedGameText("", true);
     return m_ActionFrom;
 }
 
@@ -73,7 +75,7 @@ Engine::PlayerAction::PlayerAction(Engine& engine, const std::string& said) : m_
 }
 
 Engine::PlayerAction::~PlayerAction() {
-    if (!m_FromRest) return;
+    if (!m_FromRest || m_Engine.m_Stopping) return;
     m_Engine.m_ActionFrom.clear();
     m_Engine.NotePage();
 }
