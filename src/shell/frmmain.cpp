@@ -14,6 +14,7 @@
 
 #include "shell/zastavka.h"
 #include "text/text.h"
+#include "tools/kept_games.h"
 
 namespace tarvik::shell {
 
@@ -279,6 +280,7 @@ void frmMain::ApplySettings(const ShellSettings& s) {
     SetFontOf(2, FontFromSpec(s.font3));
     m_Recent.Assign(s.RecentFiles);
     RefreshRecentMenu();
+    SetContinueEnabled(s.keepGames);
     Render();
 }
 
@@ -296,6 +298,7 @@ ShellSettings frmMain::CurrentSettings() const {
     s.font2 = SpecFromFont(lstItems->font());
     s.font3 = SpecFromFont(List1->font());
     s.RecentFiles = m_Recent.Entries();
+    s.keepGames = ContinueEnabled();
     return s;
 }
 
@@ -308,6 +311,8 @@ void frmMain::closeEvent(QCloseEvent* e) {
     if (!m_Closing) {
         m_Closing = true;
         SaveSettings();
+        KeepLeftGame();
+        SetTranscript(QString());
         // A run still going (an endless loop, a wait) ends as soon as it next looks.
         m_Engine->RequestStop();
         if (m_Zastavka) m_Zastavka->close();
@@ -416,7 +421,18 @@ void frmMain::dropEvent(QDropEvent* e) {
 }
 
 void frmMain::LoadQuest(const std::string& utf8Path) {
+    KeepLeftGame();
+    std::string kept;
+    const bool offer = ContinueEnabled() && tools::ReadKeptGame(utf8Path, kept);
+    // Asked before the quest starts, so the answer is not mixed up with the quest's own opening.
+    const bool resume =
+        offer && MessageBox(text::Utf8ToCp1251("Продолжить игру с того места, где вы остановились?"),
+                            text::Utf8ToCp1251("Тарвик"), 32 + 4) == kAnswerYes;
+    if (offer && !resume) tools::DropKeptGame(utf8Path);
+    m_PlayingPath = utf8Path;
     m_Engine->OpenQuest(utf8Path);
+    if (resume && m_Engine->AtRest()) m_Engine->RestoreQuietly(kept);
+    UpdateSessionMenus();
 }
 
 }  // namespace tarvik::shell

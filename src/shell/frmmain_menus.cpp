@@ -121,9 +121,10 @@ void frmMain::BuildMenus() {
     invS.push_back(AddItem(inventar, "invS", QString()));
     invS[0]->setVisible(false);
 
+    BuildSessionMenus();
+
     // Commands that may run the quest go through the event loop, out of the menu's own handling.
-    connect(mFileNewgame, &QAction::triggered, this,
-            [this] { Post([this] { m_Engine->mFileNewgame_Click(); }); });
+    connect(mFileNewgame, &QAction::triggered, this, [this] { Post([this] { mFileNewgame_Click(); }); });
     connect(mFileLoadgame, &QAction::triggered, this, [this] { Post([this] { m_Engine->RestoreGame(); }); });
     connect(mFileLoadquest, &QAction::triggered, this, [this] { Post([this] { mFileLoadquest_Click(); }); });
     connect(mFileExit, &QAction::triggered, this, [this] { close(); });
