@@ -61,7 +61,7 @@ TEST(Package, HoldsThePlayerItsDesktopFilesAndDemoAndDeclaresItsDependencies) {
 
     std::string contents;
     ASSERT_EQ(Shell("dpkg-deb -c " + Quote(deb.string()), contents), 0);
-    const std::string prefix = "." + std::string(TARVIK_INSTALL_PREFIX);
+    const std::string prefix = std::string("./") + (TARVIK_INSTALL_PREFIX + 1);  // listed as ./usr/...
     for (const char* file :
          {"/bin/tarvik", "/bin/tarvik-cli", "/share/applications/tarvik.desktop",
           "/share/mime/packages/tarvik.xml", "/share/icons/hicolor/scalable/apps/tarvik.svg",
