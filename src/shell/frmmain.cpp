@@ -431,7 +431,9 @@ void frmMain::LoadQuest(const std::string& utf8Path) {
     if (offer && !resume) tools::DropKeptGame(utf8Path);
     m_PlayingPath = utf8Path;
     m_Engine->OpenQuest(utf8Path);
-    if (resume && m_Engine->AtRest()) m_Engine->RestoreQuietly(kept);
+    // The opening run has come to rest (a quest opened during a wait of the old game still has the old
+    // game's waits to unwind, which the restore ends as the opening did).
+    if (resume && !m_Engine->Stopping()) m_Engine->RestoreQuietly(kept);
     UpdateSessionMenus();
 }
 

@@ -123,6 +123,28 @@ TEST_F(Session, AGameLeftIsOfferedBackAtOpeningAndANoStartsAnew) {
     EXPECT_FALSE(tools::ReadKeptGame(quest.toStdString(), kept));
 }
 
+TEST_F(Session, AKeptGameOpenedDuringAnotherQuestsInputComesBack) {
+    const QString quest = WriteQuest("hall.qst", kHall);
+    w->OpenQuestFile(quest);
+    Settle();
+    DoubleClick(Find<QListWidget>("List1"), 0);
+    Settle();
+    const QString waiting = WriteQuest("wait.qst", "pln Name?\ninput nm\nend\n");
+    QString asked;
+    After(100, [&] {
+        Answer(QMessageBox::Yes, &asked);
+        w->OpenQuestFile(quest);
+    });
+    w->OpenQuestFile(waiting);
+    Settle();
+    EXPECT_FALSE(asked.isEmpty());
+    EXPECT_EQ(Screen(), "Hall 1 \n");
+    EXPECT_EQ(Var("n"), "1");
+    // The quest left inside its input never came to rest: nothing of it is kept.
+    std::string kept;
+    EXPECT_FALSE(tools::ReadKeptGame(waiting.toStdString(), kept));
+}
+
 TEST_F(Session, TheContinueSettingIsWrittenOnlyWhenOff) {
     ShellSettings s;
     const std::string classic = WriteSettings(s, {});
