@@ -222,7 +222,12 @@ void Checker::ExpandIncludes(const Traced& src, Traced& out, int depth) {
         } else if (!text::StartsWithNoCase(name, "http://")) {
             Found f = Exists(name, found);
             if (f == Found::No) {
-                CheckFile(o, "included file", name);
+                // The word counts anywhere, also inside a word or a line of text: say what was taken as the
+                // name.
+                Error(
+                    o,
+                    "included file \"" + text::Cp1251ToUtf8(name) +
+                        "\" does not exist (everything after the word \"include\" on its line is the name)");
             } else {
                 if (f == Found::OtherCase) CheckFile(o, "included file", name);
                 std::string bytes;
