@@ -188,6 +188,10 @@ std::string DumpState(const Engine& engine, const std::vector<ShownMessage>& mes
     json.EndArray();
     json.EndObject();
 
+    // Continue, undo and transcript.
+    json.Key("undo");
+    json.Number(static_cast<double>(engine.undoSteps()), text::NumKind::Int32);
+
     const Options& o = engine.options();
     json.Key("options");
     json.BeginObject();

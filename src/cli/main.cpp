@@ -25,6 +25,7 @@
 #include "engine/engine.h"
 #include "media/audio.h"
 #include "net/curl_client.h"
+#include "tools/kept_games.h"
 
 namespace {
 
@@ -40,10 +41,13 @@ constexpr int kExitInternal = 70;
 const char kUsage[] =
     "Usage: tarvik-cli play QUEST [--script FILE] [--dump] [--seed N] [--set NAME=true|false]... [--mute]\n"
     "                             [--timeout SECONDS] [--net]\n"
+    "                             [--transcript FILE] [--continue]\n"
     "       tarvik-cli encipher QUEST      write the ciphered quest (.qs1) beside QUEST\n"
     "       tarvik-cli compress QUEST      write the compressed quest (.qs3) beside QUEST\n"
     "       tarvik-cli decompress IN OUT   decode the compressed quest IN into OUT\n"
     "       tarvik-cli analyze QUEST       print the analyzer's report on QUEST\n"
+    "       tarvik-cli check QUEST         report broken labels, missing files and cut lines in QUEST\n"
+    "                                      (exit 0 clean, 1 errors, 2 warnings only)\n"
     "       tarvik-cli --help | --version\n"
     "\n"
     "Plays a Zot text quest (.qst, .qs1, .qs3). Without --script the game is played at the terminal.\n"
@@ -54,6 +58,9 @@ const char kUsage[] =
     "  --seed N        seed the random generator, so RND repeats\n"
     "  --set NAME=V    set a player option before the quest loads; NAME is Soobit, clk, Zvuk, Music,\n"
     "                  SvBlock or inv, V is true or false\n"
+    "  --transcript FILE  write every page shown, button chosen, item used and line typed to FILE (UTF-8)\n"
+    "  --continue      take up the game kept from the last play of QUEST, and keep this one when the play\n"
+    "                  ends (in $XDG_STATE_HOME/tarvik)\n"
     "  --net           let \"include http://...\" fetch from the web; its questions are message boxes (in a\n"
     "                  script answered by its answer lines, else by their first button) and its progress\n"
     "                  goes to stderr. Without it every network include brings nothing and asks nothing\n"
@@ -76,6 +83,8 @@ struct Args {
     uint32_t seed = 0;
     std::vector<std::pair<std::string, bool>> sets;
     uint32_t timeoutSeconds = 0;  // 0: none
+    std::string transcript;
+    bool keep = false;
 };
 
 bool EqualsAscii(const std::string& a, const char* b) {
@@ -149,6 +158,11 @@ int ParseArgs(const std::vector<std::string>& argv, Args& args) {
             if (!EqualsAscii(v, "true") && !EqualsAscii(v, "false"))
                 return UsageError("--set " + name + " needs =true or =false");
             args.sets.emplace_back(name, EqualsAscii(v, "true"));
+        } else if (a == "--transcript") {
+            if (!value(args.transcript) || args.transcript.empty())
+                return UsageError("--transcript needs a file");
+        } else if (a == "--continue") {
+            args.keep = true;
         } else if (a == "--help" || a == "-h") {
             std::cout << kUsage;
             return kExitOk;
@@ -174,10 +188,15 @@ net::CurlClient& NetClient() {
     return client;
 }
 
-void Prepare(Engine& engine, const Args& args) {
+bool Prepare(Engine& engine, const Args& args) {
     for (const auto& [name, on] : args.sets) *OptionByName(engine.options(), name) = on;
     if (args.hasSeed) engine.Seed(args.seed);
     if (args.net) engine.SetHttpClient(&NetClient());
+    if (!args.transcript.empty() && !engine.StartTranscript(args.transcript)) {
+        std::cerr << "tarvik-cli: cannot write the transcript " << args.transcript << "\n";
+        return false;
+    }
+    return true;
 }
 
 // A statement that never lets the host in cannot be stopped from inside: past the time limit and a grace
@@ -190,17 +209,31 @@ void StartWatchdog(uint32_t seconds) {
     }).detach();
 }
 
+// Opens the quest and, with --continue, takes up its kept game.
+void Open(Engine& engine, const Args& args) {
+    engine.OpenQuest(args.quest);
+    std::string kept;
+    if (args.keep && engine.AtRest() && tools::ReadKeptGame(args.quest, kept)) engine.RestoreQuietly(kept);
+}
+
+void Leave(Engine& engine, const Args& args) {
+    if (args.keep && !tools::KeepGame(args.quest, engine.KeptGameText()))
+        std::cerr << "tarvik-cli: cannot keep the game in " << tools::KeptGamePath(args.quest) << "\n";
+    engine.StopTranscript();
+}
+
 int PlayScripted(const Args& args, std::vector<ScriptAction> actions) {
     ScriptHost host(std::move(actions));
     Engine engine(host);
     host.Attach(engine);
-    Prepare(engine, args);
+    if (!Prepare(engine, args)) return kExitNoFile;
     if (args.timeoutSeconds > 0) {
         host.SetDeadline(std::chrono::steady_clock::now() + std::chrono::seconds(args.timeoutSeconds));
         StartWatchdog(args.timeoutSeconds);
     }
-    engine.OpenQuest(args.quest);
+    Open(engine, args);
     host.RunToEnd();
+    Leave(engine, args);
     if (host.failed()) {
         std::cerr << "tarvik-cli: " << host.failure().message << "\n";
         return host.failure().exitCode;
@@ -220,11 +253,12 @@ int PlayInteractive(const Args& args) {
     if (!args.mute) host.SetAudio(&audio);
     Engine engine(host);
     host.Attach(engine);
-    Prepare(engine, args);
+    if (!Prepare(engine, args)) return kExitNoFile;
     TerminalHost::InstallInterruptHandler();
     host.Greet(std::filesystem::path(args.quest).filename().string());
-    engine.OpenQuest(args.quest);
+    Open(engine, args);
     host.Play();
+    Leave(engine, args);
     host.Farewell();
     return kExitOk;
 }

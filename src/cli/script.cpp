@@ -94,6 +94,9 @@ bool ParseScript(std::string_view utf8, std::vector<ScriptAction>& actions, Scri
             a.kind = SameWord(word, "savefile") ? K::SaveFile : K::LoadGame;
             if (arg.empty()) return fail(std::string(word) + " needs a file path");
             a.text = std::string(arg);
+        } else if (SameWord(word, "undo")) {
+            a.kind = K::Undo;
+            if (!arg.empty()) return fail("undo takes nothing after it: \"" + std::string(line) + "\"");
         } else if (SameWord(word, "newgame")) {
             a.kind = K::NewGame;
             if (!arg.empty()) return fail("newgame takes nothing after it: \"" + std::string(line) + "\"");

@@ -25,6 +25,8 @@ struct ScriptAction {
         // Audio and options.
         Toggle,    // text: option name (Soobit, clk, Zvuk, Music, SvBlock, inv), its menu action is run
         MusicEnd,  // the music channel's piece ends
+        // Continue, undo and transcript.
+        Undo,  // "Ход назад"
         // Answers: queued for the next dialog of their kind.
         Answer,    // number: message box button, 1 OK ... 7 No
         Prompt,    // text: what the next input dialog returns

@@ -105,6 +105,9 @@ void ScriptHost::Deliver(const ScriptAction& a) {
         case ScriptAction::Kind::NewGame:
             e.mFileNewgame_Click();
             return;
+        case ScriptAction::Kind::Undo:
+            if (!e.Undo()) Warn(a, "there is no step to undo");
+            return;
         case ScriptAction::Kind::LoadGame: {
             // Every file-system trouble (a link loop, a name too long, no permission) is the script's
             // failure, named, not an internal error.

@@ -311,6 +311,7 @@ void TerminalHost::ShowHelp() {
              "  p        print the whole page again\n"
              "  n        start the quest anew\n"
              "  l        load a saved game (.qsv)\n"
+             "  u        undo: back to before the last choice or item action\n"
              "  q        quit (also Ctrl+D)\n"
           << Style("0");
 }
@@ -397,6 +398,10 @@ void TerminalHost::Command(const std::string& utf8Line) {
     }
     if (w.size() == 1 && (cmd == "l" || cmd == "L")) {
         m_Engine->RestoreGame();
+        return;
+    }
+    if (w.size() == 1 && (cmd == "u" || cmd == "U")) {
+        if (!m_Engine->Undo()) m_Out << "  Nothing to undo.\n";
         return;
     }
     if (w.size() == 1 && (cmd == "p" || cmd == "P")) {

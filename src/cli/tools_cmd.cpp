@@ -6,6 +6,7 @@
 
 #include "text/text.h"
 #include "tools/analyzer.h"
+#include "tools/checker.h"
 #include "tools/cipher.h"
 #include "tools/huffman.h"
 #include "tools/quest_files.h"
@@ -79,13 +80,34 @@ int Analyze(const std::string& quest) {
     return std::cout.flush() ? kExitOk : kExitFile;
 }
 
+// Reports go to stdout, one a line, then a count; the exit code tells errors (1) from warnings only (2).
+int Check(const std::string& quest) {
+    if (tools::ReadProblem(quest) == tools::WriteStatus::SourceMissing)
+        return Fail("no such quest: " + quest);
+    tools::CheckResult result = tools::CheckQuest(quest);
+    if (!result.readable) return Fail("cannot read " + quest);
+    size_t errors = 0;
+    for (const auto& r : result.reports) {
+        std::cout << tools::FormatReport(r) << "\n";
+        errors += r.severity == tools::CheckReport::Severity::Error;
+    }
+    const size_t warnings = result.reports.size() - errors;
+    if (result.reports.empty())
+        std::cout << quest << ": no problems found\n";
+    else
+        std::cout << quest << ": " << errors << (errors == 1 ? " error, " : " errors, ") << warnings
+                  << (warnings == 1 ? " warning" : " warnings") << "\n";
+    std::cout.flush();
+    return result.ExitCode();
+}
+
 }  // namespace
 
 int RunToolCommand(const std::vector<std::string>& argv, const char* usage) {
     if (argv.empty()) return -1;
     const std::string& command = argv[0];
     size_t wanted;
-    if (command == "encipher" || command == "compress" || command == "analyze")
+    if (command == "encipher" || command == "compress" || command == "analyze" || command == "check")
         wanted = 1;
     else if (command == "decompress")
         wanted = 2;
@@ -116,6 +138,7 @@ int RunToolCommand(const std::vector<std::string>& argv, const char* usage) {
     if (command == "compress")
         return Written(tools::WriteCompressedQuest(operands[0]), operands[0], "compressed");
     if (command == "decompress") return Decompress(operands[0], operands[1]);
+    if (command == "check") return Check(operands[0]);
     return Analyze(operands[0]);
 }
 

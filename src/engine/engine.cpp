@@ -38,6 +38,7 @@ void Engine::RequestStop() {
 // the earlier wait ends too.
 void Engine::WaitMs(WaitReason why, int ms) {
     if (ms <= 0 || m_Stopping) return;
+    NotePage();
     m_TimerRunning = true;
     m_Host.Wait(why, ms);
     m_TimerRunning = false;

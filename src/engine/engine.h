@@ -8,6 +8,9 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <fstream>
+#include <memory>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -274,8 +277,9 @@ public:
     // ---- Saved games
     // -----------------------------------------------------------------------------------------
     void SaveGame(const std::string& arg);
-    // The text of a saved game as `save` with argument `arg` writes it.
-    std::string SavedGameText(const std::string& arg) const;
+    // The text of a saved game as `save` with argument `arg` writes it. With `exactTypes` a text variable
+    // that reads as a number comes back as text (kept games and undo steps; `save` files keep their format).
+    std::string SavedGameText(const std::string& arg, bool exactTypes = false) const;
     // Resets the game and runs a saved game's text.
     void RestoreGameText(const std::string& bytes);
     // Applies a screen, button, item, jump or variable line of a saved game straight to its routine.
@@ -296,6 +300,33 @@ public:
     void Image1_Click(int slot);
     void Picture1_MouseDown(int button, double xTwips, double yTwips);
     void picture2_Click(int overlay);
+
+    // ---- Continue, undo and transcript: front conveniences built on the saved-game writer; they never
+    // change how a quest runs.
+    static constexpr size_t kUndoSteps = 100;
+    // A quest is loaded and waits for the player's choice, inside no run, wait or reset.
+    bool AtRest() const;
+    // The saved-game text of the game to keep when the player leaves it: the game as it is when at rest,
+    // else as it stood when the player's running action began. Empty when there is nothing to keep: no
+    // quest, a quest that has quit, or a first run that never came to rest.
+    std::string KeptGameText() const;
+    // Restores a kept or undone game without the item messages a loaded game would show.
+    void RestoreQuietly(const std::string& bytes);
+    // "Ход назад": back to the game before the last choice or item action.
+    bool CanUndo() const { return AtRest() && !m_UndoSteps.empty(); }
+    size_t undoSteps() const { return m_UndoSteps.size(); }
+    bool Undo();
+    // Drops the undo steps and the running action's start (another quest or a new game begins).
+    void ForgetPast();
+    // "Запись сеанса": every page shown, button chosen, item used and line typed, as UTF-8 text. `nativePath`
+    // is UTF-8; false when the file cannot be written.
+    bool StartTranscript(const std::string& nativePath);
+    void StopTranscript();
+    bool TranscriptOn() const { return m_Transcript != nullptr; }
+    // Writes what the player sees now that the transcript does not hold yet.
+    void NotePage();
+    // Writes one line the player gave (a chosen button, an item action, a typed line).
+    void NotePlayer(const std::string& said);
 
     // ---- Tokens, counters, jumps
     // -------------------------------------------------------------------------------
@@ -344,6 +375,27 @@ public:
 
 private:
     friend class EngineTestAccess;
+
+    // Continue, undo and transcript state.
+    // Scope of a player's choice or item action: one started at rest leaves an undo step and is what a game
+    // left during its run keeps; the page it leads to goes to the transcript when it ends.
+    class PlayerAction {
+    public:
+        PlayerAction(Engine& engine, const std::string& said);
+        ~PlayerAction();
+        PlayerAction(const PlayerAction&) = delete;
+        PlayerAction& operator=(const PlayerAction&) = delete;
+
+    private:
+        Engine& m_Engine;
+        bool m_FromRest = false;
+    };
+    std::deque<std::string> m_UndoSteps;
+    std::string m_ActionFrom;  // the saved-game text of the rest the running action began from
+    std::unique_ptr<std::ofstream> m_Transcript;
+    std::string m_TranscriptScreen;                // the screen text as the transcript last wrote it
+    std::vector<std::string> m_TranscriptButtons;  // the buttons as last written
+    bool m_TranscriptLineOpen = false;             // the last text written did not end its line
 
     // Expression internals (expressions.cpp, substitution.cpp).
     Value CalcInner(std::string& e);

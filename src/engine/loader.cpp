@@ -238,7 +238,9 @@ void Engine::OpenQuest(const std::string& nativePath) {
     m_OpenedNative = nativePath;
     m_QuestFile = text::Utf8ToCp1251(nativePath);
     std::string file = m_QuestFile;
+    ForgetPast();
     LoadQuest(file);
+    NotePage();
 }
 
 void Engine::mFileNewgame_Click() {
@@ -246,7 +248,9 @@ void Engine::mFileNewgame_Click() {
     m_OpenedNative = m_QuestPathNative;
     m_QuestFile = m_QuestPath;
     std::string file = m_QuestFile;
+    ForgetPast();
     LoadQuest(file);
+    NotePage();
 }
 
 }  // namespace tarvik

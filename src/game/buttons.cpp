@@ -102,6 +102,7 @@ void Engine::ChooseButton() {
 
     // A phantom leads nowhere: the screen stays as it is.
     if (LabelLine(":" + label) < 0) return;
+    PlayerAction action(*this, text::Trim(caption));
 
     const uint32_t game = m_Game;
     try {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 
 #include "engine/engine.h"
@@ -293,6 +294,15 @@ void Engine::RunItemAction(const std::string& action) {
     std::string label = "USE_" + ItemNameOf(m_lstItemsIndex);
     if (!action.empty() && !text::EqualsNoCase(action, Words().inspect)) label += "_" + action;
     const uint32_t game = m_Game;
+    const std::string said = ItemNameOf(m_lstItemsIndex) + ": " + (action.empty() ? Words().inspect : action);
+    // An action the quest has no procedure for changes nothing, so it leaves no undo step.
+    std::optional<PlayerAction> scope;
+    std::string key(1, ':');
+    key += text::Trim(label);
+    if (LabelLine(key) >= 0)
+        scope.emplace(*this, said);
+    else
+        NotePlayer(said);
     try {
         CallProc(label, 1);
     } catch (const QuestError&) {

@@ -159,14 +159,15 @@ bool IsSavedGameText(std::string_view bytes) {
 
 }  // namespace
 
-std::string Engine::SavedGameText(const std::string& arg) const {
+std::string Engine::SavedGameText(const std::string& arg, bool exactTypes) const {
     std::string out;
     WriteLine(out, "PerKill");
 
     for (const std::string& name : m_VarNames) {
         auto it = m_VarValues.find(name);
         std::string value = it == m_VarValues.end() ? std::string() : it->second.ToText();
-        if (text::IsNumeric(value)) {
+        const bool isText = exactTypes && it != m_VarValues.end() && it->second.IsText();
+        if (!isText && text::IsNumeric(value)) {
             std::string line = name + "=" + value;
             if (!name.empty() && name.front() == kEscapeMark)
                 WriteLine(out, Encode(line));
@@ -178,7 +179,7 @@ std::string Engine::SavedGameText(const std::string& arg) const {
         std::string line = name + "=\"" + value + "\"";
         bool plain = !AlteredWhenRun(name) && !AlteredWhenRun(value) &&
                      value.find("= ") == std::string::npos && value.find(" =") == std::string::npos &&
-                     !(name.size() && name.front() == kEscapeMark);
+                     !(name.size() && name.front() == kEscapeMark) && !(isText && text::IsNumeric(value));
         WriteLine(out, plain ? line : Encode(line));
     }
 
@@ -203,6 +204,14 @@ std::string Engine::SavedGameText(const std::string& arg) const {
     for (int i = 0; i <= m_InvLast && i < static_cast<int>(m_lstItems.size()); ++i) {
         const InvEntry& e = m_lstItems[static_cast<size_t>(i)];
         std::string name = ItemNameOf(i);
+        if (exactTypes) {
+            // The entry's own count text comes back as it reads ("2шт.", not " 2 шт.").
+            static const std::string pieces = text::Utf8ToCp1251("шт. ");
+            size_t at = e.text.find(pieces);
+            std::string count = at == std::string::npos ? std::to_string(e.count) : e.text.substr(0, at);
+            WriteStatement(out, "Inv+ ", count + "," + name);
+            continue;
+        }
         // A name with a comma needs the count in front, or its first part would be read as the count.
         if (e.count == 1 && name.find(',') == std::string::npos)
             WriteStatement(out, "Inv+ ", name);

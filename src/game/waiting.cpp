@@ -53,6 +53,7 @@ void Engine::Text1_Enter(const std::string& typed) {
     std::string line = typed;
     if (!line.empty() && line.front() == '>') line.erase(0, 1);
     std::string value = text::Trim(line);
+    NotePlayer(value);
     m_InputVar = text::Trim(m_InputVar);
     std::string stmt = InputStatement(m_InputVar, value);
     m_Text1Visible = false;
@@ -78,6 +79,7 @@ void Engine::InputDialog(const std::string& arg) {
     if (title == "0") title = kTitle;
     DialogResult answer = m_Host.InputBox(prompt, title);
     std::string typed = answer.accepted() ? text::Trim(answer.text) : std::string();
+    if (answer.accepted()) NotePlayer(typed);
     std::string stmt = InputStatement(arg, typed);
     Do_Perem(stmt);
 }

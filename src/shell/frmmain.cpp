@@ -24,6 +24,7 @@
 #include "shell/screen_fit.h"
 #include "shell/zastavka.h"
 #include "text/text.h"
+#include "tools/kept_games.h"
 
 namespace tarvik::shell {
 
@@ -333,6 +334,7 @@ void frmMain::ApplySettings(const ShellSettings& s) {
     SetFontOf(2, FontFromSpec(s.font3));
     m_Recent.Assign(s.RecentFiles);
     RefreshRecentMenu();
+    SetContinueEnabled(s.keepGames);
     Render();
 }
 
@@ -351,6 +353,7 @@ ShellSettings frmMain::CurrentSettings() const {
     s.font2 = SpecFromFont(lstItems->font());
     s.font3 = SpecFromFont(List1->font());
     s.RecentFiles = m_Recent.Entries();
+    s.keepGames = ContinueEnabled();
     return s;
 }
 
@@ -363,6 +366,8 @@ void frmMain::closeEvent(QCloseEvent* e) {
     if (!m_Closing) {
         m_Closing = true;
         SaveSettings();
+        KeepLeftGame();
+        SetTranscript(QString());
         // A run still going (an endless loop, a wait) ends as soon as it next looks.
         m_Engine->RequestStop();
         if (m_Zastavka) m_Zastavka->close();
@@ -475,10 +480,23 @@ void frmMain::dropEvent(QDropEvent* e) {
 }
 
 void frmMain::LoadQuest(const std::string& utf8Path) {
+    KeepLeftGame();
+    std::string kept;
+    const bool offer = ContinueEnabled() && tools::ReadKeptGame(utf8Path, kept);
+    // Asked before the quest starts, so the answer is not mixed up with the quest's own opening.
+    const bool resume =
+        offer && MessageBox(text::Utf8ToCp1251("Продолжить игру с того места, где вы остановились?"),
+                            text::Utf8ToCp1251("Тарвик"), 32 + 4) == kAnswerYes;
+    if (offer && !resume) tools::DropKeptGame(utf8Path);
+    m_PlayingPath = utf8Path;
     // Named before the run starts: the quest may keep running for as long as it is played.
     const QFileInfo info(QString::fromStdString(utf8Path));
     setWindowTitle(info.fileName() + QString::fromUtf8(" — Тарвик"));
     m_Engine->OpenQuest(utf8Path);
+    // The opening run has come to rest (a quest opened during a wait of the old game still has the old
+    // game's waits to unwind, which the restore ends as the opening did).
+    if (resume && !m_Engine->Stopping()) m_Engine->RestoreQuietly(kept);
+    UpdateSessionMenus();
 }
 
 void frmMain::KeepOnScreen() {

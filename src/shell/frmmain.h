@@ -139,6 +139,17 @@ public:
     // Brings the controls up to date with the engine's screen model now.
     void Render();
 
+    // ---- Continue, undo and transcript
+    // "Продолжать игру": the game left at closing or at opening another quest is kept and offered back.
+    bool ContinueEnabled() const;
+    void SetContinueEnabled(bool on);
+    // Keeps the game being left (or drops the kept one when the game ended) for the quest playing now.
+    void KeepLeftGame();
+    // "Ход назад".
+    void mFileUndo_Click();
+    // "Запись сеанса…": starts writing the transcript to `utf8Path`, or stops it for an empty path.
+    bool SetTranscript(const QString& utf8Path);
+
     // Host
     void ScreenChanged(unsigned parts) override;
     void ProcessEvents() override;
@@ -192,6 +203,9 @@ private:
 
     void BuildControls();
     void BuildMenus();
+    void BuildSessionMenus();
+    void UpdateSessionMenus();
+    void mFileNewgame_Click();
     QAction* AddItem(QMenu* menu, const char* name, const QString& caption, bool checkable = false);
     QAction* AddSeparator(QMenu* menu, const char* name);
     QMenu* AddMenu(QWidget* parent, const char* name, const QString& caption);
@@ -297,6 +311,10 @@ private:
     QAction *help = nullptr, *Sk = nullptr, *mHelpAbout = nullptr;
     std::array<QAction*, kRecentCount + 1> mLast{};
     std::vector<QAction*> invS;  // element 0 is the design-time one and stays hidden
+
+    // Continue, undo and transcript.
+    QAction *mFileUndo = nullptr, *mFileTranscript = nullptr, *mContinue = nullptr;
+    std::string m_PlayingPath;  // UTF-8 path of the quest the engine plays, for its kept game
 
     // What the controls show, so a render only touches what changed.
     unsigned m_Dirty = kScreenAll;

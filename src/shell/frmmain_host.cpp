@@ -163,6 +163,7 @@ void frmMain::ScreenChanged(unsigned parts) {
 
 void frmMain::Render() {
     if (m_Rendering || !m_Engine) return;
+    UpdateSessionMenus();
     m_Rendering = true;
     const unsigned d = m_Dirty;
     m_Dirty = 0;

@@ -125,6 +125,7 @@ void frmMain::BuildMenus() {
     invS.push_back(AddItem(inventar, "invS", QString()));
     invS[0]->setVisible(false);
 
+    BuildSessionMenus();
     // The file commands and the help have the keys desktop programs use for them.
     mFileNewgame->setShortcut(QKeySequence::New);
     mFileLoadquest->setShortcut(QKeySequence::Open);
@@ -133,8 +134,7 @@ void frmMain::BuildMenus() {
     help->setShortcut(QKeySequence::HelpContents);
 
     // Commands that may run the quest go through the event loop, out of the menu's own handling.
-    connect(mFileNewgame, &QAction::triggered, this,
-            [this] { Post([this] { m_Engine->mFileNewgame_Click(); }); });
+    connect(mFileNewgame, &QAction::triggered, this, [this] { Post([this] { mFileNewgame_Click(); }); });
     connect(mFileLoadgame, &QAction::triggered, this, [this] { Post([this] { m_Engine->RestoreGame(); }); });
     connect(mFileLoadquest, &QAction::triggered, this, [this] { Post([this] { mFileLoadquest_Click(); }); });
     connect(mFileExit, &QAction::triggered, this, [this] { close(); });

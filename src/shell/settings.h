@@ -59,6 +59,9 @@ struct ShellSettings {
     FontSpec font3{"MS Sans Serif", 8.25, false, false, false, false};   // List1 and Text1
     // Entry 1 of the recent list is RecentFiles[0]. UTF-8 paths; empty means no quest.
     std::array<std::string, kRecentCount> RecentFiles;
+    // "Продолжать игру": keep the game left and offer it back. Written only when off, so a file of the
+    // classic keys stays as it was.
+    bool keepGames = true;
 
     bool operator==(const ShellSettings&) const = default;
 };

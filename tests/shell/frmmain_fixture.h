@@ -42,11 +42,15 @@ protected:
     void SetUp() override {
         QApplication::setQuitOnLastWindowClosed(false);
         ASSERT_TRUE(m_Dir.isValid());
+        // Kept games go to this test's own folder: never the user's, never another test's.
+        qputenv("XDG_STATE_HOME", m_Dir.filePath("state").toUtf8());
         w = std::make_unique<frmMain>();
         w->SetSettingsFile({});
         w->SetSplashEnabled(false);
         w->SetHelpFolder(m_Dir.path().toStdString());
         w->Startup(QString());
+        // Reopening a quest asks nothing unless a test is about kept games.
+        w->SetContinueEnabled(false);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
         // A test that would hang fails instead: the run is stopped and the test reports it.
         m_Watchdog.setSingleShot(true);

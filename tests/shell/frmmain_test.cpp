@@ -155,6 +155,7 @@ TEST_F(Menus, TheTreeHasEveryItemWithItsCaption) {
 
     EXPECT_EQ(Tree(Find<QMenu>("mFileF")),
               QStringList({"mFileNewgame " + Q("Новая игра"), "mFileLoadgame " + Q("Загрузить игру"),
+                           "mFileUndo " + Q("Ход назад"), "mFileTranscript " + Q("Запись сеанса…"),
                            "mFileP1 -", "mFileLoadquest " + Q("Загрузить квест"), "Histoti " + Q("История"),
                            "  mFileP5 " + Q("(пусто)"), "mFileP2 -", "mFileExit " + Q("Выход")}));
     EXPECT_EQ(Tree(Find<QMenu>("vid")),
@@ -166,7 +167,8 @@ TEST_F(Menus, TheTreeHasEveryItemWithItsCaption) {
               QStringList({"Compress1 " + Q("Сжатие"), "mnuUtilsShifr1 " + Q("Шифрование (qs1)")}));
     EXPECT_EQ(Tree(Find<QMenu>("Parametr")),
               QStringList({"Soobit " + Q("Без событий"), "clk " + Q("Один клик"), "mFileP3 -",
-                           "Zvuk " + Q("Звук"), "Music " + Q("Музыка"), "mSoundFont " + Q("Шрифт MIDI...")}));
+                           "Zvuk " + Q("Звук"), "Music " + Q("Музыка"), "mSoundFont " + Q("Шрифт MIDI..."),
+                           "mContinue " + Q("Продолжать игру")}));
     QStringList helpMenu = Tree(Find<QMenu>("mHelp"));
     ASSERT_EQ(helpMenu.size(), 4);
     EXPECT_EQ(helpMenu[0], "help " + Q("Помощь"));
@@ -191,7 +193,8 @@ TEST_F(Menus, CheckItemsAndTheirInitialMarks) {
     }
     checkable.sort();
     checked.sort();
-    EXPECT_EQ(checkable, QStringList({"Music", "Soobit", "SvBlock", "Zvuk", "clk", "inv", "svet1", "svet3"}));
+    EXPECT_EQ(checkable, QStringList({"Music", "Soobit", "SvBlock", "Zvuk", "clk", "inv", "mContinue",
+                                      "mFileTranscript", "svet1", "svet3"}));
     EXPECT_EQ(checked, QStringList({"Music", "Soobit", "Zvuk", "svet1"}));
 
     // The options reach the engine as the player ticks them.

@@ -1,0 +1,104 @@
+// Continue, undo and transcript in the window: their menu items, the question at opening a quest with a
+// kept game, and keeping the game that is left.
+#include <QFileDialog>
+#include <QKeySequence>
+#include <QMenu>
+
+#include "shell/frmmain.h"
+#include "text/text.h"
+#include "tools/kept_games.h"
+
+namespace tarvik::shell {
+
+namespace {
+
+QString U(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+}  // namespace
+
+void frmMain::BuildSessionMenus() {
+    mFileUndo = new QAction(U("&Ход назад"), mFileF);
+    mFileUndo->setObjectName("mFileUndo");
+    mFileUndo->setShortcut(QKeySequence::Undo);
+    mFileUndo->setEnabled(false);
+    mFileTranscript = new QAction(U("Запись &сеанса…"), mFileF);
+    mFileTranscript->setObjectName("mFileTranscript");
+    mFileTranscript->setCheckable(true);
+    // Beside the other commands on the game itself, before the quest commands.
+    QAction* questPart = mFileLoadquest;
+    for (QAction* a : mFileF->actions())
+        if (a->objectName() == "mFileP1") questPart = a;
+    mFileF->insertAction(questPart, mFileUndo);
+    mFileF->insertAction(questPart, mFileTranscript);
+    addAction(mFileUndo);  // the shortcut works while the menu is closed
+
+    mContinue = AddItem(Parametr, "mContinue", U("&Продолжать игру"), true);
+    mContinue->setChecked(true);
+
+    connect(mFileUndo, &QAction::triggered, this, [this] { Post([this] { mFileUndo_Click(); }); });
+    connect(mFileTranscript, &QAction::triggered, this, [this](bool on) {
+        if (!on) {
+            SetTranscript(QString());
+            return;
+        }
+        mFileTranscript->setChecked(false);
+        Post([this] {
+            QString file = QFileDialog::getSaveFileName(this, U("Запись сеанса"), QString(),
+                                                        U("Текстовые файлы (*.txt)"));
+            if (!file.isEmpty()) SetTranscript(file);
+        });
+    });
+    connect(mFileF, &QMenu::aboutToShow, this, [this] { UpdateSessionMenus(); });
+}
+
+void frmMain::UpdateSessionMenus() {
+    if (!mFileUndo || !m_Engine) return;
+    mFileUndo->setEnabled(m_Engine->CanUndo());
+    mFileTranscript->setChecked(m_Engine->TranscriptOn());
+}
+
+bool frmMain::ContinueEnabled() const {
+    return mContinue && mContinue->isChecked();
+}
+
+void frmMain::SetContinueEnabled(bool on) {
+    if (mContinue) mContinue->setChecked(on);
+}
+
+void frmMain::KeepLeftGame() {
+    if (m_PlayingPath.empty() || !ContinueEnabled()) return;
+    // Nothing to keep (the quest quit, or never came to rest) drops what an earlier play kept.
+    if (!tools::KeepGame(m_PlayingPath, m_Engine->KeptGameText()))
+        MessageBox(text::Utf8ToCp1251("Не удалось сохранить игру в ") +
+                       text::Utf8ToCp1251(tools::KeptGamePath(m_PlayingPath)),
+                   text::Utf8ToCp1251("Тарвик:"), 16);
+}
+
+void frmMain::mFileNewgame_Click() {
+    // A new game ends the one under way: it is not kept.
+    if (!m_PlayingPath.empty()) tools::DropKeptGame(m_PlayingPath);
+    m_Engine->mFileNewgame_Click();
+    UpdateSessionMenus();
+}
+
+void frmMain::mFileUndo_Click() {
+    if (m_Engine->Undo()) Render();
+    UpdateSessionMenus();
+}
+
+bool frmMain::SetTranscript(const QString& utf8Path) {
+    bool ok = true;
+    if (utf8Path.isEmpty()) {
+        m_Engine->StopTranscript();
+    } else if (!m_Engine->StartTranscript(utf8Path.toStdString())) {
+        ok = false;
+        MessageBox(text::Utf8ToCp1251("Не удалось записать ") + text::Utf8ToCp1251(utf8Path.toStdString()),
+                   text::Utf8ToCp1251("Тарвик:"), 16);
+    }
+    UpdateSessionMenus();
+    return ok;
+}
+
+}  // namespace tarvik::shell

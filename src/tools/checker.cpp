@@ -1,0 +1,522 @@
+#include "tools/checker.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <set>
+
+#include "engine/engine.h"
+#include "engine/paths.h"
+#include "text/text.h"
+#include "tools/cipher.h"
+#include "tools/huffman.h"
+
+namespace tarvik::tools {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kCrLf = "\r\n";
+
+struct Origin {
+    int file = 0;
+    int line = 1;
+};
+
+// Text that remembers, for every byte, the file and line it came from, so the loader's rewriting of the whole
+// text can be repeated and every program line still named by where its author wrote it.
+struct Traced {
+    std::string s;
+    std::vector<Origin> at;
+
+    void Append(const Traced& t, size_t from, size_t count) {
+        count = std::min(count, t.s.size() - std::min(from, t.s.size()));
+        s.append(t.s, from, count);
+        at.insert(at.end(), t.at.begin() + static_cast<long>(from),
+                  t.at.begin() + static_cast<long>(from + count));
+    }
+    void Append(std::string_view piece, Origin o) {
+        s.append(piece);
+        at.insert(at.end(), piece.size(), o);
+    }
+    Origin OriginAt(size_t i) const {
+        if (at.empty()) return {};
+        return at[std::min(i, at.size() - 1)];
+    }
+};
+
+Traced FromBytes(const std::string& bytes, int file) {
+    Traced t;
+    t.s.reserve(bytes.size());
+    Origin o{file, 1};
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        // As the loader does: a lone LF ends a line too.
+        if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) t.Append("\r", o);
+        t.Append(std::string_view(&bytes[i], 1), o);
+        if (bytes[i] == '\n') ++o.line;
+    }
+    return t;
+}
+
+void ReplaceAll(Traced& t, std::string_view what, std::string_view with) {
+    Traced out;
+    size_t pos = 0;
+    for (;;) {
+        size_t p = text::FindNoCase(t.s, what, pos);
+        if (p == std::string::npos) break;
+        out.Append(t, pos, p - pos);
+        out.Append(with, t.OriginAt(p));
+        pos = p + what.size();
+    }
+    out.Append(t, pos, std::string::npos);
+    t = std::move(out);
+}
+
+Traced RemoveComments(const Traced& in) {
+    Traced out;
+    size_t i = 0;
+    for (;;) {
+        bool straddle = !out.s.empty() && out.s.back() == '/' && i < in.s.size() && in.s[i] == '*';
+        size_t open = straddle ? i : in.s.find("/*", i);
+        if (open == std::string::npos) break;
+        size_t close = in.s.find("*/", straddle ? i + 1 : open + 2);
+        if (close == std::string::npos) break;
+        if (straddle) {
+            out.s.pop_back();
+            out.at.pop_back();
+        } else {
+            out.Append(in, i, open - i);
+        }
+        i = close + 2;
+    }
+    out.Append(in, i, std::string::npos);
+    return out;
+}
+
+bool StartsWord(const std::string& s, std::string_view keyword) {
+    return text::StartsWithNoCase(s + " ", keyword);
+}
+
+std::string_view After(const std::string& s, size_t n) {
+    return n < s.size() ? std::string_view(s).substr(n) : std::string_view();
+}
+
+// ":" + label, built so as not to trip GCC's overlap warning on a short literal in front.
+std::string LabelKey(std::string_view label) {
+    std::string key(1, ':');
+    key += label;
+    return text::ToLower(key);
+}
+
+bool Dynamic(std::string_view target) {
+    size_t hash = target.find('#');
+    return hash != std::string_view::npos && target.find('$', hash) != std::string_view::npos;
+}
+
+class Checker {
+public:
+    explicit Checker(const std::string& questPath) : m_QuestNative(questPath) {
+        m_QuestPath = text::Utf8ToCp1251(questPath);
+        size_t sep = m_QuestPath.find_last_of("\\/");
+        m_QuestFolder = sep == std::string::npos ? std::string() : m_QuestPath.substr(0, sep + 1);
+        size_t nsep = questPath.find_last_of('/');
+        m_QuestFolderNative = nsep == std::string::npos ? std::string() : questPath.substr(0, nsep + 1);
+        m_Files.push_back(questPath);
+    }
+
+    CheckResult Run();
+
+private:
+    enum class Found { Yes, OtherCase, No };
+
+    void Report(CheckReport::Severity severity, Origin o, std::string message) {
+        m_Result.reports.push_back(
+            {severity, m_Files[static_cast<size_t>(o.file)], o.line, std::move(message)});
+    }
+    void Error(Origin o, std::string message) { Report(CheckReport::Severity::Error, o, std::move(message)); }
+    void Warning(Origin o, std::string message) {
+        Report(CheckReport::Severity::Warning, o, std::move(message));
+    }
+
+    // A quest-side file name as the player finds it: beside the quest when it starts with the quest's folder
+    // or names no folder of its own; `literal` is the spelling without letter-case matching.
+    std::string Native(const std::string& cp1251, std::string& literal) const;
+    Found Exists(const std::string& cp1251, std::string& found) const;
+    void CheckFile(Origin o, const char* what, const std::string& cp1251);
+
+    void ExpandIncludes(const Traced& src, Traced& out, int depth);
+    void Statement(const std::string& s, Origin o);
+    void Target(const char* keyword, const std::string& target, Origin o);
+    void OrdinaryLine(const std::string& line, Origin o);
+
+    std::string m_QuestNative, m_QuestPath, m_QuestFolder, m_QuestFolderNative;
+    std::vector<std::string> m_Files;
+    int m_Includes = 0;
+    std::map<std::string, int> m_Labels;  // lower-case key -> program line
+    std::set<std::string> m_Named;        // lower-case keys some statement names
+    std::vector<std::string> m_Prefixes;  // lower-case ":" + the fixed start of targets built with #...$
+    CheckResult m_Result;
+};
+
+std::string Checker::Native(const std::string& cp1251, std::string& literal) const {
+    std::string native;
+    if (!m_QuestFolder.empty() && cp1251.compare(0, m_QuestFolder.size(), m_QuestFolder) == 0) {
+        native =
+            m_QuestFolderNative + text::Cp1251ToUtf8(std::string_view(cp1251).substr(m_QuestFolder.size()));
+        std::replace(native.begin(), native.end(), '\\', '/');
+    } else {
+        native = text::Cp1251ToUtf8(cp1251);
+        std::replace(native.begin(), native.end(), '\\', '/');
+        // The player opens a quest from its own folder, so a bare name means a file beside the quest.
+        if (!native.empty() && native.front() != '/') native = m_QuestFolderNative + native;
+    }
+    literal = native;
+    return ResolvePath(native);
+}
+
+Checker::Found Checker::Exists(const std::string& cp1251, std::string& found) const {
+    std::string literal;
+    found = Native(cp1251, literal);
+    std::error_code ec;
+    if (fs::is_regular_file(literal, ec)) return Found::Yes;
+    if (fs::is_regular_file(found, ec)) return Found::OtherCase;
+    return Found::No;
+}
+
+void Checker::CheckFile(Origin o, const char* what, const std::string& cp1251) {
+    std::string found;
+    const std::string shown = text::Cp1251ToUtf8(cp1251);
+    switch (Exists(cp1251, found)) {
+        case Found::Yes:
+            return;
+        case Found::OtherCase:
+            Warning(o, std::string(what) + " \"" + shown + "\" exists only as \"" + found +
+                           "\" (another letter case)");
+            return;
+        case Found::No:
+            Error(o, std::string(what) + " \"" + shown + "\" does not exist");
+            return;
+    }
+}
+
+void Checker::ExpandIncludes(const Traced& src, Traced& out, int depth) {
+    size_t pos = 0;
+    for (;;) {
+        size_t p = text::FindNoCase(src.s, "include", pos);
+        if (p == std::string::npos) break;
+        out.Append(src, pos, p - pos);
+        const Origin o = src.OriginAt(p);
+        size_t nameStart = p + 7;
+        size_t lineEnd = src.s.find(kCrLf, nameStart);
+        if (lineEnd == std::string::npos) lineEnd = src.s.size();
+        std::string name = text::Trim(std::string_view(src.s).substr(nameStart, lineEnd - nameStart));
+        if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
+            name = name.substr(1, name.size() - 2);
+
+        out.Append(kCrLf, o);
+        std::string found;
+        if (name.empty()) {
+            Error(o, "\"include\" names no file (the word also counts inside other words and text)");
+        } else if (!text::StartsWithNoCase(name, "http://")) {
+            Found f = Exists(name, found);
+            if (f == Found::No) {
+                // The word counts anywhere, also inside a word or a line of text: say what was taken as the
+                // name.
+                Error(
+                    o,
+                    "included file \"" + text::Cp1251ToUtf8(name) +
+                        "\" does not exist (everything after the word \"include\" on its line is the name)");
+            } else {
+                if (f == Found::OtherCase) CheckFile(o, "included file", name);
+                std::string bytes;
+                if (depth < Limits::kMaxIncludeDepth && m_Includes < Limits::kMaxIncludes &&
+                    ReadWholeFile(found, bytes)) {
+                    ++m_Includes;
+                    m_Files.push_back(found);
+                    ExpandIncludes(FromBytes(bytes, static_cast<int>(m_Files.size() - 1)), out, depth + 1);
+                }
+            }
+        }
+        out.Append(kCrLf, o);
+        pos = lineEnd;
+    }
+    out.Append(src, pos, std::string::npos);
+}
+
+void Checker::Target(const char* keyword, const std::string& target, Origin o) {
+    if (Dynamic(target)) {
+        m_Prefixes.push_back(LabelKey(target.substr(0, target.find('#'))));
+        return;
+    }
+    const std::string key = LabelKey(target);
+    m_Named.insert(key);
+    if (!m_Labels.count(key))
+        Error(o, std::string(keyword) + " target \"" + text::Cp1251ToUtf8(target) + "\" names no label");
+}
+
+void Checker::Statement(const std::string& raw, Origin o) {
+    std::string s = text::LTrim(raw);
+    // The branches of an if both count: either may run.
+    if (text::StartsWithNoCase(s, "if ")) {
+        size_t then = text::FindNoCase(s, " then ");
+        if (then == std::string::npos) return;
+        std::string rest = s.substr(then + 6);
+        size_t otherwise = text::FindNoCase(rest, "else ");
+        if (otherwise == std::string::npos) {
+            Statement(rest, o);
+        } else {
+            Statement(rest.substr(0, otherwise), o);
+            Statement(rest.substr(otherwise + 5), o);
+        }
+        return;
+    }
+    if (StartsWord(s, "btn ")) {
+        std::string arg = text::LTrim(After(s, 4));
+        size_t comma = arg.find(',');
+        if (comma != std::string::npos) Target("btn", arg.substr(0, comma), o);
+    } else if (StartsWord(s, "xbtn ")) {
+        std::string arg = text::LTrim(After(s, 5));
+        size_t comma = arg.find(',');
+        if (comma == std::string::npos) return;
+        Target("xbtn", arg.substr(0, comma), o);
+        std::string rest = arg.substr(comma + 1);
+        size_t open = rest.find('{'), close = rest.find('}');
+        std::string commands = open != std::string::npos && close != std::string::npos && close > open
+                                   ? rest.substr(open + 1, close - open - 1)
+                                   : rest.substr(0, rest.find(','));
+        size_t from = 0;
+        while (from <= commands.size()) {
+            size_t bar = commands.find('|', from);
+            Statement(commands.substr(from, bar == std::string::npos ? std::string::npos : bar - from), o);
+            if (bar == std::string::npos) break;
+            from = bar + 1;
+        }
+    } else if (StartsWord(s, "goto ") || StartsWord(s, "proc ")) {
+        Target(StartsWord(s, "goto ") ? "goto" : "proc", text::Trim(After(s, 5)), o);
+    } else if (StartsWord(s, "save ")) {
+        std::string label = text::Trim(After(s, 5));
+        if (!label.empty()) Target("save", label, o);
+    } else if (StartsWord(s, "play ")) {
+        // The executor's own trailing blank is dropped; the author's trailing blanks stay in the name.
+        std::string name = s.size() > 5 ? s.substr(5) : std::string();
+        if (!name.empty() && !Dynamic(name)) CheckFile(o, "sound", m_QuestFolder + name);
+    } else if (size_t eq = s.find('='); eq != std::string::npos && !StartsWord(s, "pln ") &&
+                                        !StartsWord(s, "p ") && !StartsWord(s, "print ") &&
+                                        !StartsWord(s, "println ") && !StartsWord(s, "instr ")) {
+        std::string name = text::ToLower(text::Trim(std::string_view(s).substr(0, eq)));
+        std::string value = text::Trim(std::string_view(s).substr(eq + 1));
+        // Only names written out in quotes are literal; anything computed is left to play.
+        if (value.size() < 2 || value.front() != '"' || value.back() != '"') return;
+        value = value.substr(1, value.size() - 2);
+        if (value.empty() || value == "0" || value.find('"') != std::string::npos || Dynamic(value)) return;
+        const bool hasDot = value.find('.') != std::string::npos;
+        if (name == "music") {
+            CheckFile(o, "music", hasDot ? value : m_QuestFolder + text::Trim(value + ".mid"));
+        } else if (hasDot && name.rfind("formpicture", 0) == 0 && name.find("top") == std::string::npos &&
+                   name.find("left") == std::string::npos) {
+            CheckFile(o, "picture", value);
+        } else if (hasDot && name.rfind("image", 0) == 0 && name != "imagetype" && name != "image_caption" &&
+                   name.find("top") == std::string::npos && name.find("left") == std::string::npos) {
+            CheckFile(o, "picture", m_QuestFolder + text::Trim(value));
+        }
+    }
+}
+
+void Checker::OrdinaryLine(const std::string& line, Origin o) {
+    // Quotes are counted up to each place, as the author reads them.
+    auto insideQuotes = [&line](size_t at) {
+        return std::count(line.begin(), line.begin() + static_cast<long>(at), '"') % 2 == 1;
+    };
+    std::string cur = line;
+    size_t semi = cur.find(';');
+    if (semi != std::string::npos) {
+        size_t tagOpen = cur.rfind('<', semi), tagClose = cur.rfind('>', semi);
+        size_t amp = cur.rfind('&', semi);
+        bool entity =
+            amp != std::string::npos && semi > amp + 1 &&
+            std::all_of(cur.begin() + static_cast<long>(amp) + 1, cur.begin() + static_cast<long>(semi),
+                        [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '#'; });
+        if (insideQuotes(semi))
+            Warning(o, "\";\" inside quoted text: the rest of the line is a comment");
+        else if ((tagOpen != std::string::npos && (tagClose == std::string::npos || tagClose < tagOpen)) ||
+                 entity)
+            Warning(o, "\";\" inside HTML outside an <html> block: the rest of the line is a comment");
+        cur.erase(semi);
+    }
+    std::string trimmed = text::LTrim(cur);
+    const bool xbtn = StartsWord(trimmed, "xbtn ");
+    if (!xbtn) {
+        for (size_t i = 0; i < cur.size(); ++i) {
+            if (cur[i] != '&') continue;
+            if (i + 1 < cur.size() && cur[i + 1] == '&') {
+                ++i;
+                continue;
+            }
+            if (insideQuotes(i)) {
+                Warning(
+                    o, "\"&\" inside quoted text splits the statement there; write \"&&\" for the character");
+                break;
+            }
+        }
+    }
+    text::ReplaceAllNoCase(trimmed, "&&", "\x01");
+    if (xbtn) {
+        Statement(trimmed, o);
+        return;
+    }
+    size_t from = 0;
+    for (;;) {
+        size_t amp = trimmed.find('&', from);
+        Statement(trimmed.substr(from, amp == std::string::npos ? std::string::npos : amp - from), o);
+        if (amp == std::string::npos) break;
+        from = amp + 1;
+    }
+}
+
+CheckResult Checker::Run() {
+    std::string bytes;
+    const size_t dot = m_QuestPath.rfind('.');
+    const std::string_view extension =
+        dot == std::string::npos ? std::string_view() : std::string_view(m_QuestPath).substr(dot);
+    if (text::EqualsNoCase(extension, ".qs3")) {
+        std::optional<std::string> decoded = ReadCompressedQuest(m_QuestNative);
+        if (!decoded) {
+            m_Result.readable = false;
+            return m_Result;
+        }
+        bytes = std::move(*decoded);
+    } else {
+        if (!ReadWholeFile(m_QuestNative, bytes)) {
+            m_Result.readable = false;
+            return m_Result;
+        }
+        if (text::EqualsNoCase(extension, ".qs1")) bytes = QuestCipher(bytes);
+    }
+    {
+        size_t n = std::min<size_t>(bytes.size(), 1000), dos = 0, ansi = 0;
+        for (size_t i = 0; i < n; ++i) {
+            unsigned char c = static_cast<unsigned char>(bytes[i]);
+            dos += c == 174;
+            ansi += c == 238 || c == 206;
+        }
+        if (dos > ansi) bytes = text::Cp866ToCp1251(bytes);
+    }
+
+    Traced src = FromBytes(bytes, 0);
+    {
+        Traced framed;
+        framed.Append(kCrLf, Origin{0, 1});
+        framed.Append(src, 0, std::string::npos);
+        framed.Append(kCrLf, src.OriginAt(src.s.size()));
+        src = RemoveComments(framed);
+    }
+    ReplaceAll(src, "\r\n_", "");
+    ReplaceAll(src, "end:", "end\r\n:");
+    ReplaceAll(src, "quest_path", m_QuestFolder);
+    Traced expanded;
+    ExpandIncludes(src, expanded, 0);
+
+    // The program lines as the loader stores them, each with where it starts.
+    std::vector<std::pair<std::string, Origin>> lines;
+    for (size_t start = 0;;) {
+        size_t end = expanded.s.find(kCrLf, start);
+        std::string line =
+            expanded.s.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        size_t k = line.find_first_not_of(' ');
+        Origin o = expanded.OriginAt(start + (k == std::string::npos ? 0 : k));
+        if (!line.empty() && line[0] == ' ') line.erase(0, k == std::string::npos ? line.size() : k);
+        lines.emplace_back(std::move(line), o);
+        if (end == std::string::npos) break;
+        start = end + 2;
+    }
+
+    std::vector<std::pair<std::string, Origin>> labels;  // first occurrences not run into, in order
+    bool runsOn = true;  // the run reaches the next line from the one before (the start, too)
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const auto& [line, o] = lines[i];
+        std::string statement = text::Trim(std::string_view(line).substr(0, line.find(';')));
+        if (statement.empty()) continue;
+        if (line[0] != ':') {
+            size_t amp = statement.rfind('&');
+            std::string last =
+                text::LTrim(amp == std::string::npos ? std::string_view(statement)
+                                                     : std::string_view(statement).substr(amp + 1));
+            runsOn = !(StartsWord(last, "end ") || StartsWord(last, "goto ") || StartsWord(last, "quit "));
+            continue;
+        }
+        std::string key = text::ToLower(text::RTrim(line));
+        auto [it, fresh] = m_Labels.emplace(key, static_cast<int>(i));
+        if (fresh) {
+            if (!runsOn) labels.emplace_back(text::RTrim(line), o);
+            runsOn = true;
+        } else {
+            const Origin first = lines[static_cast<size_t>(it->second)].second;
+            Warning(o, "label \"" + text::Cp1251ToUtf8(text::RTrim(line)) + "\" is defined again (first at " +
+                           m_Files[static_cast<size_t>(first.file)] + ":" + std::to_string(first.line) +
+                           "); this one is never reached");
+        }
+    }
+
+    bool html = false;
+    for (const auto& [line, o] : lines) {
+        if (html && text::ContainsNoCase(line, "</html>")) {
+            html = false;
+            continue;
+        }
+        if (html) continue;
+        if (text::ContainsNoCase(line, "<html>")) {
+            html = true;
+            continue;
+        }
+        if (line.empty() || line[0] == ':') continue;
+        OrdinaryLine(line, o);
+    }
+
+    for (const auto& [label, o] : labels) {
+        const std::string key = text::ToLower(label);
+        if (m_Named.count(key)) continue;
+        // Reached by the player's events rather than by statements.
+        if (key == ":common" || key.rfind(":common_", 0) == 0 || key.rfind(":use_", 0) == 0 ||
+            key.rfind(":inv_", 0) == 0 || key == ":form_image_click" || key == ":image_click")
+            continue;
+        if (std::any_of(m_Prefixes.begin(), m_Prefixes.end(),
+                        [&key](const std::string& p) { return key.rfind(p, 0) == 0; }))
+            continue;
+        Warning(o, "label \"" + text::Cp1251ToUtf8(label) +
+                       "\" is named by no btn, xbtn, goto, proc or save and no line runs into it");
+    }
+
+    std::stable_sort(m_Result.reports.begin(), m_Result.reports.end(), [this](const auto& a, const auto& b) {
+        auto fileIndex = [this](const std::string& f) {
+            return std::find(m_Files.begin(), m_Files.end(), f) - m_Files.begin();
+        };
+        auto fa = fileIndex(a.file), fb = fileIndex(b.file);
+        return fa != fb ? fa < fb : a.line < b.line;
+    });
+    return m_Result;
+}
+
+}  // namespace
+
+int CheckResult::ExitCode() const {
+    if (!readable) return 1;
+    bool warnings = false;
+    for (const auto& r : reports) {
+        if (r.severity == CheckReport::Severity::Error) return 1;
+        warnings = true;
+    }
+    return warnings ? 2 : 0;
+}
+
+CheckResult CheckQuest(const std::string& questPath) {
+    return Checker(questPath).Run();
+}
+
+std::string FormatReport(const CheckReport& report) {
+    return report.file + ":" + std::to_string(report.line) + ": " +
+           (report.severity == CheckReport::Severity::Error ? "error: " : "warning: ") + report.message;
+}
+
+}  // namespace tarvik::tools

@@ -1,0 +1,22 @@
+// Kept games: the game a player left is written, in the saved-game format, to the user's state folder, one
+// file per quest, so that opening the quest again can take the player back to it.
+#pragma once
+
+#include <string>
+
+namespace tarvik::tools {
+
+// $XDG_STATE_HOME/tarvik, or ~/.local/state/tarvik when XDG_STATE_HOME is unset or not absolute. UTF-8.
+std::string KeptGamesFolder();
+
+// The kept game's file for the quest at `questPath` (UTF-8): the quest's file name, then a hash of its whole
+// absolute path, so quests of one name in different folders keep their games apart.
+std::string KeptGamePath(const std::string& questPath);
+
+// Reads the kept game of a quest; false when there is none.
+bool ReadKeptGame(const std::string& questPath, std::string& bytes);
+// Keeps `bytes` as the quest's game, creating the folder; empty bytes drop it instead. False on failure.
+bool KeepGame(const std::string& questPath, const std::string& bytes);
+void DropKeptGame(const std::string& questPath);
+
+}  // namespace tarvik::tools
