@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/host.h"
@@ -321,6 +322,23 @@ private:
     std::vector<std::string> m_Combo1;  // actions of the clicked entry (also the pop-up menu's invS items)
     int m_Combo1Index = -1;
     bool m_Combo1Enabled = false;
+
+    // ---- Lookup indexes: constant-time answers to the searches every statement makes
+    // ------------------------
+
+    // Every text a label line holds from one of its ":" to its end. A label is on the label list exactly when
+    // ":" + label + CR LF occurs there, that is when it is one of these (unless it spans lines itself).
+    std::unordered_set<std::string, text::NoCaseHash, text::NoCaseEqual> m_LabelTails;
+    bool LabelListed(std::string_view label) const;
+    // Item entries 0..InvLast carry increasing sequence numbers (entries are only ever added at the end), so
+    // an entry's position is found from its number by a binary search; the names map to the numbers.
+    std::vector<uint64_t> m_ItemSeq;
+    std::unordered_multimap<std::string, uint64_t, text::NoCaseHash, text::NoCaseEqual> m_ItemIndex;
+    uint64_t m_NextItemSeq = 0;
+    void InsertItemEntry(std::string entryText, int32_t count);
+    void RemoveItemEntry(int index);
+    void SetItemEntryText(int index, std::string entryText);
+    int FindItemSlow(std::string_view wanted) const;
 };
 
 }  // namespace tarvik

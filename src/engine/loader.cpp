@@ -114,6 +114,7 @@ static void ExpandIncludes(const Engine& engine, const std::string& src, std::st
 
 void Engine::LoadQuest(std::string& questFile) {
     m_LabelIndex.clear();
+    m_LabelTails.clear();
     ResetGame();
 
     // The path in the file system's spelling: the one OpenQuest was given, or this one resolved.
@@ -192,6 +193,8 @@ void Engine::LoadQuest(std::string& questFile) {
             std::string key = text::RTrim(line);
             m_LabelList += key;
             m_LabelList += kCrLf;
+            for (size_t c = key.find(':'); c != std::string::npos; c = key.find(':', c + 1))
+                m_LabelTails.emplace(key, c);
             m_LabelIndex.try_emplace(std::move(key), static_cast<int>(i));
         }
     }
