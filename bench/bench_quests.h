@@ -103,7 +103,7 @@ constexpr int kStatementsPerRound = 10;
 inline fs::path StatementQuest(int rounds, bool jumps) {
     std::string q = "n=" + std::to_string(rounds) + "\ni=0\nx=0\n:top\n";
     if (jumps) {
-        for (int k = 1; k < kStatementsPerRound; ++k)
+        for (int k = 1; k < kStatementsPerRound - 1; ++k)
             q += "goto j" + std::to_string(k) + "\n:j" + std::to_string(k) + "\n";
         q += "i=i+1\n";
     } else {

@@ -55,7 +55,7 @@ void BM_DistinctItems(benchmark::State& state) {
         if (e.invLast() + 1 != n) return "items: " + std::to_string(e.invLast() + 1);
         return {};
     });
-    state.counters["per_item_us"] = benchmark::Counter(
+    state.counters["per_item"] = benchmark::Counter(
         static_cast<double>(n), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_DistinctItems)->Arg(2500)->Arg(5000)->Arg(10000)->Unit(benchmark::kMillisecond);
@@ -98,8 +98,8 @@ void StatementLoop(benchmark::State& state, bool jumps) {
         return {};
     });
     const double statements = static_cast<double>(rounds) * kStatementsPerRound;
-    state.counters["ns/statement"] = benchmark::Counter(
-        statements * 1e-9, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["per_statement"] = benchmark::Counter(
+        statements, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 void BM_AssignmentLoop(benchmark::State& state) {
     StatementLoop(state, false);

@@ -175,7 +175,7 @@ public:
     Value Calc(std::string& e);
     bool Vern(std::string& c);
     std::string Skb(std::string& s);
-    std::string Subst(std::string& s);
+    std::string& Subst(std::string& s);
     std::string CalcFunctions(std::string& s);
 
     // ---- Text output
@@ -339,6 +339,14 @@ private:
     void RemoveItemEntry(int index);
     void SetItemEntryText(int index, std::string entryText);
     int FindItemSlow(std::string_view wanted) const;
+    // What each program line holds of the characters the run loop looks for, found once at load; a line
+    // without one of them skips that step's search. Lines not from the program store claim every bit.
+    enum LineBits : uint8_t { kLineHtml = 1, kLineSemicolon = 2, kLineAmp = 4, kLineHash = 8 };
+    static constexpr uint8_t kLineAll = 0xff;
+    std::vector<uint8_t> m_LineFlags;
+    uint8_t m_FetchedFlags = kLineAll;
+    static uint8_t LineFlagsOf(std::string_view line);
+    bool CountVisitQuickly(const std::string& name);
 };
 
 }  // namespace tarvik

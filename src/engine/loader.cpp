@@ -170,6 +170,7 @@ void Engine::LoadQuest(std::string& questFile) {
     m_QuestFile.clear();
 
     m_ProgramLines.clear();
+    m_LineFlags.clear();
     size_t start = 0;
     for (;;) {
         size_t end = src.find(kCrLf, start);
@@ -198,6 +199,9 @@ void Engine::LoadQuest(std::string& questFile) {
             m_LabelIndex.try_emplace(std::move(key), static_cast<int>(i));
         }
     }
+
+    m_LineFlags.resize(m_ProgramLines.size());
+    for (size_t i = 0; i < m_ProgramLines.size(); ++i) m_LineFlags[i] = LineFlagsOf(m_ProgramLines[i]);
 
     Changed(kScreenAll);
     int level = 1;

@@ -95,7 +95,7 @@ NumKind KindOf(const Value& v) {
 
 }  // namespace
 
-std::string Engine::Subst(std::string& s) {
+std::string& Engine::Subst(std::string& s) {
     if (s.find('#') != npos) {
         int budget = Limits::kMaxSubstitutions;
         bool go = true;

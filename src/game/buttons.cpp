@@ -22,7 +22,11 @@ bool Engine::LabelListed(std::string_view label) const {
         key += label;
         return m_LabelTails.count(key) != 0;
     }
-    std::string line = ":" + std::string(label) + kCrLf;
+    std::string line;
+    line.reserve(label.size() + 3);
+    line += ':';
+    line += label;
+    line += kCrLf;
     return text::FindNoCase(m_LabelList, line) != std::string::npos;
 }
 

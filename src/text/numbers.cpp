@@ -159,6 +159,10 @@ void Digits(double v, int precision, std::string& digits, int& exp) {
 bool IsNumeric(std::string_view s, double* value, NumKind* kind) {
     size_t i = 0;
     SkipBlanks(s, i);
+    // Most texts tried are names: no number starts with anything but these.
+    if (i == s.size()) return false;
+    if (const char c = s[i]; !IsDigit(c) && c != '+' && c != '-' && c != '.' && c != ',' && c != '&')
+        return false;
     double v = 0;
     NumKind k = NumKind::Double;
     if (!ReadHex(s, i, v, k)) {
