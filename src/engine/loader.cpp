@@ -31,10 +31,11 @@ void NormaliseLineEnds(std::string& s) {
 
 // Deletes "/*" ... "*/" comments exactly as repeated searches from the start of the text would, in one pass:
 // after a deletion the only new "/*" can be the one formed by the last kept character and the first one after
-// the comment.
+// the comment. The result is framed by CR LF on both sides, without a framed copy of the input.
 std::string RemoveComments(const std::string& in) {
     std::string out;
-    out.reserve(in.size());
+    out.reserve(in.size() + 2 * kCrLf.size());
+    out += kCrLf;
     size_t i = 0;
     for (;;) {
         bool straddle = !out.empty() && out.back() == '/' && i < in.size() && in[i] == '*';
@@ -49,6 +50,7 @@ std::string RemoveComments(const std::string& in) {
         i = close + 2;
     }
     out.append(in, i, std::string::npos);
+    out += kCrLf;
     return out;
 }
 
@@ -151,7 +153,7 @@ void Engine::LoadQuest(std::string& questFile) {
     NormaliseLineEnds(src);
 
     DetectDosText();
-    src = RemoveComments(kCrLf + src + kCrLf);
+    src = RemoveComments(src);
 
     text::ReplaceAllNoCase(src, "\r\n_", "");
     text::ReplaceAllNoCase(src, "end:", "end\r\n:");
