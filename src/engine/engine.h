@@ -326,8 +326,9 @@ private:
     // ---- Lookup indexes: constant-time answers to the searches every statement makes
     // ------------------------
 
-    // Every text a label line holds from one of its ":" to its end. A label is on the label list exactly when
-    // ":" + label + CR LF occurs there, that is when it is one of these (unless it spans lines itself).
+    // Every text a label line holds from a ":" after its first to its end. A label is on the label list exactly
+    // when ":" + label + CR LF occurs there, that is when it is a label line or one of these (unless it spans
+    // lines itself).
     std::unordered_set<std::string, text::NoCaseHash, text::NoCaseEqual> m_LabelTails;
     bool LabelListed(std::string_view label) const;
     // Item entries 0..InvLast carry increasing sequence numbers (entries are only ever added at the end), so

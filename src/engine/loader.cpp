@@ -173,6 +173,13 @@ void Engine::LoadQuest(std::string& questFile) {
 
     m_ProgramLines.clear();
     m_LineFlags.clear();
+    {
+        // Reserved exactly: a doubling list would hold two copies of its line records at once.
+        size_t lines = 1;
+        for (size_t p = src.find(kCrLf); p != std::string::npos; p = src.find(kCrLf, p + 2)) ++lines;
+        m_ProgramLines.shrink_to_fit();
+        m_ProgramLines.reserve(lines);
+    }
     size_t start = 0;
     for (;;) {
         size_t end = src.find(kCrLf, start);
@@ -196,7 +203,7 @@ void Engine::LoadQuest(std::string& questFile) {
             std::string key = text::RTrim(line);
             m_LabelList += key;
             m_LabelList += kCrLf;
-            for (size_t c = key.find(':'); c != std::string::npos; c = key.find(':', c + 1))
+            for (size_t c = key.find(':', 1); c != std::string::npos; c = key.find(':', c + 1))
                 m_LabelTails.emplace(key, c);
             m_LabelIndex.try_emplace(std::move(key), static_cast<int>(i));
         }

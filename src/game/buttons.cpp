@@ -20,7 +20,7 @@ bool Engine::LabelListed(std::string_view label) const {
         key.reserve(label.size() + 1);
         key += ':';
         key += label;
-        return m_LabelTails.count(key) != 0;
+        return m_LabelIndex.count(key) != 0 || (!m_LabelTails.empty() && m_LabelTails.count(key) != 0);
     }
     std::string line;
     line.reserve(label.size() + 3);
