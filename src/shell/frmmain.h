@@ -235,6 +235,8 @@ private:
     // What the controls show, so a render only touches what changed.
     unsigned m_Dirty = kScreenAll;
     bool m_RenderQueued = false;
+    bool m_InRunEvents = false;  // inside the event processing a running quest asked for
+    void QueueRender();
     bool m_Rendering = false;
     bool m_GameStarted = false;    // a reset since the last render: colours of the ticked mode
     bool m_StylesPending = false;  // do_style since the last render
