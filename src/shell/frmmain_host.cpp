@@ -1,5 +1,7 @@
 // The main window as the engine's host: rendering the screen model, waits in a nested event loop, letting
 // events in during long runs, and the modal dialogs the quest asks for.
+#include <algorithm>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -49,13 +51,19 @@ int32_t WholeVariable(const Engine& engine, std::string_view name) {
 }
 
 // Brings a list to the texts of `entries` by changing only the rows between the unchanged beginning and the
-// unchanged end: a new item or button costs one or two rows, not a rebuild of the whole list.
+// unchanged end: a new item or button costs one or two rows, not a rebuild of the whole list. Rows of one
+// line each are all alike, and a list that knows so measures one row instead of every row.
 template <class Entries, class TextOf>
 void SyncList(QListWidget* list, std::vector<std::string>& shown, const Entries& entries, TextOf textOf) {
     const size_t n = entries.size();
     size_t head = 0;
     while (head < n && head < shown.size() && textOf(entries[head]) == shown[head]) ++head;
     if (head == n && head == shown.size()) return;
+    // Set before the rows change, so the new rows are measured the cheap way already.
+    const bool breaks = std::any_of(entries.begin(), entries.end(), [&textOf](const auto& e) {
+        return textOf(e).find_first_of("\r\n") != std::string::npos;
+    });
+    if (list->uniformItemSizes() == breaks) list->setUniformItemSizes(!breaks);
     size_t tail = 0;
     while (tail < n - head && tail < shown.size() - head &&
            textOf(entries[n - 1 - tail]) == shown[shown.size() - 1 - tail])
@@ -73,13 +81,17 @@ void SyncList(QListWidget* list, std::vector<std::string>& shown, const Entries&
         shown.erase(shown.begin() + static_cast<std::ptrdiff_t>(newEnd),
                     shown.begin() + static_cast<std::ptrdiff_t>(oldEnd));
     } else if (newEnd > oldEnd) {
+        // One insertion for all the new rows: the view lays itself out once, not once a row.
         std::vector<std::string> added;
+        QStringList captions;
         added.reserve(newEnd - oldEnd);
+        captions.reserve(static_cast<qsizetype>(newEnd - oldEnd));
         for (size_t k = oldEnd; k < newEnd; ++k) {
             const std::string& t = textOf(entries[k]);
-            list->insertItem(static_cast<int>(k), FromCp1251(t));
+            captions.push_back(FromCp1251(t));
             added.push_back(t);
         }
+        list->insertItems(static_cast<int>(oldEnd), captions);
         shown.insert(shown.begin() + static_cast<std::ptrdiff_t>(oldEnd), added.begin(), added.end());
     }
 }
