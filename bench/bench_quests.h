@@ -89,6 +89,15 @@ inline fs::path ButtonsQuest(int n) {
     return WriteQuest("buttons_" + std::to_string(n) + ".qst", q);
 }
 
+// n printed lines on one page.
+inline fs::path PrintQuest(int n) {
+    std::string q;
+    for (int k = 0; k < n; ++k)
+        q += "pln Строка " + std::to_string(k) + ": текст, который квест выводит на экран.\n";
+    q += "end\n";
+    return WriteQuest("print_" + std::to_string(n) + ".qst", q);
+}
+
 // A text grown by "ab" in each of n rounds, by instr or by concatenation.
 inline fs::path GrowTextQuest(int n, bool instr) {
     std::string q = "n=" + std::to_string(n) + "\ni=0\ns=\"\"\n:grow\n";

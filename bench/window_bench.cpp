@@ -1,6 +1,6 @@
-// The window keeping up with the engine: the same generated quests as the engine's scale benchmarks, opened in
-// the main window on the offscreen platform. Each case has its engine-only twin here, so the ratio of the two
-// is what the window adds.
+// The window keeping up with the engine: the same generated quests as the engine's scale benchmarks, opened
+// in the main window on the offscreen platform. Each case has its engine-only twin here, so the ratio of the
+// two is what the window adds.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -76,10 +76,18 @@ void BM_WindowButtons(benchmark::State& state) {
 void BM_EngineButtons(benchmark::State& state) {
     TimeEngine(state, ButtonsQuest(static_cast<int>(state.range(0))));
 }
+void BM_WindowPrint(benchmark::State& state) {
+    TimeWindow(state, PrintQuest(static_cast<int>(state.range(0))), 0, 0);
+}
+void BM_EnginePrint(benchmark::State& state) {
+    TimeEngine(state, PrintQuest(static_cast<int>(state.range(0))));
+}
 BENCHMARK(BM_EngineItems)->Arg(2500)->Arg(5000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_WindowItems)->Arg(2500)->Arg(5000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_EngineButtons)->Arg(2500)->Arg(5000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_WindowButtons)->Arg(2500)->Arg(5000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_EnginePrint)->Arg(6250)->Arg(25000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WindowPrint)->Arg(6250)->Arg(25000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
