@@ -242,17 +242,30 @@ void frmMain::RenderText() {
     if (!txtText->document()->isEmpty() && cursor.charFormat().hasProperty(QTextFormat::ForegroundBrush))
         last = cursor.charFormat().foreground().color();
     const QPalette palette = QApplication::palette();
+    // Runs of one colour go in as one insertion: the document lays out once per colour, not once per line.
+    std::string pending;
+    QColor pendingColour = last;
+    auto flush = [&] {
+        if (pending.empty()) return;
+        QTextCharFormat format;
+        format.setForeground(pendingColour);
+        cursor.insertText(StoryText(pending), format);
+        pending.clear();
+        appended = true;
+    };
     for (size_t i = m_ShownRuns; i < runs.size(); ++i) {
         size_t from = i == m_ShownRuns ? m_ShownOffset : 0;
         const TextRun& run = runs[i];
         if (from >= run.text.size()) continue;
         // A colour no window could show leaves the run in the colour of the text before it.
         if (std::optional<QColor> c = ColourFromValue(run.color, palette)) last = *c;
-        QTextCharFormat format;
-        format.setForeground(last);
-        cursor.insertText(StoryText(std::string_view(run.text).substr(from)), format);
-        appended = true;
+        if (last != pendingColour) {
+            flush();
+            pendingColour = last;
+        }
+        pending.append(run.text, from, std::string::npos);
     }
+    flush();
     if (!runs.empty()) {
         m_ShownRuns = runs.size() - 1;
         m_ShownOffset = runs.back().text.size();
