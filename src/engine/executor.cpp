@@ -50,8 +50,9 @@ void Engine::Obr(std::string& s, bool f, int level) {
     // comparison of positions turns away nearly every entry.
     size_t blank = s.find(' ');
     auto is = [&s, &blank](std::string_view keyword) {
-        const size_t own = keyword.find(' ');
-        if (own != std::string_view::npos && own != blank) return false;
+        size_t own = 0;  // a plain loop, so that a literal keyword's blank is known when compiling
+        while (own < keyword.size() && keyword[own] != ' ') ++own;
+        if (own < keyword.size() && own != blank) return false;
         return text::StartsWithNoCase(s, keyword);
     };
     auto arg = [&s](size_t from) { return from - 1 < s.size() ? s.substr(from - 1) : std::string(); };

@@ -48,8 +48,9 @@ void Engine::StoreVariable(const std::string& name, Value v) {
 }
 
 void Engine::Do_Perem(std::string& s) {
-    text::ReplaceRepeatedly(s, "= ", "=");
-    text::ReplaceRepeatedly(s, " =", "=");
+    // No letters in these: a plain search says whether there is anything to replace.
+    if (s.find("= ") != std::string::npos) text::ReplaceRepeatedly(s, "= ", "=");
+    if (s.find(" =") != std::string::npos) text::ReplaceRepeatedly(s, " =", "=");
     // Trimmed in place: a long text is not copied for it.
     s.erase(0, std::min(s.find_first_not_of(' '), s.size()));
     s.erase(s.find_last_not_of(' ') + 1);
