@@ -309,8 +309,9 @@ bool Engine::VernInner(std::string& c) {
     // OR, AND and NOT. Splitting at the first " OR " and evaluating the right side as a condition of its own
     // finds the following " OR " of the same text, so a chain is walked here piece by piece instead of
     // recursing once per operator. Every piece is evaluated.
-    // The words need a blank inside the padded text (or a text that is nothing but the word).
-    const bool words = c.size() <= 5 || c.find(' ', 1) < c.size() - 1;
+    // The words need a blank inside the padded text, or a text that is nothing but the word.
+    const bool words = c.find(' ', 1) < c.size() - 1 || text::EqualsNoCase(c, " OR ") ||
+                       text::EqualsNoCase(c, " AND ") || text::EqualsNoCase(c, " NOT ");
     for (std::string_view word : {std::string_view(" OR "), std::string_view(" AND ")}) {
         if (!words) break;
         size_t p = text::FindNoCase(c, word);

@@ -38,9 +38,6 @@ uint8_t Engine::LineFlagsOf(std::string_view line) {
     uint8_t bits = 0;
     for (char c : line) {
         switch (c) {
-            case '<':
-                bits |= kLineHtml;
-                break;
             case ';':
                 bits |= kLineSemicolon;
                 break;
@@ -54,6 +51,7 @@ uint8_t Engine::LineFlagsOf(std::string_view line) {
                 break;
         }
     }
+    if (text::ContainsNoCase(line, "<html>")) bits |= kLineHtml;
     return bits;
 }
 
