@@ -323,12 +323,11 @@ private:
     int m_Combo1Index = -1;
     bool m_Combo1Enabled = false;
 
-    // ---- Lookup indexes: constant-time answers to the searches every statement makes
-    // ------------------------
+    // ---- Lookup indexes and prepared lines ----------------------------------------------------------------
 
-    // Every text a label line holds from a ":" after its first to its end. A label is on the label list exactly
-    // when ":" + label + CR LF occurs there, that is when it is a label line or one of these (unless it spans
-    // lines itself).
+    // Every text a label line holds from a ":" after its first to its end. A label is on the label list
+    // exactly when ":" + label + CR LF occurs there, that is when it is a label line or one of these (unless
+    // it spans lines itself).
     std::unordered_set<std::string, text::NoCaseHash, text::NoCaseEqual> m_LabelTails;
     bool LabelListed(std::string_view label) const;
     // Item entries 0..InvLast carry increasing sequence numbers (entries are only ever added at the end), so
@@ -340,8 +339,8 @@ private:
     void RemoveItemEntry(int index);
     void SetItemEntryText(int index, std::string entryText);
     int FindItemSlow(std::string_view wanted) const;
-    // What each program line holds of the characters the run loop looks for, found once at load; a line
-    // without one of them skips that step's search. Lines not from the program store claim every bit.
+    // What each program line holds of what the run loop looks for ("<html>", ";", "&", "#"), found once at
+    // load; a line without one skips that step's search. Lines not from the program store claim every bit.
     enum LineBits : uint8_t { kLineHtml = 1, kLineSemicolon = 2, kLineAmp = 4, kLineHash = 8 };
     static constexpr uint8_t kLineAll = 0xff;
     std::vector<uint8_t> m_LineFlags;
