@@ -27,9 +27,13 @@ import json, re, sys
 from collections import OrderedDict
 
 families = OrderedDict()
+memory = []
 for path in sys.argv[1:]:
     for b in json.load(open(path))["benchmarks"]:
         if b.get("error_occurred"):
+            continue
+        if "Memory" in b["name"]:
+            memory.append(b)
             continue
         m = re.match(r"([^/]+)/(\d+)", b["name"])
         if not m:
@@ -44,4 +48,11 @@ for name, runs in families.items():
     base_size, base_time, _ = runs[0]
     for size, time, unit in runs:
         print(f"{name:<22}{size:>9}{time:>11.2f} {unit:<2}{size / base_size:>9.2f}{time / base_time:>9.2f}")
+
+if memory:
+    print()
+    print("Loading memory (MiB; extra = peak beyond the program store, in files' worth)")
+    for b in memory:
+        print(f"{b['name']:<40} file {b['file_MiB']:7.1f}  peak {b['peak_MiB']:7.1f}  store {b['store_MiB']:7.1f}"
+              f"  extra {b['extra_per_file']:5.2f}")
 PY

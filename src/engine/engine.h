@@ -15,6 +15,7 @@
 #include <stdexcept>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/host.h"
@@ -228,7 +229,7 @@ public:
     Value Calc(std::string& e);
     bool Vern(std::string& c);
     std::string Skb(std::string& s);
-    std::string Subst(std::string& s);
+    std::string& Subst(std::string& s);
     std::string CalcFunctions(std::string& s);
 
     // ---- Text output
@@ -492,6 +493,32 @@ private:
 
     // HTML view: where its page file is written.
     HtmlPageFolder m_PageFolder;
+
+    // ---- Lookup indexes and prepared lines ----------------------------------------------------------------
+
+    // Every text a label line holds from a ":" after its first to its end. A label is on the label list
+    // exactly when ":" + label + CR LF occurs there, that is when it is a label line or one of these (unless
+    // it spans lines itself).
+    std::unordered_set<std::string, text::NoCaseHash, text::NoCaseEqual> m_LabelTails;
+    bool LabelListed(std::string_view label) const;
+    // Item entries 0..InvLast carry increasing sequence numbers (entries are only ever added at the end), so
+    // an entry's position is found from its number by a binary search; the names map to the numbers.
+    std::vector<uint64_t> m_ItemSeq;
+    std::unordered_multimap<std::string, uint64_t, text::NoCaseHash, text::NoCaseEqual> m_ItemIndex;
+    uint64_t m_NextItemSeq = 0;
+    void InsertItemEntry(std::string entryText, int32_t count);
+    void RemoveItemEntry(int index);
+    void SetItemEntryText(int index, std::string entryText);
+    int FindItemSlow(std::string_view wanted) const;
+    // What each program line holds of what the run loop looks for ("<html>", ";", "&", "#"), found once at
+    // load; a line without one skips that step's search. Lines not from the program store claim every bit.
+    enum LineBits : uint8_t { kLineHtml = 1, kLineSemicolon = 2, kLineAmp = 4, kLineHash = 8 };
+    static constexpr uint8_t kLineAll = 0xff;
+    std::vector<uint8_t> m_LineFlags;
+    uint8_t m_FetchedFlags = kLineAll;
+    static uint8_t LineFlagsOf(std::string_view line);
+    bool CountVisitQuickly(const std::string& name);
+    const Value* PlainTextVariable(std::string_view expr) const;
 };
 
 }  // namespace tarvik

@@ -94,7 +94,15 @@ void Engine::Obr(std::string& s, bool f, int level) {
         text::StartsWithNoCase(s, "anykey "))
         guarded([&] { ShowPage(); });
 
-    auto is = [&s](std::string_view keyword) { return text::StartsWithNoCase(s, keyword); };
+    // A statement starts with a keyword only if its first blank stands where the keyword's does: one
+    // comparison of positions turns away nearly every entry.
+    size_t blank = s.find(' ');
+    auto is = [&s, &blank](std::string_view keyword) {
+        size_t own = 0;  // a plain loop, so that a literal keyword's blank is known when compiling
+        while (own < keyword.size() && keyword[own] != ' ') ++own;
+        if (own < keyword.size() && own != blank) return false;
+        return text::StartsWithNoCase(s, keyword);
+    };
     auto arg = [&s](size_t from) { return from - 1 < s.size() ? s.substr(from - 1) : std::string(); };
 
     // The keyword table. Every entry is tested against the same text, so a statement can match several; the
@@ -121,8 +129,10 @@ void Engine::Obr(std::string& s, bool f, int level) {
     if (is("invkill ")) guarded([&] { KillItem(arg(8)); });
     if (is("perkill ")) guarded([&] { KillVariables(); });
     if (!is("println ") && !is("print ") && !is("pln ") && !is("p ") && !is("instr ") &&
-        s.find('=') != std::string::npos)
+        s.find('=') != std::string::npos) {
         guarded([&] { Do_Perem(s); });
+        blank = s.find(' ');
+    }
     if (is("save ")) guarded([&] { SaveGame(arg(6)); });
     if (is("goto ")) guarded([&] { GotoLabel(arg(6), level); });
     if (is("proc ")) guarded([&] { CallProc(arg(6), level); });

@@ -309,7 +309,11 @@ bool Engine::VernInner(std::string& c) {
     // OR, AND and NOT. Splitting at the first " OR " and evaluating the right side as a condition of its own
     // finds the following " OR " of the same text, so a chain is walked here piece by piece instead of
     // recursing once per operator. Every piece is evaluated.
+    // The words need a blank inside the padded text, or a text that is nothing but the word.
+    const bool words = c.find(' ', 1) < c.size() - 1 || text::EqualsNoCase(c, " OR ") ||
+                       text::EqualsNoCase(c, " AND ") || text::EqualsNoCase(c, " NOT ");
     for (std::string_view word : {std::string_view(" OR "), std::string_view(" AND ")}) {
+        if (!words) break;
         size_t p = text::FindNoCase(c, word);
         if (p == npos) continue;
         const bool isOr = word.size() == 4;
@@ -324,7 +328,7 @@ bool Engine::VernInner(std::string& c) {
             p = text::FindNoCase(c, word, start);
         }
     }
-    if (size_t p = text::FindNoCase(c, " NOT "); p != npos) {
+    if (size_t p = words ? text::FindNoCase(c, " NOT ") : npos; p != npos) {
         // Whatever stands before NOT is ignored; each further NOT negates again.
         bool negate = false;
         size_t start = 0;
@@ -360,7 +364,13 @@ bool Engine::VernInner(std::string& c) {
 
     TrimInPlace(c);
     static constexpr std::string_view kOperators[] = {"==", ">=", "=>", "<=", "=<", "<>", "=", ">", "<"};
+    // Only operators whose characters all occur can be found.
+    const auto has = [&c](char ch) { return c.find(ch) != npos; };
+    const bool eq = has('='), lt = has('<'), gt = has('>');
     for (std::string_view op : kOperators) {
+        bool possible = true;
+        for (char ch : op) possible = possible && (ch == '=' ? eq : ch == '<' ? lt : gt);
+        if (!possible) continue;
         const size_t p = c.find(op);
         if (p == npos) continue;
         std::string leftText(c, 0, p);

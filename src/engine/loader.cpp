@@ -31,10 +31,11 @@ void NormaliseLineEnds(std::string& s) {
 
 // Deletes "/*" ... "*/" comments exactly as repeated searches from the start of the text would, in one pass:
 // after a deletion the only new "/*" can be the one formed by the last kept character and the first one after
-// the comment.
+// the comment. The result is framed by CR LF on both sides, without a framed copy of the input.
 std::string RemoveComments(const std::string& in) {
     std::string out;
-    out.reserve(in.size());
+    out.reserve(in.size() + 2 * kCrLf.size());
+    out += kCrLf;
     size_t i = 0;
     for (;;) {
         bool straddle = !out.empty() && out.back() == '/' && i < in.size() && in[i] == '*';
@@ -49,6 +50,7 @@ std::string RemoveComments(const std::string& in) {
         i = close + 2;
     }
     out.append(in, i, std::string::npos);
+    out += kCrLf;
     return out;
 }
 
@@ -135,6 +137,7 @@ static void ExpandIncludes(Engine& engine, const std::string& src, std::string& 
 
 void Engine::LoadQuest(std::string& questFile) {
     m_LabelIndex.clear();
+    m_LabelTails.clear();
     ResetGame();
 
     // The path in the file system's spelling: the one OpenQuest was given, or this one resolved.
@@ -180,7 +183,7 @@ void Engine::LoadQuest(std::string& questFile) {
     NormaliseLineEnds(src);
 
     DetectDosText();
-    src = RemoveComments(kCrLf + src + kCrLf);
+    src = RemoveComments(src);
 
     text::ReplaceAllNoCase(src, "\r\n_", "");
     text::ReplaceAllNoCase(src, "end:", "end\r\n:");
@@ -201,6 +204,14 @@ void Engine::LoadQuest(std::string& questFile) {
     m_QuestFile.clear();
 
     m_ProgramLines.clear();
+    m_LineFlags.clear();
+    {
+        // Reserved exactly: a doubling list would hold two copies of its line records at once.
+        size_t lines = 1;
+        for (size_t p = src.find(kCrLf); p != std::string::npos; p = src.find(kCrLf, p + 2)) ++lines;
+        m_ProgramLines.shrink_to_fit();
+        m_ProgramLines.reserve(lines);
+    }
     size_t start = 0;
     for (;;) {
         size_t end = src.find(kCrLf, start);
@@ -224,9 +235,14 @@ void Engine::LoadQuest(std::string& questFile) {
             std::string key = text::RTrim(line);
             m_LabelList += key;
             m_LabelList += kCrLf;
+            for (size_t c = key.find(':', 1); c != std::string::npos; c = key.find(':', c + 1))
+                m_LabelTails.emplace(key, c);
             m_LabelIndex.try_emplace(std::move(key), static_cast<int>(i));
         }
     }
+
+    m_LineFlags.resize(m_ProgramLines.size());
+    for (size_t i = 0; i < m_ProgramLines.size(); ++i) m_LineFlags[i] = LineFlagsOf(m_ProgramLines[i]);
 
     Changed(kScreenAll);
     int level = 1;

@@ -34,6 +34,27 @@ void ApplyEscapes(std::string& cur) {
 
 }  // namespace
 
+uint8_t Engine::LineFlagsOf(std::string_view line) {
+    uint8_t bits = 0;
+    for (char c : line) {
+        switch (c) {
+            case ';':
+                bits |= kLineSemicolon;
+                break;
+            case '&':
+                bits |= kLineAmp;
+                break;
+            case '#':
+                bits |= kLineHash;
+                break;
+            default:
+                break;
+        }
+    }
+    if (text::ContainsNoCase(line, "<html>")) bits |= kLineHtml;
+    return bits;
+}
+
 bool Engine::FetchLine(int level, std::string& cur) {
     m_NextLine.resize(level + 1);
     int32_t& next = m_NextLine[level];
@@ -41,6 +62,7 @@ bool Engine::FetchLine(int level, std::string& cur) {
     do {
         if (next < 0 || next >= count) return false;
         cur = m_ProgramLines[next];
+        m_FetchedFlags = static_cast<size_t>(next) < m_LineFlags.size() ? m_LineFlags[next] : kLineAll;
         ++next;
     } while (cur.empty());
     return true;
@@ -53,6 +75,7 @@ void Engine::RunLabel(int& levelRef, std::string& line) {
     if (L < 0) return;
     const bool single = !line.empty();
     const uint32_t game = m_Game;
+    std::string cur;  // one buffer for every line of this run
 
     for (;;) {
         // A quest that loops without assigning anything would otherwise never let the front in: give it the
@@ -63,10 +86,10 @@ void Engine::RunLabel(int& levelRef, std::string& line) {
         m_ChainState.resize(L + 1);
         m_PendingChain.resize(L + 1);
 
-        std::string cur;
         try {
             bool direct = false;  // an xbtn line skips the chain and if steps
             if (m_ChainState[L] == 0) {
+                m_FetchedFlags = kLineAll;
                 if (single)
                     cur = line;
                 else if (!FetchLine(L, cur))
@@ -82,27 +105,31 @@ void Engine::RunLabel(int& levelRef, std::string& line) {
                         m_HtmlBuffer += Subst(cur);
                         cur.clear();
                     }
-                    if (text::ContainsNoCase(cur, "<html>")) {
+                    if ((m_FetchedFlags & kLineHtml) && text::ContainsNoCase(cur, "<html>")) {
                         m_HtmlMode = true;
                         m_HtmlBuffer = Subst(cur);
                         cur.clear();
                     }
-                    size_t semi = cur.find(';');
-                    if (semi != std::string::npos) cur.erase(semi);
+                    if (m_FetchedFlags & kLineSemicolon) {
+                        size_t semi = cur.find(';');
+                        if (semi != std::string::npos) cur.erase(semi);
+                    }
                     if (!cur.empty()) break;
                     // A single line given by the caller has nothing more to fetch: its cycle is over.
                     if (single || !FetchLine(L, cur)) return;
                 }
 
                 LTrimInPlace(cur);
-                if (cur.find(" &") != std::string::npos) text::ReplaceRepeatedly(cur, " &", "&");
-                ApplyEscapes(cur);
+                const bool amp = (m_FetchedFlags & kLineAmp) != 0;
+                if (amp && cur.find(" &") != std::string::npos) text::ReplaceRepeatedly(cur, " &", "&");
+                if (amp || (m_FetchedFlags & kLineHash)) ApplyEscapes(cur);
 
                 if (text::StartsWithNoCase(cur, "xbtn")) {
                     direct = true;
-                } else {
+                } else if (amp && cur.find('&') != std::string::npos) {
+                    // The pending chain is read only while a chain is under way.
                     m_PendingChain[L] = cur;
-                    if (cur.find('&') != std::string::npos) m_ChainState[L] = 1;
+                    m_ChainState[L] = 1;
                 }
             }
 

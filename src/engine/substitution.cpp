@@ -32,8 +32,8 @@ int WholeInt16(const Value& v) {
 // forms nest (#item#i$$). Markers are found as quests have always had them found: the first one, then each
 // next one searched from two characters after the previous. A marker without a "$" after it is set aside with
 // all that follows it: it stays in the line as it is. `replace` gets the text between marker and "$" and
-// gives the replacement, which is scanned again with the rest of the line. Returns false when a guard stopped
-// it.
+// gives the replacement (in `scratch`, or a view of a text that outlives the call), which is scanned again
+// with the rest of the line. Returns false when a guard stopped it.
 template <class Replace>
 bool ReplaceForms(std::string& s, std::string_view marker, int& budget, Replace&& replace) {
     std::vector<size_t> marks;  // markers found so far, left to right
@@ -58,7 +58,8 @@ bool ReplaceForms(std::string& s, std::string_view marker, int& budget, Replace&
         if (budget <= 0 || s.size() > Limits::kMaxLineLength) return false;
         --budget;
         std::string expr(s, p + marker.size(), q - p - marker.size());
-        const std::string value = replace(expr);
+        std::string scratch;
+        const std::string_view value = replace(expr, scratch);
         // erase + insert rather than replace: GCC 12 warns falsely (-Wrestrict) on the inlined replace.
         s.erase(p, q - p + 1);
         s.insert(p, value);
@@ -96,20 +97,39 @@ NumKind KindOf(const Value& v) {
 
 }  // namespace
 
-std::string Engine::Subst(std::string& s) {
+// A text variable named alone, as #name$ mostly is, whose value Calc would give unchanged: its text is put
+// into the line straight from the store instead of through two copies. Anything else is left to Calc.
+const Value* Engine::PlainTextVariable(std::string_view expr) const {
+    if (expr.empty() || !(text::IsLetter(expr[0]) || expr[0] == '_')) return nullptr;
+    for (char c : expr) {
+        if (!text::IsLetter(c) && !text::IsDigit(c) && c != '_') return nullptr;
+    }
+    if (text::StartsWithNoCase(expr, "inv_") || text::StartsWithNoCase(expr, "RND") ||
+        text::EqualsNoCase(expr, "TIME"))
+        return nullptr;
+    const Value* v = FindVariable(expr);
+    return v && v->IsText() && !v->ReadsAsZero() ? v : nullptr;
+}
+
+std::string& Engine::Subst(std::string& s) {
     if (s.find('#') != npos) {
         int budget = Limits::kMaxSubstitutions;
         bool go = true;
         if (s.find("##") != npos) {
-            go = ReplaceForms(s, "##", budget, [this](std::string& expr) {
+            go = ReplaceForms(s, "##", budget, [this](std::string& expr, std::string& scratch) {
                 int code = WholeInt16(Calc(expr));
                 while (code > 255) code -= 255;
                 if (code < 0) throw QuestError("negative character code");
-                return std::string(1, static_cast<char>(static_cast<unsigned char>(code)));
+                scratch.assign(1, static_cast<char>(static_cast<unsigned char>(code)));
+                return std::string_view(scratch);
             });
         }
         if (go && s.find('#') != npos) {
-            ReplaceForms(s, "#", budget, [this](std::string& expr) { return Calc(expr).ToText(); });
+            ReplaceForms(s, "#", budget, [this](std::string& expr, std::string& scratch) {
+                if (const Value* v = PlainTextVariable(expr)) return std::string_view(v->str);
+                scratch = Calc(expr).ToText();
+                return std::string_view(scratch);
+            });
         }
     }
     if (s.find('[') != npos && HasFunctionCall(s)) CalcFunctions(s);

@@ -1,4 +1,5 @@
 // The variable store and the assignment statement.
+#include <algorithm>
 #include <cstdint>
 
 #include "engine/engine.h"
@@ -58,9 +59,12 @@ void Engine::StoreVariable(const std::string& name, Value v) {
 }
 
 void Engine::Do_Perem(std::string& s) {
-    text::ReplaceRepeatedly(s, "= ", "=");
-    text::ReplaceRepeatedly(s, " =", "=");
-    s = text::Trim(s);
+    // No letters in these: a plain search says whether there is anything to replace.
+    if (s.find("= ") != std::string::npos) text::ReplaceRepeatedly(s, "= ", "=");
+    if (s.find(" =") != std::string::npos) text::ReplaceRepeatedly(s, " =", "=");
+    // Trimmed in place: a long text is not copied for it.
+    s.erase(0, std::min(s.find_first_not_of(' '), s.size()));
+    s.erase(s.find_last_not_of(' ') + 1);
 
     // Not while a reset is half done: a new game started from in there would be cleared again by the rest.
     if (!m_Resetting) m_Host.ProcessEvents();
@@ -131,11 +135,14 @@ void Engine::Do_Perem(std::string& s) {
 void Engine::AssignText(std::string& t) {
     if (!t.empty()) t.pop_back();
     text::ReplaceRepeatedly(t, " =", "=");
-    t = text::LTrim(t);
+    t.erase(0, std::min(t.find_first_not_of(' '), t.size()));
     size_t p = t.find('=');
     if (p == std::string::npos) throw QuestError("instr: no '='");
-    std::string stmt = t.substr(0, p) + "=\"" + t.substr(p + 1) + "\"";
-    Do_Perem(stmt);
+    // The text becomes the quoted assignment where it stands.
+    t.reserve(t.size() + 2);
+    t.insert(p + 1, 1, '"');
+    t += '"';
+    Do_Perem(t);
 }
 
 void Engine::KillVariables() {

@@ -60,35 +60,89 @@ std::string EntryName(const std::string& entryText) {
                                                : std::string_view(entryText).substr(dot + 1));
 }
 
-// Inserting and removing item entries keeps the selection on the entry the player clicked.
-void InsertEntry(std::vector<InvEntry>& items, int& invLast, int& selected, std::string entryText,
-                 int32_t count) {
-    if (invLast >= kMaxInvLast) throw QuestError("inventory full");
-    int at = invLast + 1;
-    items.insert(items.begin() + at, InvEntry{std::move(entryText), count});
-    invLast = at;
-    if (selected >= at) ++selected;
-}
-
-void RemoveEntry(std::vector<InvEntry>& items, int& invLast, int& selected, int index) {
-    items.erase(items.begin() + index);
-    --invLast;
-    if (selected == index) {
-        selected = -1;
-    } else if (selected > index) {
-        --selected;
-    }
-}
-
 }  // namespace
 
+// The index answers when it covers exactly the item entries; the plain search is kept for anything else.
 int Engine::FindItem(std::string_view name) const {
-    std::string wanted = text::Trim(name);
+    const std::string_view wanted = text::TrimView(name);
+    const int last = std::min(m_InvLast, static_cast<int>(m_lstItems.size()) - 2);
+    if (last + 1 != static_cast<int>(m_ItemSeq.size())) return FindItemSlow(wanted);
+    int first = -1;
+    auto [from, to] = m_ItemIndex.equal_range(wanted);
+    for (auto it = from; it != to; ++it) {
+        auto at = std::lower_bound(m_ItemSeq.begin(), m_ItemSeq.end(), it->second);
+        if (at == m_ItemSeq.end() || *at != it->second) return FindItemSlow(wanted);
+        const int i = static_cast<int>(at - m_ItemSeq.begin());
+        if (first < 0 || i < first) first = i;
+    }
+    if (first >= 0 && !text::EqualsNoCase(EntryName(m_lstItems[static_cast<size_t>(first)].text), wanted))
+        return FindItemSlow(wanted);
+    return first;
+}
+
+int Engine::FindItemSlow(std::string_view wanted) const {
     int last = std::min(m_InvLast, static_cast<int>(m_lstItems.size()) - 2);
     for (int i = 0; i <= last; ++i) {
         if (text::EqualsNoCase(EntryName(m_lstItems[static_cast<size_t>(i)].text), wanted)) return i;
     }
     return -1;
+}
+
+// Inserting and removing item entries keeps the selection on the entry the player clicked.
+void Engine::InsertItemEntry(std::string entryText, int32_t count) {
+    if (m_InvLast >= kMaxInvLast) throw QuestError("inventory full");
+    const int at = m_InvLast + 1;
+    const uint64_t seq = m_NextItemSeq++;
+    m_ItemIndex.emplace(EntryName(entryText), seq);
+    m_lstItems.insert(m_lstItems.begin() + at, InvEntry{std::move(entryText), count});
+    if (static_cast<int>(m_ItemSeq.size()) == at) m_ItemSeq.push_back(seq);
+    m_InvLast = at;
+    if (m_lstItemsIndex >= at) ++m_lstItemsIndex;
+}
+
+namespace {
+
+template <class Index>
+void Unindex(Index& index, const std::string& name, uint64_t seq) {
+    auto [from, to] = index.equal_range(name);
+    for (auto it = from; it != to; ++it) {
+        if (it->second == seq) {
+            index.erase(it);
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+void Engine::RemoveItemEntry(int index) {
+    const size_t at = static_cast<size_t>(index);
+    if (at < m_ItemSeq.size()) {
+        Unindex(m_ItemIndex, EntryName(m_lstItems[at].text), m_ItemSeq[at]);
+        m_ItemSeq.erase(m_ItemSeq.begin() + index);
+    }
+    m_lstItems.erase(m_lstItems.begin() + index);
+    --m_InvLast;
+    if (m_lstItemsIndex == index) {
+        m_lstItemsIndex = -1;
+    } else if (m_lstItemsIndex > index) {
+        --m_lstItemsIndex;
+    }
+}
+
+// A changed count rewrites the entry; the name it shows may be spelt differently now.
+void Engine::SetItemEntryText(int index, std::string entryText) {
+    const size_t at = static_cast<size_t>(index);
+    InvEntry& entry = m_lstItems[at];
+    if (at < m_ItemSeq.size()) {
+        std::string before = EntryName(entry.text);
+        std::string after = EntryName(entryText);
+        if (before != after) {
+            Unindex(m_ItemIndex, before, m_ItemSeq[at]);
+            m_ItemIndex.emplace(std::move(after), m_ItemSeq[at]);
+        }
+    }
+    entry.text = std::move(entryText);
 }
 
 std::string Engine::ItemNameOf(int index) const {
@@ -108,6 +162,8 @@ void Engine::ClearInventoryList() {
         m_lstItemsIndex = -1;
     }
     m_InvLast = -1;
+    m_ItemSeq.clear();
+    m_ItemIndex.clear();
     Changed(kScreenInventory);
 }
 
@@ -134,16 +190,16 @@ void Engine::GiveItem(const std::string& arg) {
 
     int i = FindItem(name);
     if (i < 0) {
-        InsertEntry(m_lstItems, m_InvLast, m_lstItemsIndex, countText + Words().pieces + name, value);
+        InsertItemEntry(countText + Words().pieces + name, value);
         i = m_InvLast;
     } else {
         InvEntry& entry = m_lstItems[static_cast<size_t>(i)];
         const int32_t total = AddCounts(entry.count, value);
         entry.count = total;
-        entry.text = std::to_string(total) + Words().pieces + name;
+        SetItemEntryText(i, std::to_string(total) + Words().pieces + name);
     }
     const bool kept = m_lstItems[static_cast<size_t>(i)].count >= 1;
-    if (!kept) RemoveEntry(m_lstItems, m_InvLast, m_lstItemsIndex, i);
+    if (!kept) RemoveItemEntry(i);
     Changed(kScreenInventory);
     if (kept) Message(Words().got + countText + Words().pieces + name, Words().gotTitle);
     SetZotInv();
@@ -161,8 +217,8 @@ void Engine::TakeItem(const std::string& arg) {
     InvEntry& entry = m_lstItems[static_cast<size_t>(i)];
     const int32_t left = AddCounts(entry.count, -static_cast<int64_t>(CountOfText(countText)));
     entry.count = left;
-    entry.text = std::to_string(left) + Words().pieces + text::LTrim(after);
-    if (left < 1) RemoveEntry(m_lstItems, m_InvLast, m_lstItemsIndex, i);
+    SetItemEntryText(i, std::to_string(left) + Words().pieces + text::LTrim(after));
+    if (left < 1) RemoveItemEntry(i);
     Changed(kScreenInventory);
     // The message repeats the statement as written, blanks after the comma included.
     Message(Words().gave + countText + Words().pieces + after, Words().gaveTitle);
@@ -179,7 +235,7 @@ void Engine::KillItem(const std::string& arg) {
     }
     const int i = FindItem(name);
     if (i < 0) return;
-    RemoveEntry(m_lstItems, m_InvLast, m_lstItemsIndex, i);
+    RemoveItemEntry(i);
     Changed(kScreenInventory);
     const size_t comma = arg.find(',');
     Message(Words().gaveAll + (comma == std::string::npos ? arg : arg.substr(comma + 1)), Words().gaveTitle);
@@ -197,15 +253,13 @@ void Engine::SetInventoryCount(const std::string& item, const Value& v) {
 
     const int i = FindItem(item);
     if (i < 0) {
-        if (value > 0)
-            InsertEntry(m_lstItems, m_InvLast, m_lstItemsIndex, v.ToText() + Words().pieces + item,
-                        ToCount(value));
+        if (value > 0) InsertItemEntry(v.ToText() + Words().pieces + item, ToCount(value));
     } else if (value <= 0) {
-        RemoveEntry(m_lstItems, m_InvLast, m_lstItemsIndex, i);
+        RemoveItemEntry(i);
     } else {
         InvEntry& entry = m_lstItems[static_cast<size_t>(i)];
         entry.count = ToCount(value);
-        entry.text = std::to_string(entry.count) + Words().pieces + item;
+        SetItemEntryText(i, std::to_string(entry.count) + Words().pieces + item);
     }
     Changed(kScreenInventory);
 }

@@ -54,11 +54,48 @@ void Engine::SplitTokens(const std::string& arg) {
     Do_Perem(assign);
 }
 
+// Every goto counts a visit, so the usual label, a plain name, skips the statement machinery: reading the
+// counter and storing both numbers directly gives what the two assignments below would, events let in alike.
+bool Engine::CountVisitQuickly(const std::string& name) {
+    if (name.empty()) return false;
+    for (char c : name) {
+        if (!text::IsLetter(c) && !text::IsDigit(c) && c != '_') return false;
+    }
+    // Names that assignments treat specially (item counts, style variables) take the long way.
+    if (text::StartsWithNoCase(name, "inv_") || text::StartsWithNoCase(name, "STYLE") ||
+        text::StartsWithNoCase(name, "IMAGE") || text::StartsWithNoCase(name, "MUSIC"))
+        return false;
+    // A name that reads as a number would be an expression, not a variable.
+    if (text::IsNumeric(name)) return false;
+
+    std::string counter;
+    counter.reserve(name.size() + 6);
+    counter += "count_";
+    counter += name;
+    int count = 0;
+    if (const Value* old = FindVariable(counter); old && !old->ReadsAsZero()) {
+        double v = 0;
+        if (old->ToNumber(v)) {
+            const double next = text::RoundHalfEven(v + 1);
+            if (std::isfinite(next) && next >= -32768 && next <= 32767) count = static_cast<int>(next);
+        }
+    } else {
+        count = 1;
+    }
+    if (!m_Resetting) m_Host.ProcessEvents();
+    StoreVariable(counter, Value::Number(count, NumKind::Double));
+    if (!m_Resetting) m_Host.ProcessEvents();
+    StoreVariable(name, Value::Number(count, NumKind::Double));
+    return true;
+}
+
 void Engine::CountVisit(const std::string& arg) {
     std::string name = text::Trim(arg);
     if (!name.empty() && name[0] == ':') name.erase(0, 1);
     // The common locations run before every choice; counting them would say nothing.
     if (text::StartsWithNoCase(name, "common")) return;
+
+    if (CountVisitQuickly(name)) return;
 
     // The count is a 16-bit number: a count that would pass its range, or an old value that is no number,
     // starts again from 0.

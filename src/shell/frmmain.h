@@ -319,6 +319,8 @@ private:
     // What the controls show, so a render only touches what changed.
     unsigned m_Dirty = kScreenAll;
     bool m_RenderQueued = false;
+    bool m_InRunEvents = false;  // inside the event processing a running quest asked for
+    void QueueRender();
     bool m_Rendering = false;
     size_t m_ShownRuns = 0;     // runs of the story text in txtText (the last one maybe in part)
     size_t m_ShownOffset = 0;   // bytes of the last shown run

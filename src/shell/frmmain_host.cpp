@@ -1,5 +1,7 @@
 // The main window as the engine's host: rendering the screen model, waits in a nested event loop, letting
 // events in during long runs, and the modal dialogs the quest asks for.
+#include <algorithm>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -60,6 +62,52 @@ QString StoryText(std::string_view cp1251) {
         broken += c;
     }
     return broken;
+}
+
+// Brings a list to the texts of `entries` by changing only the rows between the unchanged beginning and the
+// unchanged end: a new item or button costs one or two rows, not a rebuild of the whole list. Rows of one
+// line each are all alike, and a list that knows so measures one row instead of every row.
+template <class Entries, class TextOf>
+void SyncList(QListWidget* list, std::vector<std::string>& shown, const Entries& entries, TextOf textOf) {
+    const size_t n = entries.size();
+    size_t head = 0;
+    while (head < n && head < shown.size() && textOf(entries[head]) == shown[head]) ++head;
+    if (head == n && head == shown.size()) return;
+    // Set before the rows change, so the new rows are measured the cheap way already.
+    const bool breaks = std::any_of(entries.begin(), entries.end(), [&textOf](const auto& e) {
+        return textOf(e).find_first_of("\r\n") != std::string::npos;
+    });
+    if (list->uniformItemSizes() == breaks) list->setUniformItemSizes(!breaks);
+    size_t tail = 0;
+    while (tail < n - head && tail < shown.size() - head &&
+           textOf(entries[n - 1 - tail]) == shown[shown.size() - 1 - tail])
+        ++tail;
+    const size_t oldEnd = shown.size() - tail;
+    const size_t newEnd = n - tail;
+    size_t row = head;
+    for (; row < oldEnd && row < newEnd; ++row) {
+        const std::string& t = textOf(entries[row]);
+        list->item(static_cast<int>(row))->setText(FromCp1251(t));
+        shown[row] = t;
+    }
+    if (oldEnd > newEnd) {
+        for (size_t k = oldEnd; k > newEnd; --k) delete list->takeItem(static_cast<int>(k - 1));
+        shown.erase(shown.begin() + static_cast<std::ptrdiff_t>(newEnd),
+                    shown.begin() + static_cast<std::ptrdiff_t>(oldEnd));
+    } else if (newEnd > oldEnd) {
+        // One insertion for all the new rows: the view lays itself out once, not once a row.
+        std::vector<std::string> added;
+        QStringList captions;
+        added.reserve(newEnd - oldEnd);
+        captions.reserve(static_cast<qsizetype>(newEnd - oldEnd));
+        for (size_t k = oldEnd; k < newEnd; ++k) {
+            const std::string& t = textOf(entries[k]);
+            captions.push_back(FromCp1251(t));
+            added.push_back(t);
+        }
+        list->insertItems(static_cast<int>(oldEnd), captions);
+        shown.insert(shown.begin() + static_cast<std::ptrdiff_t>(oldEnd), added.begin(), added.end());
+    }
 }
 
 }  // namespace
@@ -149,16 +197,23 @@ void frmMain::ScreenChanged(unsigned parts) {
         m_Dirty &= ~(kScreenText | kScreenPageTop);
         m_Dirty |= kScreenHtml;
     }
-    if (!m_RenderQueued) {
-        m_RenderQueued = true;
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                m_RenderQueued = false;
-                Render();
-            },
-            Qt::QueuedConnection);
-    }
+    QueueRender();
+}
+
+// Outside a run a change is shown as soon as the window is idle. While a run lets events in, ProcessEvents
+// renders every kRenderEvery and the run's end renders the rest, so a change queued then waits for those: a
+// long run of small changes does not spend its time redrawing.
+void frmMain::QueueRender() {
+    if (m_RenderQueued) return;
+    m_RenderQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_RenderQueued = false;
+            if (m_InRunEvents && Clock::now() - m_LastRender < kRenderEvery) return;
+            Render();
+        },
+        Qt::QueuedConnection);
 }
 
 void frmMain::Render() {
@@ -198,17 +253,30 @@ void frmMain::RenderText() {
     if (!txtText->document()->isEmpty() && cursor.charFormat().hasProperty(QTextFormat::ForegroundBrush))
         last = cursor.charFormat().foreground().color();
     const QPalette palette = QApplication::palette();
+    // Runs of one colour go in as one insertion: the document lays out once per colour, not once per line.
+    std::string pending;
+    QColor pendingColour = last;
+    auto flush = [&] {
+        if (pending.empty()) return;
+        QTextCharFormat format;
+        format.setForeground(pendingColour);
+        cursor.insertText(StoryText(pending), format);
+        pending.clear();
+        appended = true;
+    };
     for (size_t i = m_ShownRuns; i < runs.size(); ++i) {
         size_t from = i == m_ShownRuns ? m_ShownOffset : 0;
         const TextRun& run = runs[i];
         if (from >= run.text.size()) continue;
         // A colour no window could show leaves the run in the colour of the text before it.
         if (std::optional<QColor> c = ColourFromValue(run.color, palette)) last = *c;
-        QTextCharFormat format;
-        format.setForeground(last);
-        cursor.insertText(StoryText(std::string_view(run.text).substr(from)), format);
-        appended = true;
+        if (last != pendingColour) {
+            flush();
+            pendingColour = last;
+        }
+        pending.append(run.text, from, std::string::npos);
     }
+    flush();
     if (!runs.empty()) {
         m_ShownRuns = runs.size() - 1;
         m_ShownOffset = runs.back().text.size();
@@ -229,27 +297,16 @@ void frmMain::ScrollToTop() {
 }
 
 void frmMain::RenderButtons() {
-    const auto& buttons = m_Engine->buttons();
-    if (buttons != m_ShownButtons) {
-        List1->clear();
-        for (const std::string& b : buttons) List1->addItem(FromCp1251(b));
-        m_ShownButtons = buttons;
-    }
+    SyncList(List1, m_ShownButtons, m_Engine->buttons(),
+             [](const std::string& b) -> const std::string& { return b; });
     int selected = m_Engine->selectedButton();
     if (List1->currentRow() != selected) List1->setCurrentRow(selected);
     if (selected < 0) List1->clearSelection();
 }
 
 void frmMain::RenderInventory() {
-    const auto& items = m_Engine->inventory();
-    std::vector<std::string> texts;
-    texts.reserve(items.size());
-    for (const InvEntry& e : items) texts.push_back(e.text);
-    if (texts != m_ShownItems) {
-        lstItems->clear();
-        for (const std::string& t : texts) lstItems->addItem(FromCp1251(t));
-        m_ShownItems = std::move(texts);
-    }
+    SyncList(lstItems, m_ShownItems, m_Engine->inventory(),
+             [](const InvEntry& e) -> const std::string& { return e.text; });
     int selected = m_Engine->selectedItem();
     if (lstItems->currentRow() != selected) lstItems->setCurrentRow(selected);
     SetPanelVisible(m_Engine->options().inv);
@@ -331,6 +388,11 @@ void frmMain::RenderHtml() {
 // start: the styles reach the controls first, then the view comes up with its page.
 void frmMain::ShowHtmlPage(const std::string& page, const std::string& pageFile,
                            const std::string& baseFolder) {
+    // A new game's own look first, as a render would lay it down, then the quest's styles over it.
+    if (m_GameStarted) {
+        m_GameStarted = false;
+        ResetAppearance();
+    }
     ApplyPendingLook();
     RenderHtml();
     // The view's text takes the colour printed text would have.
@@ -359,7 +421,10 @@ void frmMain::ProcessEvents() {
     if (now - m_LastEvents < kEventsEvery) return;
     m_LastEvents = now;
     if (now - m_LastRender >= kRenderEvery) Render();
+    const bool outer = m_InRunEvents;
+    m_InRunEvents = true;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    m_InRunEvents = outer;
 }
 
 void frmMain::Wait(WaitReason, int ms) {
@@ -368,7 +433,11 @@ void frmMain::Wait(WaitReason, int ms) {
     WaitLoop wait;
     m_Loops.push_back(&wait);
     Timer1.start(ms);
+    // The player's events during the wait are shown at once, even when the wait began among a run's events.
+    const bool inRunEvents = m_InRunEvents;
+    m_InRunEvents = false;
     wait.loop.exec();
+    m_InRunEvents = inRunEvents;
     m_Loops.pop_back();
     Timer1.stop();
     // Only the timer, the engine or this window end a wait; anything else is the application leaving, and

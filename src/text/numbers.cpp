@@ -159,6 +159,25 @@ void Digits(double v, int precision, std::string& digits, int& exp) {
 bool IsNumeric(std::string_view s, double* value, NumKind* kind) {
     size_t i = 0;
     SkipBlanks(s, i);
+    // Most texts tried are names: no number starts with anything but these.
+    if (i == s.size()) return false;
+    if (const char c = s[i]; !IsDigit(c) && c != '+' && c != '-' && c != '.' && c != ',' && c != '&')
+        return false;
+    // Plain whole numbers of up to 15 digits, the usual operands, are exact as doubles: no text to convert.
+    {
+        size_t j = i;
+        uint64_t whole = 0;
+        while (j < s.size() && j - i < 16 && s[j] >= '0' && s[j] <= '9') whole = whole * 10 + (s[j++] - '0');
+        if (j > i && j - i <= 15) {
+            size_t end = j;
+            SkipBlanks(s, end);
+            if (end == s.size()) {
+                if (value) *value = static_cast<double>(whole);
+                if (kind) *kind = NumKind::Double;
+                return true;
+            }
+        }
+    }
     double v = 0;
     NumKind k = NumKind::Double;
     if (!ReadHex(s, i, v, k)) {
