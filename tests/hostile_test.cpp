@@ -176,6 +176,25 @@ TEST(Hostile, LongLinesOfFunctionCallsAndPathsAreLinear) {
     EXPECT_EQ(ResolvePath(dotted + "x"), dotted + "x");
 }
 
+// A sum of a hundred thousand terms is one statement that runs for a long while: the front gets its turns
+// inside it, and a player who leaves meanwhile ends it without its assignment or the statements after it.
+TEST(Hostile, ALongSumLetsTheFrontInAndEndsWhenThePlayerLeaves) {
+    std::string sum = "x=1";
+    for (int i = 0; i < 100000; ++i) sum += "+1";
+    {
+        QuestFixture q;
+        q.Run(sum + "\npln after");
+        EXPECT_NE(q.Var("x"), "<unset>");
+        EXPECT_NE(q.Text().find("after"), std::string::npos);
+    }
+    QuestFixture q;
+    q.host.processBudget = 1;  // the assignment's own turn, then the first one inside the sum stops the play
+    q.Run(sum + "\npln after");
+    EXPECT_TRUE(q.engine->Stopping());
+    EXPECT_EQ(q.Var("x"), "<unset>");
+    EXPECT_EQ(q.Text().find("after"), std::string::npos) << q.Text();
+}
+
 // Row 5: only the file's own name is cut at ".qsv".
 TEST(Hostile, SaveNamesLookAtTheFileNameOnly) {
     QuestFixture q;

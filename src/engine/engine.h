@@ -405,6 +405,10 @@ private:
     int CompareValues(const Value& a, const Value& b);
     float NextRandom();  // uniform in [0, 1), single precision
     void ReportExpressionError();
+    static constexpr uint64_t kEvalWorkBetweenEvents = 8u << 20;  // characters the evaluator goes through
+    uint64_t m_EvalWork = 0;
+    void CountEvalWork(size_t chars);
+    void LetFrontInDuringEval();
     Value LookupVariable(std::string_view name) const;
     void StoreVariable(const std::string& name, Value v);
     void SetInventoryCount(const std::string& item, const Value& v);

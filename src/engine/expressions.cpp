@@ -130,12 +130,42 @@ private:
     int& m_Depth;
 };
 
+// Raised when the front, let in during a long evaluation, ended the game or the player: the statement is
+// abandoned whole. It is no QuestError, so no assignment stores a value it was never given.
+struct EvalAbandoned : std::runtime_error {
+    EvalAbandoned() : std::runtime_error("expression abandoned") {}
+};
+
 const std::string& ExpressionErrorLine() {
     static const std::string line = text::Utf8ToCp1251("Ошибка выражения") + "\r\n";
     return line;
 }
 
 }  // namespace
+
+// One expression over a long text (a sum of a million terms) can take a second, rescanning its text at every
+// level of nesting: the front gets its turn after every so many characters the evaluator has gone through, as
+// the run loop gives it between statements, so the window stays alive and a new game or closing the window
+// ends the statement.
+void Engine::CountEvalWork(size_t chars) {
+    m_EvalWork += chars;
+    if (m_EvalWork < kEvalWorkBetweenEvents) return;
+    m_EvalWork = 0;
+    LetFrontInDuringEval();
+}
+
+void Engine::LetFrontInDuringEval() {
+    if (m_Resetting) return;
+    const uint32_t game = m_Game;
+    const int depth = m_EvalDepth;
+    const uint32_t steps = m_EvalSteps;
+    // What the front runs in the meantime is evaluated afresh, with a budget of its own.
+    m_EvalDepth = 0;
+    m_Host.ProcessEvents();
+    m_EvalDepth = depth;
+    m_EvalSteps = steps;
+    if (m_Stopping || m_Game != game) throw EvalAbandoned();
+}
 
 Value Engine::Calc(std::string& e) {
     DepthGuard guard(m_EvalDepth, m_EvalSteps);
@@ -203,6 +233,7 @@ Value Engine::CalcInner(std::string& e) {
     // Calc entered from inside the evaluator always gets a text of the evaluator's own, which may be
     // consumed; the outermost call leaves its caller's text as the steps rewrite it.
     const bool ownText = m_EvalDepth > 1;
+    CountEvalWork(e.size());
 
     unsigned chars = ScanChars(e);
     if (chars & kHasSemicolon) {
@@ -302,6 +333,7 @@ Value Engine::CalcInner(std::string& e) {
 }
 
 bool Engine::VernInner(std::string& c) {
+    CountEvalWork(c.size());
     TrimInPlace(c);
     Pad(c);
     if (c.find('(') != npos) c = Skb(c);

@@ -165,8 +165,8 @@ void Engine::RunLabel(int& levelRef, std::string& line) {
             Subst(cur);
         } catch (const std::exception&) {
             // A line whose preparation fails (an unmatched bracket in its condition, a bad character code) is
-            // skipped quietly.
-            if (single) return;
+            // skipped quietly; one abandoned because the game was replaced meanwhile ends the run.
+            if (single || m_Game != game) return;
             continue;
         }
 
