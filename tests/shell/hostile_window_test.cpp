@@ -1,16 +1,47 @@
 // The window against hostile quests and settings: sizes far beyond the screen, a very long word, damaged
 // settings lines.
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QScreen>
 #include <QTextEdit>
 
+#include <new>
+
 #include "frmmain_fixture.h"
+#include "shell/guarded_app.h"
 #include "shell/settings.h"
 
 namespace tarvik::shell::testing {
 namespace {
 
 using HostileWindow = WindowTest;
+
+// An event handler that runs out of memory, as a quest's run inside it may: the application reports it in a
+// message box and goes on, instead of letting the exception end the player.
+class FailingObject : public QObject {
+protected:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::User) throw std::bad_alloc();
+        return QObject::event(e);
+    }
+};
+
+TEST_F(HostileWindow, WhatEscapesAnEventHandlerIsReportedAndThePlayerGoesOn) {
+    ASSERT_NE(dynamic_cast<GuardedApplication*>(QCoreApplication::instance()), nullptr);
+    QString reported;
+    WhenModal<QMessageBox>([&reported](QMessageBox* box) {
+        reported = box->text();
+        box->accept();
+    });
+    FailingObject failing;
+    QEvent event(QEvent::User);
+    EXPECT_FALSE(QCoreApplication::sendEvent(&failing, &event));
+    EXPECT_TRUE(reported.contains(Q("Не хватает памяти."))) << reported.toStdString();
+    // Still alive: the window takes a quest afterwards.
+    w->OpenQuestFile(WriteQuest("after.qst", "pln still here\nend\n"));
+    Settle();
+    EXPECT_TRUE(Screen().contains(Q("still here")));
+}
 
 // Row 6: a window of 32767 pixels square would take gigabytes; it is held to the screen.
 TEST_F(HostileWindow, SizesFromQuestsAndSettingsStayWithinTheScreen) {
