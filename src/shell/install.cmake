@@ -24,6 +24,9 @@ install(FILES ${PROJECT_SOURCE_DIR}/quests/demo.qs1 ${PROJECT_SOURCE_DIR}/quests
   DESTINATION ${CMAKE_INSTALL_DATADIR}/tarvik/quests OPTIONAL)
 # The picture of the demo's HTML page.
 install(FILES ${PROJECT_SOURCE_DIR}/quests/demo-html/oak.png DESTINATION ${CMAKE_INSTALL_DATADIR}/tarvik/quests/demo-html)
+# The demo's tunes and its sound.
+install(FILES ${PROJECT_SOURCE_DIR}/quests/theme.mid ${PROJECT_SOURCE_DIR}/quests/forest.mid
+              ${PROJECT_SOURCE_DIR}/quests/chest.wav DESTINATION ${CMAKE_INSTALL_DATADIR}/tarvik/quests)
 # The player's help, opened by "Помощь".
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/help/ DESTINATION ${CMAKE_INSTALL_DATADIR}/tarvik/help
   FILES_MATCHING PATTERN "*.html" PATTERN "*.css" PATTERN "*.png")

@@ -65,7 +65,9 @@ TEST(Package, HoldsThePlayerItsDesktopFilesAndDemoAndDeclaresItsDependencies) {
     for (const char* file :
          {"/bin/tarvik", "/bin/tarvik-cli", "/share/applications/tarvik.desktop",
           "/share/mime/packages/tarvik.xml", "/share/icons/hicolor/scalable/apps/tarvik.svg",
-          "/share/tarvik/quests/demo.qst"})
+          "/share/tarvik/quests/demo.qst", "/share/tarvik/quests/demo.qs3", "/share/tarvik/quests/theme.mid",
+          "/share/tarvik/quests/chest.wav", "/share/tarvik/quests/pictures/forest.png",
+          "/share/tarvik/quests/demo-html/oak.png", "/share/tarvik/help/index.html"})
         EXPECT_NE(contents.find(prefix + file + "\n"), std::string::npos) << file << " in\n" << contents;
     // The programs are executable.
     EXPECT_NE(contents.find("-rwxr-xr-x root/root"), std::string::npos) << contents;
@@ -74,8 +76,9 @@ TEST(Package, HoldsThePlayerItsDesktopFilesAndDemoAndDeclaresItsDependencies) {
     ASSERT_EQ(Shell("dpkg-deb -f " + Quote(deb.string()) + " Package Depends", field), 0);
     EXPECT_NE(field.find("Package: tarvik\n"), std::string::npos) << field;
     // The soundfont by name, and the libraries the programs link, found by dpkg-shlibdeps.
-    for (const char* dependency : {"timgm6mb-soundfont | sf3-soundfont-gm | sf2-soundfont-gm",
-                                   "libqt6widgets6", "libqt6gui6", "libc6", "libstdc++6"})
+    for (const char* dependency :
+         {"timgm6mb-soundfont | sf3-soundfont-gm | sf2-soundfont-gm", "libqt6widgets6", "libqt6gui6", "libc6",
+          "libstdc++6", "libsdl2-mixer-2.0-0", "libcurl4"})
         EXPECT_NE(field.find(dependency), std::string::npos) << dependency << " in\n" << field;
 }
 
