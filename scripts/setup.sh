@@ -24,6 +24,7 @@ packages=(
     qt6-translations-l10n
     # music and sounds; a General MIDI soundfont so MIDI tunes sound on a fresh machine
     libsdl2-mixer-dev
+    pkg-config
     timgm6mb-soundfont
     # the network include
     libcurl4-openssl-dev
