@@ -2,11 +2,13 @@
 // written once per process under a temporary folder that is removed at exit.
 #pragma once
 
+#include <benchmark/benchmark.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -34,11 +36,39 @@ public:
     Engine* engine = nullptr;
 };
 
+// Opens the quest in a fresh engine: loading and running it until it stops is the timed work. The engine is
+// torn down outside the timing. `check` looks at the first finished run and returns an error text, or nothing
+// when the run did what the quest says.
+template <class Check>
+void TimeOpening(benchmark::State& state, const fs::path& quest, Check&& check) {
+    bool checked = false;
+    for (auto _ : state) {
+        QuietHost host;
+        auto engine = std::make_unique<Engine>(host);
+        host.engine = engine.get();
+        engine->Seed(1);
+        engine->OpenQuest(quest.string());
+
+        state.PauseTiming();
+        if (!checked) {
+            std::string error = check(*engine);
+            if (!error.empty()) {
+                // A skipped benchmark must not resume its timer.
+                state.SkipWithError(error.c_str());
+                break;
+            }
+            checked = true;
+        }
+        engine.reset();
+        state.ResumeTiming();
+    }
+}
+
 inline const fs::path& ScaleDir() {
     struct Dir {
         fs::path path;
         Dir() {
-            path = fs::temp_directory_path() / ("tarvik-scale-" + std::to_string(getpid()));
+            path = fs::temp_directory_path() / ("tarvik-bench-" + std::to_string(getpid()));
             fs::remove_all(path);
             fs::create_directories(path);
         }
@@ -52,20 +82,33 @@ inline const fs::path& ScaleDir() {
     return dir.path;
 }
 
-// UTF-8 text with LF line ends written as a quest file (code page 1251, CR LF), once per name.
-inline fs::path WriteQuest(const std::string& name, const std::string& utf8) {
-    static std::map<std::string, fs::path> written;
-    if (auto it = written.find(name); it != written.end()) return it->second;
+// UTF-8 source text with LF line ends to the form quests are stored in: code page 1251, CR LF.
+inline std::string QuestBytes(const std::string& utf8) {
     std::string crlf;
     crlf.reserve(utf8.size() + utf8.size() / 8);
     for (char c : utf8) {
         if (c == '\n') crlf += '\r';
         crlf += c;
     }
-    const fs::path p = ScaleDir() / name;
+    return text::Utf8ToCp1251(crlf);
+}
+
+// Writes a file (raw bytes) under the benchmarks' folder and returns its size.
+inline size_t WriteBytes(const fs::path& rel, const std::string& bytes) {
+    const fs::path p = ScaleDir() / rel;
+    fs::create_directories(p.parent_path());
     std::ofstream out(p, std::ios::binary);
-    out << text::Utf8ToCp1251(crlf);
+    out << bytes;
     if (!out) throw std::runtime_error("cannot write " + p.string());
+    return bytes.size();
+}
+
+// UTF-8 text with LF line ends written as a quest file (code page 1251, CR LF), once per name.
+inline fs::path WriteQuest(const std::string& name, const std::string& utf8) {
+    static std::map<std::string, fs::path> written;
+    if (auto it = written.find(name); it != written.end()) return it->second;
+    WriteBytes(name, QuestBytes(utf8));
+    const fs::path p = ScaleDir() / name;
     written.emplace(name, p);
     return p;
 }

@@ -11,105 +11,15 @@
 #include <memory>
 #include <string>
 
+#include "bench/bench_quests.h"
 #include "engine/engine.h"
 #include "text/text.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using tarvik::DialogResult;
 using tarvik::Engine;
-using tarvik::WaitReason;
-
-// None of the quests here waits for the player; should one ever do so the run is simply ended.
-class BenchHost : public tarvik::Host {
-public:
-    void Wait(WaitReason, int) override {
-        if (engine) engine->RequestStop();
-    }
-    int MessageBox(const std::string&, const std::string&, int) override { return tarvik::kAnswerOk; }
-    DialogResult InputBox(const std::string&, const std::string&) override { return {}; }
-    DialogResult SaveFileDialog(const std::string&, const std::string&) override { return {}; }
-    DialogResult OpenFileDialog(const std::string&, const std::string&, const std::string&) override {
-        return {};
-    }
-    double SecondsSinceMidnight() override { return 0; }
-
-    Engine* engine = nullptr;
-};
-
-// UTF-8 source text with LF line ends to the form quests are stored in: code page 1251, CR LF.
-std::string QuestBytes(const std::string& utf8) {
-    std::string crlf;
-    crlf.reserve(utf8.size() + utf8.size() / 16);
-    for (char c : utf8) {
-        if (c == '\n') crlf += '\r';
-        crlf += c;
-    }
-    return tarvik::text::Utf8ToCp1251(crlf);
-}
-
-// One temporary folder per process for every generated quest; removed at exit.
-class Workspace {
-public:
-    static Workspace& Get() {
-        static Workspace w;
-        return w;
-    }
-    Workspace(const Workspace&) = delete;
-    Workspace& operator=(const Workspace&) = delete;
-
-    // Writes a file (raw bytes) under the workspace and returns its size.
-    size_t WriteBytes(const fs::path& rel, const std::string& bytes) {
-        fs::path p = dir / rel;
-        fs::create_directories(p.parent_path());
-        std::ofstream out(p, std::ios::binary);
-        out << bytes;
-        if (!out) throw std::runtime_error("cannot write " + p.string());
-        return bytes.size();
-    }
-
-    fs::path dir;
-
-private:
-    Workspace() {
-        dir = fs::temp_directory_path() / ("tarvik-bench-" + std::to_string(getpid()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    ~Workspace() {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-};
-
-// Opens the quest in a fresh engine: loading and running it until it stops is the timed work. The engine is
-// torn down outside the timing. `check` looks at the first finished run and returns an error text, or nothing
-// when the run did what the quest says.
-template <class Check>
-void TimeOpening(benchmark::State& state, const fs::path& quest, Check&& check) {
-    bool checked = false;
-    for (auto _ : state) {
-        BenchHost host;
-        auto engine = std::make_unique<Engine>(host);
-        host.engine = engine.get();
-        engine->Seed(1);
-        engine->OpenQuest(quest.string());
-
-        state.PauseTiming();
-        if (!checked) {
-            std::string error = check(*engine);
-            if (!error.empty()) {
-                // A skipped benchmark must not resume its timer.
-                state.SkipWithError(error.c_str());
-                break;
-            }
-            checked = true;
-        }
-        engine.reset();
-        state.ResumeTiming();
-    }
-}
+using namespace tarvik::bench;
 
 // ---- Statements ----
 
@@ -131,8 +41,8 @@ const fs::path& LoopQuest() {
                         "if i<n then goto loop\n"
                         "pln Сумма: #s$\n"
                         "end\n";
-        Workspace::Get().WriteBytes("loop/loop.qst", QuestBytes(q));
-        return Workspace::Get().dir / "loop/loop.qst";
+        WriteBytes("loop/loop.qst", QuestBytes(q));
+        return ScaleDir() / "loop/loop.qst";
     }();
     return path;
 }
@@ -194,14 +104,13 @@ struct LoadQuestInfo {
 // alone. Every 32 locations an include brings in a file of its own, which in turn brings in a shared piece.
 LoadQuestInfo MakeLoadQuest(size_t target) {
     const std::string sub = "load_" + std::to_string(target);
-    Workspace& ws = Workspace::Get();
     LoadQuestInfo info;
-    info.quest = ws.dir / sub / "quest.qst";
+    info.quest = ScaleDir() / sub / "quest.qst";
 
     const std::string shared = QuestBytes(
         ":shared_note\n"
         "pln Общая часть, которую подключают многие файлы.\n");
-    info.bytes += ws.WriteBytes(fs::path(sub) / "shared.inc", shared);
+    info.bytes += WriteBytes(fs::path(sub) / "shared.inc", shared);
 
     std::string main = "end\n";
     size_t mainBytes = QuestBytes(main).size();
@@ -219,14 +128,14 @@ LoadQuestInfo MakeLoadQuest(size_t target) {
                 ++info.labels;
             }
             // Included text is not rewritten, so "quest_path" would stay a word there: name the file in full.
-            part += "include \"" + (ws.dir / sub / "shared.inc").string() + "\"\n";
+            part += "include \"" + (ScaleDir() / sub / "shared.inc").string() + "\"\n";
             ++info.labels;  // the shared label arrives once per part
-            info.bytes += ws.WriteBytes(fs::path(sub) / name, QuestBytes(part));
+            info.bytes += WriteBytes(fs::path(sub) / name, QuestBytes(part));
         }
         main += block;
         mainBytes += QuestBytes(block).size();
     }
-    info.bytes += ws.WriteBytes(fs::path(sub) / "quest.qst", QuestBytes(main));
+    info.bytes += WriteBytes(fs::path(sub) / "quest.qst", QuestBytes(main));
     return info;
 }
 
@@ -265,8 +174,8 @@ fs::path MakePrintQuest(int lines, bool endAtOnce) {
         q += "pln Строка " + std::to_string(k) + ": текст, который квест выводит на экран.\n";
     q += "end\n";
     const std::string name = "print/" + std::to_string(lines) + (endAtOnce ? "_load.qst" : ".qst");
-    Workspace::Get().WriteBytes(name, QuestBytes(q));
-    return Workspace::Get().dir / name;
+    WriteBytes(name, QuestBytes(q));
+    return ScaleDir() / name;
 }
 
 void PrintBenchmark(benchmark::State& state, bool endAtOnce) {

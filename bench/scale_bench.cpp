@@ -26,33 +26,9 @@ namespace fs = std::filesystem;
 using tarvik::Engine;
 using namespace tarvik::bench;
 
-// Opens the quest in a fresh engine per iteration; only the opening (loading and running) is timed.
-template <class Check>
-void TimeRun(benchmark::State& state, const fs::path& quest, Check&& check) {
-    bool checked = false;
-    for (auto _ : state) {
-        QuietHost host;
-        auto engine = std::make_unique<Engine>(host);
-        host.engine = engine.get();
-        engine->Seed(1);
-        engine->OpenQuest(quest.string());
-        state.PauseTiming();
-        if (!checked) {
-            std::string error = check(*engine);
-            if (!error.empty()) {
-                state.SkipWithError(error.c_str());
-                break;
-            }
-            checked = true;
-        }
-        engine.reset();
-        state.ResumeTiming();
-    }
-}
-
 void BM_DistinctItems(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
-    TimeRun(state, ItemsQuest(n), [n](Engine& e) -> std::string {
+    TimeOpening(state, ItemsQuest(n), [n](Engine& e) -> std::string {
         if (e.invLast() + 1 != n) return "items: " + std::to_string(e.invLast() + 1);
         return {};
     });
@@ -63,7 +39,7 @@ BENCHMARK(BM_DistinctItems)->Arg(2500)->Arg(5000)->Arg(10000)->Unit(benchmark::k
 
 void BM_Buttons(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
-    TimeRun(state, ButtonsQuest(n), [n](Engine& e) -> std::string {
+    TimeOpening(state, ButtonsQuest(n), [n](Engine& e) -> std::string {
         if (static_cast<int>(e.buttons().size()) != n)
             return "buttons: " + std::to_string(e.buttons().size());
         return {};
@@ -74,7 +50,7 @@ BENCHMARK(BM_Buttons)->Arg(2500)->Arg(5000)->Arg(10000)->Unit(benchmark::kMillis
 // instr s=#s$ab (or s=s+"ab"): the text grows by two characters a round.
 void GrowText(benchmark::State& state, bool instr) {
     const int n = static_cast<int>(state.range(0));
-    TimeRun(state, GrowTextQuest(n, instr), [n](Engine& e) -> std::string {
+    TimeOpening(state, GrowTextQuest(n, instr), [n](Engine& e) -> std::string {
         const tarvik::Value* s = e.FindVariable("s");
         if (!s || s->ToText().size() != 2u * static_cast<size_t>(n)) return "text has the wrong length";
         return {};
@@ -93,7 +69,7 @@ BENCHMARK(BM_GrowTextConcat)->Arg(10000)->Arg(20000)->Arg(40000)->Unit(benchmark
 // against an assignment.
 void StatementLoop(benchmark::State& state, bool jumps) {
     const int rounds = static_cast<int>(state.range(0));
-    TimeRun(state, StatementQuest(rounds, jumps), [rounds](Engine& e) -> std::string {
+    TimeOpening(state, StatementQuest(rounds, jumps), [rounds](Engine& e) -> std::string {
         const tarvik::Value* i = e.FindVariable("i");
         if (!i || !i->IsNumber() || i->num != rounds) return "loop did not finish";
         return {};

@@ -111,29 +111,31 @@ std::string DumpState(const Engine& engine, const std::vector<ShownMessage>& mes
     // Pictures: slots and overlays the quest has set, files as the quest named them.
     {
         const PictureModel& pm = engine.pictures();
-        auto place = [&json](const PictureState& p) {
-            json.Key("file");
-            json.String(p.file);
-            json.Key("top");
-            json.Number(p.top, text::NumKind::Int32);
-            json.Key("left");
-            json.Number(p.left, text::NumKind::Int32);
-            json.Key("visible");
-            json.Bool(p.visible);
+        // The pictures ever set, each under its number: slots count from 1, overlays from kFirstOverlay.
+        auto placed = [&json](const char* numberKey, const auto& pictures, int first) {
+            json.BeginArray();
+            for (size_t i = 0; i < pictures.size(); ++i) {
+                const PictureState& p = pictures[i];
+                if (!p.used) continue;
+                json.BeginObject();
+                json.Key(numberKey);
+                json.Number(static_cast<double>(i) + first, text::NumKind::Int32);
+                json.Key("file");
+                json.String(p.file);
+                json.Key("top");
+                json.Number(p.top, text::NumKind::Int32);
+                json.Key("left");
+                json.Number(p.left, text::NumKind::Int32);
+                json.Key("visible");
+                json.Bool(p.visible);
+                json.EndObject();
+            }
+            json.EndArray();
         };
         json.Key("pictures");
         json.BeginObject();
         json.Key("slots");
-        json.BeginArray();
-        for (size_t i = 0; i < pm.images.size(); ++i) {
-            if (!pm.images[i].used) continue;
-            json.BeginObject();
-            json.Key("slot");
-            json.Number(static_cast<double>(i + 1), text::NumKind::Int32);
-            place(pm.images[i]);
-            json.EndObject();
-        }
-        json.EndArray();
+        placed("slot", pm.images, 1);
         json.Key("background");
         json.String(pm.background);
         json.Key("window");
@@ -145,16 +147,7 @@ std::string DumpState(const Engine& engine, const std::vector<ShownMessage>& mes
         json.Key("caption");
         json.String(pm.caption);
         json.Key("overlays");
-        json.BeginArray();
-        for (size_t i = 0; i < pm.overlays.size(); ++i) {
-            if (!pm.overlays[i].used) continue;
-            json.BeginObject();
-            json.Key("index");
-            json.Number(static_cast<double>(i + PictureModel::kFirstOverlay), text::NumKind::Int32);
-            place(pm.overlays[i]);
-            json.EndObject();
-        }
-        json.EndArray();
+        placed("index", pm.overlays, PictureModel::kFirstOverlay);
         json.EndObject();
         json.EndObject();
     }
