@@ -522,6 +522,7 @@ private:
     uint8_t m_FetchedFlags = kLineAll;
     static uint8_t LineFlagsOf(std::string_view line);
     bool CountVisitQuickly(const std::string& name);
+    static bool AssignmentActs(std::string_view name);
     const Value* PlainTextVariable(std::string_view expr) const;
 };
 

@@ -113,6 +113,7 @@ void Engine::Do_Perem(std::string& s) {
     const bool inventoryCount = text::StartsWithNoCase(s, "inv_");
     Value stored = inventoryCount ? value : Value();
     StoreVariable(name, std::move(value));
+    if (!AssignmentActs(s)) return;
 
     if (text::StartsWithNoCase(s, "Style_DOS_TextColor")) {
         std::string key = "Style_DOS_TextColor";
@@ -130,6 +131,12 @@ void Engine::Do_Perem(std::string& s) {
     }
     if (m_Options.Music && text::StartsWithNoCase(s, "MUSIC")) PlayMusic();
     if (inventoryCount) SetInventoryCount(name.size() > 4 ? name.substr(4) : std::string(), stored);
+}
+
+// The names whose assignment does more than store the value: item counts, styles and pictures, music.
+bool Engine::AssignmentActs(std::string_view name) {
+    return text::StartsWithNoCase(name, "inv_") || text::StartsWithNoCase(name, "STYLE") ||
+           text::StartsWithNoCase(name, "IMAGE") || text::StartsWithNoCase(name, "MUSIC");
 }
 
 void Engine::AssignText(std::string& t) {

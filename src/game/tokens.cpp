@@ -62,9 +62,7 @@ bool Engine::CountVisitQuickly(const std::string& name) {
         if (!text::IsLetter(c) && !text::IsDigit(c) && c != '_') return false;
     }
     // Names that assignments treat specially (item counts, style variables) take the long way.
-    if (text::StartsWithNoCase(name, "inv_") || text::StartsWithNoCase(name, "STYLE") ||
-        text::StartsWithNoCase(name, "IMAGE") || text::StartsWithNoCase(name, "MUSIC"))
-        return false;
+    if (AssignmentActs(name)) return false;
     // A name that reads as a number would be an expression, not a variable.
     if (text::IsNumeric(name)) return false;
 
