@@ -214,6 +214,7 @@ private:
     void LoadQuest(const std::string& utf8Path);
     void SetPanelVisible(bool visible);
     void ApplyControlColours(int32_t fore, int32_t back);
+    void ApplyLook();
     void ApplyPendingLook();
     PictureBox* SlotBox(int i);
     Form1* PictureWindow();

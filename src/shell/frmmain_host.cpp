@@ -216,17 +216,22 @@ void frmMain::QueueRender() {
         Qt::QueuedConnection);
 }
 
+// A new game's own look first, then the quest's styles over it.
+void frmMain::ApplyLook() {
+    if (m_GameStarted) {
+        m_GameStarted = false;
+        ResetAppearance();
+    }
+    ApplyPendingLook();
+}
+
 void frmMain::Render() {
     if (m_Rendering || !m_Engine) return;
     UpdateSessionMenus();
     m_Rendering = true;
     const unsigned d = m_Dirty;
     m_Dirty = 0;
-    if (m_GameStarted) {
-        m_GameStarted = false;
-        ResetAppearance();
-    }
-    ApplyPendingLook();
+    ApplyLook();
     if (d & kScreenText) RenderText();
     if (d & kScreenButtons) RenderButtons();
     if (d & kScreenActions) RenderActions();
@@ -388,12 +393,7 @@ void frmMain::RenderHtml() {
 // start: the styles reach the controls first, then the view comes up with its page.
 void frmMain::ShowHtmlPage(const std::string& page, const std::string& pageFile,
                            const std::string& baseFolder) {
-    // A new game's own look first, as a render would lay it down, then the quest's styles over it.
-    if (m_GameStarted) {
-        m_GameStarted = false;
-        ResetAppearance();
-    }
-    ApplyPendingLook();
+    ApplyLook();
     RenderHtml();
     // The view's text takes the colour printed text would have.
     int32_t textColour = 0;
