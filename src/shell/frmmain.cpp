@@ -147,7 +147,7 @@ void frmMain::BuildControls() {
     setCentralWidget(m_Client);
     m_Client->installEventFilter(this);
 
-    txtText = new QTextEdit(m_Client);
+    txtText = new StoryView(m_Client);
     txtText->setObjectName("txtText");
     txtText->setReadOnly(true);
     txtText->setUndoRedoEnabled(false);

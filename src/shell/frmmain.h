@@ -36,6 +36,7 @@
 #include "shell/pictures.h"
 #include "shell/recent.h"
 #include "shell/settings.h"
+#include "shell/story_view.h"
 
 namespace tarvik::shell {
 
@@ -271,7 +272,7 @@ private:
 
     // Controls.
     QWidget* m_Client = nullptr;
-    QTextEdit* txtText = nullptr;
+    StoryView* txtText = nullptr;
     QWidget* Frame1 = nullptr;
     HtmlView* WB = nullptr;
     EventList* lstItems = nullptr;

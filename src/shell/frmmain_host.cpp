@@ -34,36 +34,6 @@ QString FromCp1251(std::string_view s) {
     return QString::fromStdString(text::Cp1251ToUtf8(s));
 }
 
-// Qt lays out a word in time quadratic in its length: a word this long gets a break opportunity (a zero-width
-// space) after every so many characters, so a quest printing a megabyte without a blank does not freeze the
-// window. No real word comes near it.
-constexpr qsizetype kLongestUnbrokenWord = 200;
-
-// Story text with the window's line breaks: CR LF (or a lone CR) becomes one line break.
-QString StoryText(std::string_view cp1251) {
-    QString s = FromCp1251(cp1251);
-    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    s.replace('\r', '\n');
-    qsizetype run = 0;
-    for (const QChar c : std::as_const(s)) {
-        run = c.isSpace() ? 0 : run + 1;
-        if (run > kLongestUnbrokenWord) break;
-    }
-    if (run <= kLongestUnbrokenWord) return s;
-    QString broken;
-    broken.reserve(s.size() + s.size() / kLongestUnbrokenWord);
-    run = 0;
-    for (const QChar c : std::as_const(s)) {
-        run = c.isSpace() ? 0 : run + 1;
-        if (run > kLongestUnbrokenWord) {
-            broken += QChar(0x200B);
-            run = 1;
-        }
-        broken += c;
-    }
-    return broken;
-}
-
 // Brings a list to the texts of `entries` by changing only the rows between the unchanged beginning and the
 // unchanged end: a new item or button costs one or two rows, not a rebuild of the whole list. Rows of one
 // line each are all alike, and a list that knows so measures one row instead of every row.
@@ -263,9 +233,7 @@ void frmMain::RenderText() {
     QColor pendingColour = last;
     auto flush = [&] {
         if (pending.empty()) return;
-        QTextCharFormat format;
-        format.setForeground(pendingColour);
-        cursor.insertText(StoryText(pending), format);
+        txtText->AppendStory(pending, pendingColour);
         pending.clear();
         appended = true;
     };
@@ -291,8 +259,7 @@ void frmMain::RenderText() {
     }
     if (appended) {
         // Like the classic text box, the view follows what was just printed.
-        txtText->moveCursor(QTextCursor::End);
-        txtText->ensureCursorVisible();
+        txtText->ScrollToEnd();
     }
 }
 

@@ -68,6 +68,9 @@ protected:
 
     void TearDown() override {
         m_Watchdog.stop();
+        // A wait for a dialog that never came ends with its test: it must not answer the next test's dialogs.
+        delete s_Waits;
+        s_Waits = nullptr;
         EXPECT_FALSE(m_TimedOut) << "the window did not finish the run";
         w.reset();
         Settle();
@@ -112,7 +115,8 @@ protected:
     // Runs `action` once a modal window of type T is up (from inside its own event loop).
     template <class T>
     static void WhenModal(std::function<void(T*)> action, int triesLeft = 500) {
-        QTimer::singleShot(10, [action = std::move(action), triesLeft] {
+        if (!s_Waits) s_Waits = new QObject;
+        QTimer::singleShot(10, s_Waits, [action = std::move(action), triesLeft] {
             if (T* modal = qobject_cast<T*>(QApplication::activeModalWidget())) {
                 action(modal);
             } else if (triesLeft > 0) {
@@ -122,6 +126,8 @@ protected:
     }
 
     static void After(int ms, std::function<void()> action) { QTimer::singleShot(ms, std::move(action)); }
+
+    static inline QObject* s_Waits = nullptr;  // the context of this test's waits for dialogs
 
     // A double click as the window system delivers it: press, release, double click, release.
     void DoubleClick(QListWidget* list, int row) const {
