@@ -220,8 +220,9 @@ void frmMain::RenderText() {
         txtText->clear();
         m_TextCleared = false;
     }
+    // Placed, not moved, at the end: moving would shape the first paragraph on the way.
     QTextCursor cursor(txtText->document());
-    cursor.movePosition(QTextCursor::End);
+    cursor.setPosition(txtText->document()->characterCount() - 1);
     bool appended = false;
     // The colour of the text already shown, for a run whose own colour no window could show.
     QColor last = txtText->palette().color(QPalette::Text);

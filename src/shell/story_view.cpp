@@ -129,8 +129,9 @@ int StoryLayout::IndexAt(Units y) const {
 StoryLayout::Units StoryLayout::LayOut(const QTextBlock& block) const {
     const int index = block.blockNumber();
     if (index < 0 || index >= static_cast<int>(m_Height.size())) return 0;
-    if (m_Laid[index]) return m_Height[index];
     QTextLayout* layout = block.layout();
+    // The document may have dropped a shape on its own; the flag alone is not trusted.
+    if (m_Laid[index] && layout->lineCount() > 0) return m_Height[index];
     QTextOption option = document()->defaultTextOption();
     const QTextBlockFormat format = block.blockFormat();
     if (format.hasProperty(QTextFormat::BlockAlignment)) option.setAlignment(format.alignment());
@@ -151,9 +152,11 @@ StoryLayout::Units StoryLayout::LayOut(const QTextBlock& block) const {
     layout->endLayout();
     m_Laid[index] = 1;
     const Units height = std::max<Units>(1, std::llround(y * kUnit));
-    if (height != m_Height[index]) {
+    if (const Units old = m_Height[index]; height != old) {
         SetHeight(index, height);
         SizeChangedLater();
+        emit HeightCorrected(static_cast<qreal>(Top(index)) / kUnit + Margin(),
+                             static_cast<qreal>(old) / kUnit, static_cast<qreal>(height - old) / kUnit);
     }
     return height;
 }
@@ -181,7 +184,9 @@ void StoryLayout::documentChanged(int from, int /*charsRemoved*/, int charsAdded
     } else {
         QTextBlock first = doc->findBlock(from);
         if (!first.isValid()) first = doc->lastBlock();
-        QTextBlock last = charsAdded > 0 ? doc->findBlock(from + charsAdded - 1) : first;
+        // Through the block holding what followed the change: a paragraph break inserted into a block splits
+        // it, and the rest of it is a new block too.
+        QTextBlock last = doc->findBlock(from + charsAdded);
         if (!last.isValid()) last = doc->lastBlock();
         const int i0 = first.blockNumber();
         const int i1 = std::max(i0, last.blockNumber());
@@ -324,7 +329,22 @@ int StoryLayout::LaidOutCount() const {
 }
 
 StoryView::StoryView(QWidget* parent) : QTextEdit(parent) {
-    document()->setDocumentLayout(new StoryLayout(document()));
+    auto* layout = new StoryLayout(document());
+    document()->setDocumentLayout(layout);
+    connect(layout, &StoryLayout::HeightCorrected, this, &StoryView::KeepInPlace);
+}
+
+// A paragraph above the view shaped at last (by a cursor moving through it, say) moves everything after it;
+// the view moves with it, so that what the player reads stays where it is.
+void StoryView::KeepInPlace(qreal top, qreal oldHeight, qreal delta) {
+    QScrollBar* bar = verticalScrollBar();
+    if (top + oldHeight > bar->value()) return;
+    m_Shift += delta;
+    const int whole = qRound(m_Shift);
+    if (whole == 0) return;
+    m_Shift -= whole;
+    bar->setMaximum(bar->maximum() + whole);
+    bar->setValue(bar->value() + whole);
 }
 
 StoryLayout* StoryView::storyLayout() const {
@@ -335,6 +355,8 @@ void StoryView::ScrollToEnd() {
     if (StoryLayout* layout = storyLayout()) layout->LayOutTail(viewport()->height());
     moveCursor(QTextCursor::End);
     ensureCursorVisible();
+    // The bottom margin too, as far as the view goes.
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }
 
 void StoryView::AppendStory(std::string_view cp1251, const QColor& colour) {

@@ -37,6 +37,10 @@ public:
     // How many paragraphs have been shaped (for tests: the rest must not have been).
     int LaidOutCount() const;
 
+signals:
+    // A paragraph's estimated height was replaced by its real one.
+    void HeightCorrected(qreal top, qreal oldHeight, qreal delta) const;
+
 protected:
     void documentChanged(int from, int charsRemoved, int charsAdded) override;
 
@@ -83,6 +87,10 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
+
+private:
+    void KeepInPlace(qreal top, qreal oldHeight, qreal delta);
+    qreal m_Shift = 0;  // what the view has yet to move by, below a whole pixel
 };
 
 }  // namespace tarvik::shell
