@@ -87,6 +87,21 @@ void BM_GotoLoop(benchmark::State& state) {
 BENCHMARK(BM_AssignmentLoop)->Arg(25000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GotoLoop)->Arg(25000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
+// One program line of n statements joined by "&": each piece is an assignment to its own variable.
+void BM_ChainLine(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    std::string line;
+    for (int k = 0; k < n; ++k) line += (k ? "&v" : "v") + std::to_string(k) + "=" + std::to_string(k);
+    const fs::path quest = WriteQuest("chain_" + std::to_string(n) + ".qst", line + "\nend\n");
+    const std::string lastValue = std::to_string(n - 1), lastName = "v" + lastValue;
+    TimeOpening(state, quest, [&](Engine& e) -> std::string {
+        const tarvik::Value* last = e.FindVariable(lastName);
+        if (!last || last->ToText() != lastValue) return "the chain did not run to its end";
+        return {};
+    });
+}
+BENCHMARK(BM_ChainLine)->Arg(5000)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond);
+
 // Peak memory of loading, measured in a child process so that every size starts from a clean heap: the
 // peak resident size above the start, against the file size and the program store left after loading.
 struct LoadMemory {

@@ -439,6 +439,7 @@ private:
     std::vector<int32_t> m_NextLine;
     std::vector<int16_t> m_ChainState;
     std::vector<std::string> m_PendingChain;
+    std::vector<size_t> m_PendingFrom;  // where the rest of the pending chain starts
     bool m_Running = false;
     bool m_HtmlMode = false;
     std::string m_HtmlBuffer;

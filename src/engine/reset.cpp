@@ -24,6 +24,7 @@ void Engine::ResetGame() {
     m_NextLine.clear();
     m_ChainState.clear();
     m_PendingChain.clear();
+    m_PendingFrom.clear();
     // No file stays open between statements.
     m_Host.StopSound();
     m_Host.StopMusic();

@@ -85,6 +85,7 @@ void Engine::RunLabel(int& levelRef, std::string& line) {
         m_QuitWait = m_PauseDone = m_AnykeyDone = false;
         m_ChainState.resize(L + 1);
         m_PendingChain.resize(L + 1);
+        m_PendingFrom.resize(L + 1);
 
         try {
             bool direct = false;  // an xbtn line skips the chain and if steps
@@ -129,29 +130,39 @@ void Engine::RunLabel(int& levelRef, std::string& line) {
                 } else if (amp && cur.find('&') != std::string::npos) {
                     // The pending chain is read only while a chain is under way.
                     m_PendingChain[L] = cur;
+                    m_PendingFrom[L] = 0;
                     m_ChainState[L] = 1;
                 }
             }
 
             if (!direct && m_ChainState[L] != 0) {
+                // The rest of the chain is read from an offset, not cut from the front after each piece, so a
+                // line of many pieces costs time in step with its length.
                 std::string& pending = m_PendingChain[L];
+                size_t& from = m_PendingFrom[L];
                 try {
-                    while (BeginsWithIf(pending)) pending = DoIf(pending.substr(2));
+                    while (text::StartsWithNoCase(std::string_view(pending).substr(from), "IF ")) {
+                        pending = DoIf(pending.substr(from + 2));
+                        from = 0;
+                    }
                 } catch (...) {
                     // A chain whose if cannot be decided is dropped whole, or it would be retried forever.
                     pending.clear();
+                    from = 0;
                     m_ChainState[L] = 0;
                     throw;
                 }
-                size_t amp = pending.find('&');
+                size_t amp = pending.find('&', from);
                 if (amp == std::string::npos) {
-                    cur = pending;
+                    cur.assign(pending, from);
                     pending.clear();
+                    from = 0;
                 } else {
-                    cur = pending.substr(0, amp);
-                    pending.erase(0, amp + 1);
+                    cur.assign(pending, from, amp - from);
+                    from = amp + 1;
                 }
-                if (pending.find('&') == std::string::npos) m_ChainState[L] = m_ChainState[L] == -1 ? 0 : -1;
+                if (pending.find('&', from) == std::string::npos)
+                    m_ChainState[L] = m_ChainState[L] == -1 ? 0 : -1;
             }
 
             if (!direct) {
