@@ -155,8 +155,9 @@ StoryLayout::Units StoryLayout::LayOut(const QTextBlock& block) const {
     if (const Units old = m_Height[index]; height != old) {
         SetHeight(index, height);
         SizeChangedLater();
-        emit HeightCorrected(static_cast<qreal>(Top(index)) / kUnit + Margin(),
-                             static_cast<qreal>(old) / kUnit, static_cast<qreal>(height - old) / kUnit);
+        if (!m_Drawing)
+            emit HeightCorrected(static_cast<qreal>(Top(index)) / kUnit + Margin(),
+                                 static_cast<qreal>(height - old) / kUnit);
     }
     return height;
 }
@@ -287,6 +288,7 @@ void StoryLayout::draw(QPainter* painter, const PaintContext& context) {
     if (index < 0) return;
     painter->save();
     painter->setPen(context.palette.color(QPalette::Text));
+    m_Drawing = true;
     const int cursorWidth = property("cursorWidth").isValid() ? property("cursorWidth").toInt() : 1;
     Units top = Top(index);
     for (QTextBlock block = doc->findBlockByNumber(index); block.isValid(); block = block.next()) {
@@ -311,6 +313,7 @@ void StoryLayout::draw(QPainter* painter, const PaintContext& context) {
         if (context.cursorPosition >= start && context.cursorPosition < end)
             block.layout()->drawCursor(painter, at, context.cursorPosition - start, cursorWidth);
     }
+    m_Drawing = false;
     painter->restore();
 }
 
@@ -324,6 +327,16 @@ void StoryLayout::LayOutTail(qreal height) const {
         emit const_cast<StoryLayout*>(this)->documentSizeChanged(documentSize());
 }
 
+void StoryLayout::LayOutSpan(qreal top, qreal height) const {
+    const qreal margin = Margin();
+    const int first = IndexAt(std::max<Units>(0, std::llround((top - margin) * kUnit)));
+    if (first < 0) return;
+    for (QTextBlock b = document()->findBlockByNumber(first); b.isValid(); b = b.next()) {
+        if (margin + static_cast<qreal>(Top(b.blockNumber())) / kUnit > top + height) break;
+        LayOut(b);
+    }
+}
+
 int StoryLayout::LaidOutCount() const {
     return static_cast<int>(std::count(m_Laid.begin(), m_Laid.end(), 1));
 }
@@ -332,19 +345,34 @@ StoryView::StoryView(QWidget* parent) : QTextEdit(parent) {
     auto* layout = new StoryLayout(document());
     document()->setDocumentLayout(layout);
     connect(layout, &StoryLayout::HeightCorrected, this, &StoryView::KeepInPlace);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &StoryView::LayOutView);
 }
 
-// A paragraph above the view shaped at last (by a cursor moving through it, say) moves everything after it;
-// the view moves with it, so that what the player reads stays where it is.
-void StoryView::KeepInPlace(qreal top, qreal oldHeight, qreal delta) {
+// A paragraph that starts above the view and gets its real height (it scrolled into view from above, or a
+// cursor passed through it) moves everything after it; the view moves with it, so that what the player reads
+// stays where it is.
+void StoryView::KeepInPlace(qreal top, qreal delta) {
     QScrollBar* bar = verticalScrollBar();
-    if (top + oldHeight > bar->value()) return;
+    if (top >= bar->value()) return;
     m_Shift += delta;
     const int whole = qRound(m_Shift);
     if (whole == 0) return;
     m_Shift -= whole;
     bar->setMaximum(bar->maximum() + whole);
     bar->setValue(bar->value() + whole);
+}
+
+// What comes into view is shaped before it is drawn, when the view can still move to keep it in place.
+void StoryView::LayOutView() {
+    StoryLayout* layout = storyLayout();
+    if (m_Arranging || !layout) return;
+    m_Arranging = true;
+    for (int round = 0; round < 8; ++round) {
+        const int value = verticalScrollBar()->value();
+        layout->LayOutSpan(value, viewport()->height());
+        if (verticalScrollBar()->value() == value) break;
+    }
+    m_Arranging = false;
 }
 
 StoryLayout* StoryView::storyLayout() const {
@@ -416,6 +444,7 @@ void StoryView::resizeEvent(QResizeEvent* e) {
         layout->LayOutTail(viewport()->height());
         verticalScrollBar()->setValue(verticalScrollBar()->maximum());
     }
+    LayOutView();
 }
 
 }  // namespace tarvik::shell

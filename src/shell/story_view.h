@@ -34,12 +34,14 @@ public:
     // Lays out the last paragraphs until they fill `height`, so that a view scrolled to the end shows them
     // where they really are.
     void LayOutTail(qreal height) const;
+    // Lays out the paragraphs that show between `top` and `top + height`.
+    void LayOutSpan(qreal top, qreal height) const;
     // How many paragraphs have been shaped (for tests: the rest must not have been).
     int LaidOutCount() const;
 
 signals:
     // A paragraph's estimated height was replaced by its real one.
-    void HeightCorrected(qreal top, qreal oldHeight, qreal delta) const;
+    void HeightCorrected(qreal top, qreal delta) const;
 
 protected:
     void documentChanged(int from, int charsRemoved, int charsAdded) override;
@@ -64,6 +66,7 @@ private:
     mutable std::vector<Units> m_Tree;    // Fenwick tree over m_Height, 1-based
     mutable std::vector<char> m_Laid;     // per block: shaped for the current width and font
     mutable bool m_SizeSignalQueued = false;
+    bool m_Drawing = false;  // corrections made while drawing are not announced: the view cannot move then
     // What the estimates and shapes were made for: a change of either makes every one stale.
     qreal m_Width = -1;
     QFont m_Font;
@@ -89,7 +92,9 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
 
 private:
-    void KeepInPlace(qreal top, qreal oldHeight, qreal delta);
+    void KeepInPlace(qreal top, qreal delta);
+    void LayOutView();
+    bool m_Arranging = false;
     qreal m_Shift = 0;  // what the view has yet to move by, below a whole pixel
 };
 

@@ -124,6 +124,25 @@ TEST_F(Story, ShapingAParagraphAboveTheViewLeavesWhatIsReadInPlace) {
     EXPECT_EQ(view.cursorForPosition(QPoint(20, 20)).position(), read);
 }
 
+TEST_F(Story, ScrollingUpThroughUnseenPagesMovesTheTextByTheScrolledAmount) {
+    view.AppendStory(StoryLines(0, 3000), Qt::black);
+    view.ScrollToEnd();
+    Paint();
+    QScrollBar* bar = view.verticalScrollBar();
+    for (int step = 0; step < 300 && bar->value() > 0; ++step) {
+        const int read = view.cursorForPosition(QPoint(30, 60)).position();
+        QTextCursor c(view.document());
+        c.setPosition(read);
+        const int before = view.cursorRect(c).top();
+        // The scroll bar may move on its own as unseen paragraphs get their real heights; the text on screen
+        // moves by what the player scrolled, no more.
+        const int scrolled = std::min(40, bar->value());
+        bar->setValue(bar->value() - 40);
+        Paint();
+        ASSERT_EQ(view.cursorRect(c).top(), before + scrolled) << "step " << step;
+    }
+}
+
 TEST_F(Story, HeightsAddUpWhateverOrderParagraphsAreShapedIn) {
     view.AppendStory(StoryLines(0, 3000), Qt::black);
     std::vector<int> order(view.document()->blockCount());
