@@ -3,6 +3,90 @@
 
 namespace tarvik {
 
+namespace {
+
+// The keywords of the table, in its order; Save and those after it come after the assignment entry.
+enum class Keyword : uint8_t {
+    None,
+    Pln,
+    P,
+    Println,
+    Print,
+    Instr,
+    Input,
+    InputBox,
+    Cls,
+    Clsb,
+    Clst,
+    Btn,
+    Xbtn,
+    InvPlus,
+    InvMinus,
+    Invkill,
+    Perkill,
+    Save,
+    Goto,
+    Proc,
+    Pause,
+    Anykey,
+    Quit,
+    Picture,
+    Tokens,
+    InvVisible,
+    Html,
+    MsgBox,
+    Play,
+};
+
+struct KeywordEntry {
+    std::string_view word;
+    Keyword keyword;
+};
+
+constexpr KeywordEntry kKeywords[] = {
+    {"pln", Keyword::Pln},
+    {"p", Keyword::P},
+    {"println", Keyword::Println},
+    {"print", Keyword::Print},
+    {"instr", Keyword::Instr},
+    {"input", Keyword::Input},
+    {"input_box", Keyword::InputBox},
+    {"cls", Keyword::Cls},
+    {"clsb", Keyword::Clsb},
+    {"clst", Keyword::Clst},
+    {"btn", Keyword::Btn},
+    {"xbtn", Keyword::Xbtn},
+    {"inv+", Keyword::InvPlus},
+    {"inv-", Keyword::InvMinus},
+    {"invkill", Keyword::Invkill},
+    {"perkill", Keyword::Perkill},
+    {"save", Keyword::Save},
+    {"goto", Keyword::Goto},
+    {"proc", Keyword::Proc},
+    {"pause", Keyword::Pause},
+    {"anykey", Keyword::Anykey},
+    {"quit", Keyword::Quit},
+    {"picture", Keyword::Picture},
+    {"tokens", Keyword::Tokens},
+    {"inv_visible", Keyword::InvVisible},
+    {"html", Keyword::Html},
+    {"MsgBox", Keyword::MsgBox},
+    {"play", Keyword::Play},
+};
+
+// A statement starts with a keyword when its text up to its first blank is the keyword, in any letter case:
+// no two keywords are alike, so one lookup of that word finds the only entry that can match.
+Keyword KeywordOf(std::string_view s, size_t blank) {
+    if (blank == std::string_view::npos || blank == 0 || blank > 11) return Keyword::None;
+    const std::string_view word = s.substr(0, blank);
+    for (const KeywordEntry& k : kKeywords) {
+        if (k.word.size() == word.size() && text::EqualsNoCase(k.word, word)) return k.keyword;
+    }
+    return Keyword::None;
+}
+
+}  // namespace
+
 void Engine::Obr(std::string& s, bool f, int level) {
     // Every routine's run-time error ends that routine only; the statement goes on with its next step.
     auto guarded = [](auto&& step) {
@@ -94,57 +178,115 @@ void Engine::Obr(std::string& s, bool f, int level) {
         text::StartsWithNoCase(s, "anykey "))
         guarded([&] { ShowPage(); });
 
-    // A statement starts with a keyword only if its first blank stands where the keyword's does: one
-    // comparison of positions turns away nearly every entry.
+    // The keyword table. A statement's keyword is its first word, so of all the entries at most one can
+    // match a given text, found once; the entries keep their order. The assignment entry sees the text as the
+    // entry before it left it, and the entries after it see the text as Do_Perem left it, looked up again.
     size_t blank = s.find(' ');
-    auto is = [&s, &blank](std::string_view keyword) {
-        size_t own = 0;  // a plain loop, so that a literal keyword's blank is known when compiling
-        while (own < keyword.size() && keyword[own] != ' ') ++own;
-        if (own < keyword.size() && own != blank) return false;
-        return text::StartsWithNoCase(s, keyword);
-    };
+    Keyword kw = KeywordOf(s, blank);
     auto arg = [&s](size_t from) { return from - 1 < s.size() ? s.substr(from - 1) : std::string(); };
 
-    // The keyword table. Every entry is tested against the same text, so a statement can match several; the
-    // assignment entry sees the text as earlier entries left it, and later entries see it as Do_Perem left
-    // it.
-    if (is("pln ")) guarded([&] { PrintLine(arg(5)); });
-    if (is("p ")) guarded([&] { PrintText(arg(3)); });
-    if (is("println ")) guarded([&] { PrintLine(arg(9)); });
-    if (is("print ")) guarded([&] { PrintText(arg(7)); });
-    if (is("instr "))
-        guarded([&] {
-            std::string a = arg(7);
-            AssignText(a);
-        });
-    if (is("input ")) guarded([&] { InputLine(arg(7)); });
-    if (is("input_box ")) guarded([&] { InputDialog(arg(11)); });
-    if (is("cls ")) guarded([&] { ClearScreen(); });
-    if (is("clsb ")) guarded([&] { ClearButtons(); });
-    if (is("clst ")) guarded([&] { ClearText(); });
-    if (is("btn ")) guarded([&] { AddButton(arg(5)); });
-    if (is("xbtn ")) guarded([&] { AddCommandButton(arg(6)); });
-    if (is("inv+ ")) guarded([&] { GiveItem(arg(6)); });
-    if (is("inv- ")) guarded([&] { TakeItem(arg(6)); });
-    if (is("invkill ")) guarded([&] { KillItem(arg(8)); });
-    if (is("perkill ")) guarded([&] { KillVariables(); });
-    if (!is("println ") && !is("print ") && !is("pln ") && !is("p ") && !is("instr ") &&
-        s.find('=') != std::string::npos) {
+    switch (kw) {
+        case Keyword::Pln:
+            guarded([&] { PrintLine(arg(5)); });
+            break;
+        case Keyword::P:
+            guarded([&] { PrintText(arg(3)); });
+            break;
+        case Keyword::Println:
+            guarded([&] { PrintLine(arg(9)); });
+            break;
+        case Keyword::Print:
+            guarded([&] { PrintText(arg(7)); });
+            break;
+        case Keyword::Instr:
+            guarded([&] {
+                std::string a = arg(7);
+                AssignText(a);
+            });
+            break;
+        case Keyword::Input:
+            guarded([&] { InputLine(arg(7)); });
+            break;
+        case Keyword::InputBox:
+            guarded([&] { InputDialog(arg(11)); });
+            break;
+        case Keyword::Cls:
+            guarded([&] { ClearScreen(); });
+            break;
+        case Keyword::Clsb:
+            guarded([&] { ClearButtons(); });
+            break;
+        case Keyword::Clst:
+            guarded([&] { ClearText(); });
+            break;
+        case Keyword::Btn:
+            guarded([&] { AddButton(arg(5)); });
+            break;
+        case Keyword::Xbtn:
+            guarded([&] { AddCommandButton(arg(6)); });
+            break;
+        case Keyword::InvPlus:
+            guarded([&] { GiveItem(arg(6)); });
+            break;
+        case Keyword::InvMinus:
+            guarded([&] { TakeItem(arg(6)); });
+            break;
+        case Keyword::Invkill:
+            guarded([&] { KillItem(arg(8)); });
+            break;
+        case Keyword::Perkill:
+            guarded([&] { KillVariables(); });
+            break;
+        default:
+            break;
+    }
+    const bool printsOrInstr = kw == Keyword::Println || kw == Keyword::Print || kw == Keyword::Pln ||
+                               kw == Keyword::P || kw == Keyword::Instr;
+    if (!printsOrInstr && s.find('=') != std::string::npos) {
         guarded([&] { Do_Perem(s); });
         blank = s.find(' ');
+        kw = KeywordOf(s, blank);
     }
-    if (is("save ")) guarded([&] { SaveGame(arg(6)); });
-    if (is("goto ")) guarded([&] { GotoLabel(arg(6), level); });
-    if (is("proc ")) guarded([&] { CallProc(arg(6), level); });
-    if (is("pause ")) guarded([&] { PauseRun(arg(7)); });
-    if (is("anykey ")) guarded([&] { WaitKey(arg(8)); });
-    if (is("quit ")) guarded([&] { QuitRun(); });
-    if (is("picture ")) guarded([&] { ShowFormPictures(); });
-    if (is("tokens ")) guarded([&] { SplitTokens(arg(8)); });
-    if (is("inv_visible ")) guarded([&] { SetInventoryVisible(arg(13)); });
-    if (is("html ")) guarded([&] { SetHtmlView(arg(6)); });
-    if (is("MsgBox ")) guarded([&] { ShowMessageBox(arg(8)); });
-    if (is("play ") && m_Options.Zvuk) guarded([&] { PlaySound(arg(6)); });
+    switch (kw) {
+        case Keyword::Save:
+            guarded([&] { SaveGame(arg(6)); });
+            break;
+        case Keyword::Goto:
+            guarded([&] { GotoLabel(arg(6), level); });
+            break;
+        case Keyword::Proc:
+            guarded([&] { CallProc(arg(6), level); });
+            break;
+        case Keyword::Pause:
+            guarded([&] { PauseRun(arg(7)); });
+            break;
+        case Keyword::Anykey:
+            guarded([&] { WaitKey(arg(8)); });
+            break;
+        case Keyword::Quit:
+            guarded([&] { QuitRun(); });
+            break;
+        case Keyword::Picture:
+            guarded([&] { ShowFormPictures(); });
+            break;
+        case Keyword::Tokens:
+            guarded([&] { SplitTokens(arg(8)); });
+            break;
+        case Keyword::InvVisible:
+            guarded([&] { SetInventoryVisible(arg(13)); });
+            break;
+        case Keyword::Html:
+            guarded([&] { SetHtmlView(arg(6)); });
+            break;
+        case Keyword::MsgBox:
+            guarded([&] { ShowMessageBox(arg(8)); });
+            break;
+        case Keyword::Play:
+            if (m_Options.Zvuk) guarded([&] { PlaySound(arg(6)); });
+            break;
+        default:
+            break;
+    }
 
     m_Running = f;
 }
