@@ -524,6 +524,19 @@ private:
     bool CountVisitQuickly(const std::string& name);
     static bool AssignmentActs(std::string_view name);
     const Value* PlainTextVariable(std::string_view expr) const;
+
+    // ---- Texts grown in place
+    // ------------------------------------------------------------------------------
+
+    // The variable `name` ready to take a value holding `textSize` bytes of text: the store's limits are
+    // checked (throwing as StoreVariable does, before anything changes) and a new variable is created.
+    Value& VariableSlot(std::string_view name, size_t textSize);
+    // instr with the text s[from..] (one blank appended), when it would store that text unchanged: the line's
+    // storage becomes the value and s is left empty. False, with nothing done, for any other text.
+    bool AssignTextQuickly(std::string& s, size_t from);
+    // name=expr when the value would be the variable's own text with a quoted text after it (s=s+"ab"):
+    // that text is appended where the variable holds it. False, with nothing done, for any other statement.
+    bool AppendTextQuickly(std::string_view name, std::string_view expr);
 };
 
 }  // namespace tarvik

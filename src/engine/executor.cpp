@@ -200,6 +200,8 @@ void Engine::Obr(std::string& s, bool f, int level) {
             break;
         case Keyword::Instr:
             guarded([&] {
+                // Nothing after this entry reads an instr statement: its text may become the value.
+                if (AssignTextQuickly(s, 6)) return;
                 std::string a = arg(7);
                 AssignText(a);
             });

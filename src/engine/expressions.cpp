@@ -332,6 +332,46 @@ Value Engine::CalcInner(std::string& e) {
     }
 }
 
+bool Engine::AppendTextQuickly(std::string_view name, std::string_view expr) {
+    // The steps of Calc on name+"text", as the outermost evaluation: no bracket, ";", comparison, word
+    // operator or "-" anywhere, the last "+" just after the name (blanks aside), the quoted text after it.
+    // The name is a variable holding a text that is not 0, so Calc would give that text with the quoted one
+    // after it; the sum within every limit, and short of letting the front in.
+    if (m_EvalDepth != 0 || name.empty() || !(text::IsLetter(name[0]) || name[0] == '_')) return false;
+    for (char c : name) {
+        if (!text::IsLetter(c) && !text::IsDigit(c) && c != '_') return false;
+    }
+    if (AssignmentActs(name) || text::StartsWithNoCase(name, "RND") || text::EqualsNoCase(name, "TIME"))
+        return false;
+    const unsigned chars = ScanChars(expr);
+    if (chars & (kHasParen | kHasSemicolon | kHasCompare)) return false;
+    const std::string_view e = text::TrimView(expr);
+    if ((chars & kHasBlank) && HasWordOperator(e)) return false;
+    const size_t plus = e.find_last_of("+-");
+    if (plus == npos || e[plus] != '+' || e.find('-') != npos) return false;
+    if (!text::EqualsNoCase(text::TrimView(e.substr(0, plus)), name)) return false;
+    const std::string_view quoted = text::TrimView(e.substr(plus + 1));
+    if (quoted.size() < 2 || quoted.front() != '"' || quoted.back() != '"') return false;
+    const std::string_view tail = quoted.substr(1, quoted.size() - 2);
+
+    auto it = m_VarValues.find(name);
+    if (it == m_VarValues.end()) return false;
+    Value& v = it->second;
+    if (!v.IsText() || v.ReadsAsZero()) return false;
+    const size_t size = v.str.size() + tail.size();
+    const uint64_t work = expr.size() + e.size() - 1;  // the whole text, then both sides of the "+"
+    if (size > Limits::kMaxTextValue || m_VariableText + tail.size() > Limits::kMaxVariableText ||
+        m_EvalWork + work >= kEvalWorkBetweenEvents)
+        return false;
+
+    m_EvalWork += work;
+    m_VariableText += tail.size();
+    v.str.append(tail);
+    v.kind = NumKind::Int16;
+    v.num = 0;
+    return true;
+}
+
 bool Engine::VernInner(std::string& c) {
     CountEvalWork(c.size());
     TrimInPlace(c);

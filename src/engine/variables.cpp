@@ -42,20 +42,24 @@ Value Engine::LookupVariable(std::string_view name) const {
 }
 
 void Engine::StoreVariable(const std::string& name, Value v) {
+    VariableSlot(name, v.str.size()) = std::move(v);
+}
+
+Value& Engine::VariableSlot(std::string_view name, size_t textSize) {
     // A quest that grows texts or variables without end is stopped at the statement that would pass a
     // limit, before the memory is taken.
-    if (v.str.size() > Limits::kMaxTextValue) throw QuestError("text value too long");
+    if (textSize > Limits::kMaxTextValue) throw QuestError("text value too long");
     auto it = m_VarValues.find(name);
     const size_t old = it == m_VarValues.end() ? 0 : it->second.str.size();
-    if (m_VariableText - old + v.str.size() > Limits::kMaxVariableText)
+    if (m_VariableText - old + textSize > Limits::kMaxVariableText)
         throw QuestError("variables hold too much text");
     if (it == m_VarValues.end()) {
         if (m_VarNames.size() >= Limits::kMaxVariables) throw QuestError("too many variables");
-        it = m_VarValues.try_emplace(name).first;
-        m_VarNames.push_back(name);
+        it = m_VarValues.try_emplace(std::string(name)).first;
+        m_VarNames.emplace_back(name);
     }
-    m_VariableText = m_VariableText - old + v.str.size();
-    it->second = std::move(v);
+    m_VariableText = m_VariableText - old + textSize;
+    return it->second;
 }
 
 void Engine::Do_Perem(std::string& s) {
@@ -99,6 +103,8 @@ void Engine::Do_Perem(std::string& s) {
             } else {
                 name = s.substr(0, p);
                 std::string expr = s.substr(p + 1);
+                // The item counts and styles need the rest of this routine; a text grown in place does not.
+                if (AppendTextQuickly(name, expr)) return;
                 value = Calc(expr);
             }
         } catch (const QuestError&) {
@@ -150,6 +156,35 @@ void Engine::AssignText(std::string& t) {
     t.insert(p + 1, 1, '"');
     t += '"';
     Do_Perem(t);
+}
+
+bool Engine::AssignTextQuickly(std::string& s, size_t from) {
+    // s[from..] is what AssignText would be given. Blanks beside an "=" are taken out of the whole text
+    // there, the name may act, or the text may lack a name: those take the long way. Any other text becomes
+    // the value unchanged, so the statement's own text is made the value where it stands.
+    if (s.size() <= from || s.back() != ' ') return false;
+    const std::string_view t(s.data() + from, s.size() - from - 1);
+    const size_t p = t.find('=');
+    if (p == std::string_view::npos) return false;
+    for (size_t e = p; e != std::string_view::npos; e = t.find('=', e + 1)) {
+        if ((e > 0 && t[e - 1] == ' ') || (e + 1 < t.size() && t[e + 1] == ' ')) return false;
+    }
+    const size_t q = t.find_first_not_of(' ');
+    if (q >= p) return false;
+    const std::string_view name = t.substr(q, p - q);
+    if (AssignmentActs(name)) return false;
+
+    if (!m_Resetting) m_Host.ProcessEvents();
+    Value& slot = VariableSlot(name, t.size() - p - 1);
+    s.pop_back();
+    s.erase(0, from + p + 1);
+    slot.type = Value::Type::Text;
+    slot.kind = NumKind::Int16;
+    slot.num = 0;
+    // The old value's storage comes back to the caller's line, ready for the next statement.
+    slot.str.swap(s);
+    s.clear();
+    return true;
 }
 
 void Engine::KillVariables() {
