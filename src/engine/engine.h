@@ -514,9 +514,15 @@ private:
     void RemoveItemEntry(int index);
     void SetItemEntryText(int index, std::string entryText);
     int FindItemSlow(std::string_view wanted) const;
-    // What each program line holds of what the run loop looks for ("<html>", ";", "&", "#"), found once at
-    // load; a line without one skips that step's search. Lines not from the program store claim every bit.
-    enum LineBits : uint8_t { kLineHtml = 1, kLineSemicolon = 2, kLineAmp = 4, kLineHash = 8 };
+    // What each program line holds of what the run loop looks for ("<html>", ";", "&", "#", "["), found once
+    // at load; a line without one skips that step's search. Lines not from the program store claim every bit.
+    enum LineBits : uint8_t {
+        kLineHtml = 1,
+        kLineSemicolon = 2,
+        kLineAmp = 4,
+        kLineHash = 8,
+        kLineBracket = 16
+    };
     static constexpr uint8_t kLineAll = 0xff;
     std::vector<uint8_t> m_LineFlags;
     uint8_t m_FetchedFlags = kLineAll;

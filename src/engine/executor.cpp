@@ -8,6 +8,7 @@ namespace {
 // The keywords of the table, in its order; Save and those after it come after the assignment entry.
 enum class Keyword : uint8_t {
     None,
+    End,  // no entry of the table, but the page is shown before it as before pause and anykey
     Pln,
     P,
     Println,
@@ -44,6 +45,7 @@ struct KeywordEntry {
 };
 
 constexpr KeywordEntry kKeywords[] = {
+    {"end", Keyword::End},
     {"pln", Keyword::Pln},
     {"p", Keyword::P},
     {"println", Keyword::Println},
@@ -75,12 +77,17 @@ constexpr KeywordEntry kKeywords[] = {
 };
 
 // A statement starts with a keyword when its text up to its first blank is the keyword, in any letter case:
-// no two keywords are alike, so one lookup of that word finds the only entry that can match.
+// no two keywords are alike, so one lookup of that word finds the only entry that can match. Every keyword
+// starts with a Latin letter, which folds to its small form by one bit and no other character folds to.
 Keyword KeywordOf(std::string_view s, size_t blank) {
     if (blank == std::string_view::npos || blank == 0 || blank > 11) return Keyword::None;
+    const char first = s[0];
+    if (!((first >= 'a' && first <= 'z') || (first >= 'A' && first <= 'Z'))) return Keyword::None;
+    const char small = static_cast<char>(first | 0x20);
     const std::string_view word = s.substr(0, blank);
     for (const KeywordEntry& k : kKeywords) {
-        if (k.word.size() == word.size() && text::EqualsNoCase(k.word, word)) return k.keyword;
+        if (k.word.size() == word.size() && (k.word[0] | 0x20) == small && text::EqualsNoCase(k.word, word))
+            return k.keyword;
     }
     return Keyword::None;
 }
@@ -115,7 +122,7 @@ void Engine::Obr(std::string& s, bool f, int level) {
         return;
     }
 
-    size_t amp = s.find('&');
+    size_t amp = text::FindChar(s, '&');
     if (amp != std::string::npos && !text::StartsWithNoCase(s, "xbtn")) {
         // A chain runs piece by piece: each piece before an "&" as a statement of its own, the rest as this
         // statement at level 1. A loop walking an offset, not a call per "&" nor a copy of the rest per
@@ -172,17 +179,15 @@ void Engine::Obr(std::string& s, bool f, int level) {
         s.erase(0, from);
     }
 
-    if (s.find('+') != std::string::npos) text::ReplaceAllNoCase(s, "+alsotrv+", "&");
-
-    if (text::StartsWithNoCase(s, "End ") || text::StartsWithNoCase(s, "pause ") ||
-        text::StartsWithNoCase(s, "anykey "))
-        guarded([&] { ShowPage(); });
+    if (text::FindChar(s, '+') != std::string::npos) text::ReplaceAllNoCase(s, "+alsotrv+", "&");
 
     // The keyword table. A statement's keyword is its first word, so of all the entries at most one can
     // match a given text, found once; the entries keep their order. The assignment entry sees the text as the
     // entry before it left it, and the entries after it see the text as Do_Perem left it, looked up again.
-    size_t blank = s.find(' ');
+    size_t blank = text::FindChar(s, ' ');
     Keyword kw = KeywordOf(s, blank);
+
+    if (kw == Keyword::End || kw == Keyword::Pause || kw == Keyword::Anykey) guarded([&] { ShowPage(); });
     auto arg = [&s](size_t from) { return from - 1 < s.size() ? s.substr(from - 1) : std::string(); };
 
     switch (kw) {
@@ -244,9 +249,9 @@ void Engine::Obr(std::string& s, bool f, int level) {
     }
     const bool printsOrInstr = kw == Keyword::Println || kw == Keyword::Print || kw == Keyword::Pln ||
                                kw == Keyword::P || kw == Keyword::Instr;
-    if (!printsOrInstr && s.find('=') != std::string::npos) {
+    if (!printsOrInstr && text::FindChar(s, '=') != std::string::npos) {
         guarded([&] { Do_Perem(s); });
-        blank = s.find(' ');
+        blank = text::FindChar(s, ' ');
         kw = KeywordOf(s, blank);
     }
     switch (kw) {

@@ -26,6 +26,7 @@ enum CharBits : unsigned {
     kHasMulDiv = 1u << 4,     // * /
     kHasBlank = 1u << 5,
     kHasComma = 1u << 6,
+    kHasMinus = 1u << 7,  // - (with kHasPlusMinus)
 };
 
 unsigned ScanChars(std::string_view s) {
@@ -44,8 +45,10 @@ unsigned ScanChars(std::string_view s) {
                 bits |= kHasCompare;
                 break;
             case '+':
-            case '-':
                 bits |= kHasPlusMinus;
+                break;
+            case '-':
+                bits |= kHasPlusMinus | kHasMinus;
                 break;
             case '*':
             case '/':
@@ -238,7 +241,7 @@ Value Engine::CalcInner(std::string& e) {
     unsigned chars = ScanChars(e);
     if (chars & kHasSemicolon) {
         std::replace(e.begin(), e.end(), ';', '-');
-        chars |= kHasPlusMinus;
+        chars |= kHasPlusMinus | kHasMinus;
     }
     if (chars & kHasBlank) TrimInPlace(e);
 
@@ -283,21 +286,23 @@ Value Engine::CalcInner(std::string& e) {
         }
 
         if (chars & kHasPlusMinus) {
-            if (e.find('-') != npos) {
+            if (chars & kHasMinus) {
                 ReplacePair(e, '-', '-', "+");
                 ReplacePair(e, '+', '-', "-");
                 ReplacePair(e, '*', '-', "*;");
                 ReplacePair(e, '/', '-', "/;");
             }
-            if (const size_t p = e.find_last_of("+-"); p != npos) return splitAt(p);
+            if (const size_t p = text::FindLastOfTwo(e, '+', '-'); p != npos) return splitAt(p);
         }
         if (chars & kHasMulDiv) {
-            if (const size_t p = e.find_last_of("*/"); p != npos) return splitAt(p);
+            if (const size_t p = text::FindLastOfTwo(e, '*', '/'); p != npos) return splitAt(p);
         }
 
-        const bool inventory = text::StartsWithNoCase(e, "inv_");
-        const bool time = text::EqualsNoCase(e, "TIME");
-        const bool rnd = text::StartsWithNoCase(e, "RND");
+        // The first letter turns away nearly every name (a Latin letter's two cases differ in one bit).
+        const char first = e.empty() ? '\0' : static_cast<char>(e[0] | 0x20);
+        const bool inventory = first == 'i' && text::StartsWithNoCase(e, "inv_");
+        const bool time = first == 't' && text::EqualsNoCase(e, "TIME");
+        const bool rnd = first == 'r' && text::StartsWithNoCase(e, "RND");
         if (!inventory && !time && !(rnd && e.size() == 3) && !e.empty()) {
             if (const Value* v = FindVariable(e); v && !v->ReadsAsZero()) return *v;
         }
@@ -337,6 +342,8 @@ bool Engine::AppendTextQuickly(std::string_view name, std::string_view expr) {
     // operator or "-" anywhere, the last "+" just after the name (blanks aside), the quoted text after it.
     // The name is a variable holding a text that is not 0, so Calc would give that text with the quoted one
     // after it; the sum within every limit, and short of letting the front in.
+    const size_t last = expr.find_last_not_of(' ');
+    if (last == npos || expr[last] != '"') return false;
     if (m_EvalDepth != 0 || name.empty() || !(text::IsLetter(name[0]) || name[0] == '_')) return false;
     for (char c : name) {
         if (!text::IsLetter(c) && !text::IsDigit(c) && c != '_') return false;
@@ -347,8 +354,8 @@ bool Engine::AppendTextQuickly(std::string_view name, std::string_view expr) {
     if (chars & (kHasParen | kHasSemicolon | kHasCompare)) return false;
     const std::string_view e = text::TrimView(expr);
     if ((chars & kHasBlank) && HasWordOperator(e)) return false;
-    const size_t plus = e.find_last_of("+-");
-    if (plus == npos || e[plus] != '+' || e.find('-') != npos) return false;
+    const size_t plus = text::FindLastOfTwo(e, '+', '-');
+    if (plus == npos || e[plus] != '+' || (chars & kHasMinus)) return false;
     if (!text::EqualsNoCase(text::TrimView(e.substr(0, plus)), name)) return false;
     const std::string_view quoted = text::TrimView(e.substr(plus + 1));
     if (quoted.size() < 2 || quoted.front() != '"' || quoted.back() != '"') return false;
@@ -376,13 +383,13 @@ bool Engine::VernInner(std::string& c) {
     CountEvalWork(c.size());
     TrimInPlace(c);
     Pad(c);
-    if (c.find('(') != npos) c = Skb(c);
+    if (text::FindChar(c, '(') != npos) c = Skb(c);
 
     // OR, AND and NOT. Splitting at the first " OR " and evaluating the right side as a condition of its own
     // finds the following " OR " of the same text, so a chain is walked here piece by piece instead of
     // recursing once per operator. Every piece is evaluated.
     // The words need a blank inside the padded text, or a text that is nothing but the word.
-    const bool words = c.find(' ', 1) < c.size() - 1 || text::EqualsNoCase(c, " OR ") ||
+    const bool words = text::FindChar(c, ' ', 1) < c.size() - 1 || text::EqualsNoCase(c, " OR ") ||
                        text::EqualsNoCase(c, " AND ") || text::EqualsNoCase(c, " NOT ");
     for (std::string_view word : {std::string_view(" OR "), std::string_view(" AND ")}) {
         if (!words) break;
@@ -419,7 +426,13 @@ bool Engine::VernInner(std::string& c) {
         return number != 0;
     }
 
-    if (c.find_first_of("=<>") == npos) {
+    bool eq = false, lt = false, gt = false;
+    for (char ch : c) {
+        eq = eq || ch == '=';
+        lt = lt || ch == '<';
+        gt = gt || ch == '>';
+    }
+    if (!eq && !lt && !gt) {
         // A bare name asks for an inventory item, optionally preceded by the count needed.
         const size_t wordEnd = c.find(' ', 1);  // the text is padded, so there is always a blank at the end
         const std::string_view word = std::string_view(c).substr(1, wordEnd - 1);
@@ -436,9 +449,7 @@ bool Engine::VernInner(std::string& c) {
 
     TrimInPlace(c);
     static constexpr std::string_view kOperators[] = {"==", ">=", "=>", "<=", "=<", "<>", "=", ">", "<"};
-    // Only operators whose characters all occur can be found.
-    const auto has = [&c](char ch) { return c.find(ch) != npos; };
-    const bool eq = has('='), lt = has('<'), gt = has('>');
+    // Only operators whose characters all occur can be found (trimming took blanks only).
     for (std::string_view op : kOperators) {
         bool possible = true;
         for (char ch : op) possible = possible && (ch == '=' ? eq : ch == '<' ? lt : gt);

@@ -47,6 +47,9 @@ uint8_t Engine::LineFlagsOf(std::string_view line) {
             case '#':
                 bits |= kLineHash;
                 break;
+            case '[':
+                bits |= kLineBracket;
+                break;
             default:
                 break;
         }
@@ -88,6 +91,8 @@ void Engine::RunLabel(int& levelRef, std::string& line) {
 
         try {
             bool direct = false;  // an xbtn line skips the chain and if steps
+            // The line as fetched, but for blanks, escapes and a comment: its bits still tell what it holds.
+            bool asFetched = false;
             if (m_ChainState[L] == 0) {
                 m_FetchedFlags = kLineAll;
                 if (single)
@@ -130,6 +135,8 @@ void Engine::RunLabel(int& levelRef, std::string& line) {
                     // The pending chain is read only while a chain is under way.
                     m_PendingChain[L] = cur;
                     m_ChainState[L] = 1;
+                } else {
+                    asFetched = true;
                 }
             }
 
@@ -159,10 +166,12 @@ void Engine::RunLabel(int& levelRef, std::string& line) {
                 while (BeginsWithIf(cur)) {
                     cur = DoIf(cur.substr(2));
                     LTrimInPlace(cur);
+                    asFetched = false;
                 }
             }
 
-            Subst(cur);
+            // Without a "#" or a "[" there is nothing to substitute.
+            if (!asFetched || (m_FetchedFlags & (kLineHash | kLineBracket))) Subst(cur);
         } catch (const std::exception&) {
             // A line whose preparation fails (an unmatched bracket in its condition, a bad character code) is
             // skipped quietly; one abandoned because the game was replaced meanwhile ends the run.
@@ -176,7 +185,11 @@ void Engine::RunLabel(int& levelRef, std::string& line) {
         // run belongs to a game that no longer exists.
         if (m_Game != game) return;
 
-        if (!m_Running || single || text::StartsWithNoCase(cur, "End ")) return;
+        if (!m_Running || single) return;
+        // Only these four statements end a run; a Latin letter's two cases differ in one bit.
+        const char first = cur.empty() ? '\0' : static_cast<char>(cur[0] | 0x20);
+        if (first != 'e' && first != 'p' && first != 'a' && first != 'q') continue;
+        if (text::StartsWithNoCase(cur, "End ")) return;
         if (text::StartsWithNoCase(cur, "pause ") && !m_PauseDone) return;
         if (text::StartsWithNoCase(cur, "anykey ") && !m_AnykeyDone) return;
         if (text::StartsWithNoCase(cur, "quit ")) return;

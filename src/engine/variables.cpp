@@ -63,9 +63,15 @@ Value& Engine::VariableSlot(std::string_view name, size_t textSize) {
 }
 
 void Engine::Do_Perem(std::string& s) {
-    // No letters in these: a plain search says whether there is anything to replace.
-    if (s.find("= ") != std::string::npos) text::ReplaceRepeatedly(s, "= ", "=");
-    if (s.find(" =") != std::string::npos) text::ReplaceRepeatedly(s, " =", "=");
+    // No letters in these: a look beside each "=" says whether there is anything to replace. Taking out
+    // blanks after an "=" never puts one before an "=" that had none.
+    bool blankAfter = false, blankBefore = false;
+    for (size_t e = text::FindChar(s, '='); e != std::string::npos; e = text::FindChar(s, '=', e + 1)) {
+        blankBefore = blankBefore || (e > 0 && s[e - 1] == ' ');
+        blankAfter = blankAfter || (e + 1 < s.size() && s[e + 1] == ' ');
+    }
+    if (blankAfter) text::ReplaceRepeatedly(s, "= ", "=");
+    if (blankBefore) text::ReplaceRepeatedly(s, " =", "=");
     // Trimmed in place: a long text is not copied for it.
     s.erase(0, std::min(s.find_first_not_of(' '), s.size()));
     s.erase(s.find_last_not_of(' ') + 1);
@@ -73,7 +79,7 @@ void Engine::Do_Perem(std::string& s) {
     // Not while a reset is half done: a new game started from in there would be cleared again by the rest.
     if (!m_Resetting) m_Host.ProcessEvents();
 
-    size_t p = s.find('=');
+    size_t p = text::FindChar(s, '=');
     if (p == std::string::npos) throw QuestError("Do_Perem: no '='");
 
     std::string name;
@@ -83,15 +89,19 @@ void Engine::Do_Perem(std::string& s) {
         name = s.substr(0, p);
         value = Value::Text(s.substr(p + 2, s.size() - p - 3));
     } else {
-        static constexpr const char* kOps[] = {"+=", "-=", "*="};
+        // The first "+=", else the first "-=", else the first "*=": each stands just before an "=".
+        size_t firstOp[3] = {std::string::npos, std::string::npos, std::string::npos};
+        for (size_t e = p; e != std::string::npos; e = text::FindChar(s, '=', e + 1)) {
+            const char before = e > 0 ? s[e - 1] : '\0';
+            const int k = before == '+' ? 0 : before == '-' ? 1 : before == '*' ? 2 : -1;
+            if (k >= 0 && firstOp[k] == std::string::npos) firstOp[k] = e - 1;
+        }
+        static constexpr char kOpChars[] = {'+', '-', '*'};
         size_t op = std::string::npos;
         char opChar = 0;
-        for (const char* o : kOps) {
-            op = s.find(o);
-            if (op != std::string::npos) {
-                opChar = o[0];
-                break;
-            }
+        for (int k = 0; k < 3 && op == std::string::npos; ++k) {
+            op = firstOp[k];
+            if (op != std::string::npos) opChar = kOpChars[k];
         }
         try {
             if (op != std::string::npos) {
@@ -116,7 +126,7 @@ void Engine::Do_Perem(std::string& s) {
 
     // A variable without a name could not be read or saved back; such an assignment changes nothing.
     if (name.empty()) return;
-    const bool inventoryCount = text::StartsWithNoCase(s, "inv_");
+    const bool inventoryCount = (s[0] | 0x20) == 'i' && text::StartsWithNoCase(s, "inv_");
     Value stored = inventoryCount ? value : Value();
     StoreVariable(name, std::move(value));
     if (!AssignmentActs(s)) return;
@@ -141,6 +151,9 @@ void Engine::Do_Perem(std::string& s) {
 
 // The names whose assignment does more than store the value: item counts, styles and pictures, music.
 bool Engine::AssignmentActs(std::string_view name) {
+    // Most names start with none of their letters (a Latin letter's two cases differ in one bit).
+    const char first = name.empty() ? '\0' : static_cast<char>(name[0] | 0x20);
+    if (first != 'i' && first != 's' && first != 'm') return false;
     return text::StartsWithNoCase(name, "inv_") || text::StartsWithNoCase(name, "STYLE") ||
            text::StartsWithNoCase(name, "IMAGE") || text::StartsWithNoCase(name, "MUSIC");
 }
