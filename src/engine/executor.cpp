@@ -1,4 +1,6 @@
 // The statement executor: keyword dispatch.
+#include <iterator>
+
 #include "engine/engine.h"
 
 namespace tarvik {
@@ -76,18 +78,42 @@ constexpr KeywordEntry kKeywords[] = {
     {"play", Keyword::Play},
 };
 
+constexpr size_t kLongestKeyword = 11;
+
+// The entries of each word length, as positions in kKeywords (0xff ends a list).
+struct KeywordsBySize {
+    uint8_t of[kLongestKeyword + 1][12];
+};
+
+constexpr KeywordsBySize MakeKeywordsBySize() {
+    KeywordsBySize t{};
+    for (auto& list : t.of) {
+        for (auto& k : list) k = 0xff;
+    }
+    for (size_t i = 0; i < std::size(kKeywords); ++i) {
+        uint8_t* list = t.of[kKeywords[i].word.size()];
+        size_t n = 0;
+        while (list[n] != 0xff) ++n;
+        list[n] = static_cast<uint8_t>(i);
+    }
+    return t;
+}
+constexpr KeywordsBySize kKeywordsBySize = MakeKeywordsBySize();
+static_assert(std::size(kKeywords) < 0xff);
+
 // A statement starts with a keyword when its text up to its first blank is the keyword, in any letter case:
 // no two keywords are alike, so one lookup of that word finds the only entry that can match. Every keyword
 // starts with a Latin letter, which folds to its small form by one bit and no other character folds to.
 Keyword KeywordOf(std::string_view s, size_t blank) {
-    if (blank == std::string_view::npos || blank == 0 || blank > 11) return Keyword::None;
+    if (blank == std::string_view::npos || blank == 0 || blank > kLongestKeyword) return Keyword::None;
     const char first = s[0];
     if (!((first >= 'a' && first <= 'z') || (first >= 'A' && first <= 'Z'))) return Keyword::None;
     const char small = static_cast<char>(first | 0x20);
     const std::string_view word = s.substr(0, blank);
-    for (const KeywordEntry& k : kKeywords) {
-        if (k.word.size() == word.size() && (k.word[0] | 0x20) == small && text::EqualsNoCase(k.word, word))
-            return k.keyword;
+    for (uint8_t i : kKeywordsBySize.of[blank]) {
+        if (i == 0xff) break;
+        const KeywordEntry& k = kKeywords[i];
+        if ((k.word[0] | 0x20) == small && text::EqualsNoCase(k.word, word)) return k.keyword;
     }
     return Keyword::None;
 }

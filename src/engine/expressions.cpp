@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 #include <string_view>
 
 #include "engine/engine.h"
@@ -252,7 +253,11 @@ Value Engine::CalcInner(std::string& e) {
 
     double number = 0;
     NumKind kind = NumKind::Double;
-    if (text::IsNumeric(e, &number, &kind)) {
+    // No number starts with anything but these (nor with a blank, which trimming took).
+    const char lead = e.empty() ? 'x' : e[0];
+    const bool mayBeNumber = (lead >= '0' && lead <= '9') || lead == '+' || lead == '-' || lead == '.' ||
+                             lead == ',' || lead == '&' || lead == ' ';
+    if (mayBeNumber && text::IsNumeric(e, &number, &kind)) {
         if (chars & kHasComma) std::replace(e.begin(), e.end(), ',', '.');
         return Value::Number(number, kind);
     }
@@ -450,24 +455,35 @@ bool Engine::VernInner(std::string& c) {
     TrimInPlace(c);
     static constexpr std::string_view kOperators[] = {"==", ">=", "=>", "<=", "=<", "<>", "=", ">", "<"};
     // Only operators whose characters all occur can be found (trimming took blanks only).
-    for (std::string_view op : kOperators) {
+    for (size_t k = 0; k < std::size(kOperators); ++k) {
+        const std::string_view op = kOperators[k];
         bool possible = true;
         for (char ch : op) possible = possible && (ch == '=' ? eq : ch == '<' ? lt : gt);
         if (!possible) continue;
-        const size_t p = c.find(op);
+        const size_t p = op.size() == 1 ? text::FindChar(c, op[0]) : c.find(op);
         if (p == npos) continue;
         std::string leftText(c, 0, p);
         std::string rightText(c, p + op.size());
         const Value left = Calc(leftText);
         const Value right = Calc(rightText);
-        if (op == "==") return text::Like(left.ToText(), right.ToText());
+        if (k == 0) return text::Like(left.ToText(), right.ToText());
         const int cmp = CompareValues(left, right);
-        if (op == ">=" || op == "=>") return cmp >= 0;
-        if (op == "<=" || op == "=<") return cmp <= 0;
-        if (op == "<>") return cmp != 0;
-        if (op == "=") return cmp == 0;
-        if (op == ">") return cmp > 0;
-        return cmp < 0;
+        switch (k) {
+            case 1:  // >=
+            case 2:  // =>
+                return cmp >= 0;
+            case 3:  // <=
+            case 4:  // =<
+                return cmp <= 0;
+            case 5:  // <>
+                return cmp != 0;
+            case 6:  // =
+                return cmp == 0;
+            case 7:  // >
+                return cmp > 0;
+            default:  // <
+                return cmp < 0;
+        }
     }
     return false;  // not reached: the text holds one of "=", "<", ">"
 }

@@ -198,15 +198,25 @@ void Engine::RunLabel(int& levelRef, std::string& line) {
 
 std::string Engine::DoIf(std::string t) {
     Subst(t);
-    // Positions are 1-based, 0 when absent.
-    auto pos1 = [&t](std::string_view what) -> size_t {
-        size_t p = text::FindNoCase(t, what);
-        return p == std::string::npos ? 0 : p + 1;
+    // The first place of each word, 1-based, 0 when absent: one walk finds all four. A word is tried only
+    // where its first two characters stand (a Latin letter's two cases differ in one bit).
+    size_t E = 0, H = 0, A = 0, B = 0;
+    const std::string_view tv(t);
+    auto at = [&tv](size_t i, std::string_view word) {
+        return tv.size() - i >= word.size() && text::EqualsNoCase(tv.substr(i, word.size()), word);
     };
-    size_t E = pos1("ELSE ");
-    size_t H = pos1(" THEN ");
-    size_t A = pos1("&IF ");
-    size_t B = pos1(" IF ");
+    for (size_t i = 0; i + 1 < tv.size(); ++i) {
+        const char c = tv[i];
+        const char next = static_cast<char>(tv[i + 1] | 0x20);
+        if (c == ' ') {
+            if (H == 0 && next == 't' && at(i, " THEN ")) H = i + 1;
+            if (B == 0 && next == 'i' && at(i, " IF ")) B = i + 1;
+        } else if (c == '&') {
+            if (A == 0 && next == 'i' && at(i, "&IF ")) A = i + 1;
+        } else if ((c | 0x20) == 'e') {
+            if (E == 0 && next == 'l' && at(i, "ELSE ")) E = i + 1;
+        }
+    }
     size_t P = static_cast<size_t>(static_cast<uint32_t>(A) | static_cast<uint32_t>(B));
     bool nested = A != 0 || B != 0;
 
