@@ -543,6 +543,11 @@ private:
     // name=expr when the value would be the variable's own text with a quoted text after it (s=s+"ab"):
     // that text is appended where the variable holds it. False, with nothing done, for any other statement.
     bool AppendTextQuickly(std::string_view name, std::string_view expr);
+    // Counts the clearings of the variable store: an entry found before the front was let in is still the
+    // same entry afterwards when the count has not moved.
+    uint64_t m_VariableClears = 0;
+    // The key a goto looks its label up by, kept so that a jump builds it without allocating.
+    std::string m_LabelKey;
 };
 
 }  // namespace tarvik

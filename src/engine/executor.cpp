@@ -118,6 +118,14 @@ Keyword KeywordOf(std::string_view s, size_t blank) {
     return Keyword::None;
 }
 
+// Whether a "+" stands before an "a": the marker of a literal "&" cannot occur otherwise.
+bool MayHoldAmpMarker(std::string_view s) {
+    for (size_t p = text::FindChar(s, '+'); p != std::string_view::npos; p = text::FindChar(s, '+', p + 1)) {
+        if (p + 1 < s.size() && (s[p + 1] | 0x20) == 'a') return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void Engine::Obr(std::string& s, bool f, int level) {
@@ -205,7 +213,7 @@ void Engine::Obr(std::string& s, bool f, int level) {
         s.erase(0, from);
     }
 
-    if (text::FindChar(s, '+') != std::string::npos) text::ReplaceAllNoCase(s, "+alsotrv+", "&");
+    if (MayHoldAmpMarker(s)) text::ReplaceAllNoCase(s, "+alsotrv+", "&");
 
     // The keyword table. A statement's keyword is its first word, so of all the entries at most one can
     // match a given text, found once; the entries keep their order. The assignment entry sees the text as the

@@ -5,6 +5,7 @@
 // quoted texts too), splits at a chosen occurrence and evaluates the pieces recursively; the order of those
 // searches is the grammar, and quests depend on its odd corners, so the steps below keep that order exactly.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <iterator>
@@ -30,41 +31,23 @@ enum CharBits : unsigned {
     kHasMinus = 1u << 7,  // - (with kHasPlusMinus)
 };
 
+constexpr std::array<uint8_t, 256> MakeCharBits() {
+    std::array<uint8_t, 256> t{};
+    t['('] = kHasParen;
+    t[';'] = kHasSemicolon;
+    t['='] = t['<'] = t['>'] = kHasCompare;
+    t['+'] = kHasPlusMinus;
+    t['-'] = kHasPlusMinus | kHasMinus;
+    t['*'] = t['/'] = kHasMulDiv;
+    t[' '] = kHasBlank;
+    t[','] = kHasComma;
+    return t;
+}
+constexpr std::array<uint8_t, 256> kCharBits = MakeCharBits();
+
 unsigned ScanChars(std::string_view s) {
     unsigned bits = 0;
-    for (char c : s) {
-        switch (c) {
-            case '(':
-                bits |= kHasParen;
-                break;
-            case ';':
-                bits |= kHasSemicolon;
-                break;
-            case '=':
-            case '<':
-            case '>':
-                bits |= kHasCompare;
-                break;
-            case '+':
-                bits |= kHasPlusMinus;
-                break;
-            case '-':
-                bits |= kHasPlusMinus | kHasMinus;
-                break;
-            case '*':
-            case '/':
-                bits |= kHasMulDiv;
-                break;
-            case ' ':
-                bits |= kHasBlank;
-                break;
-            case ',':
-                bits |= kHasComma;
-                break;
-            default:
-                break;
-        }
-    }
+    for (char c : s) bits |= kCharBits[static_cast<unsigned char>(c)];
     return bits;
 }
 
@@ -291,7 +274,15 @@ Value Engine::CalcInner(std::string& e) {
         }
 
         if (chars & kHasPlusMinus) {
-            if (chars & kHasMinus) {
+            // The sign pairs all end in "-": with no "-" after a sign, there are none (nor do the
+            // replacements make one).
+            bool pairs = false;
+            for (size_t m = (chars & kHasMinus) ? text::FindChar(e, '-', 1) : npos; m != npos && !pairs;
+                 m = text::FindChar(e, '-', m + 1)) {
+                const char before = e[m - 1];
+                pairs = before == '-' || before == '+' || before == '*' || before == '/';
+            }
+            if (pairs) {
                 ReplacePair(e, '-', '-', "+");
                 ReplacePair(e, '+', '-', "-");
                 ReplacePair(e, '*', '-', "*;");
@@ -455,11 +446,13 @@ bool Engine::VernInner(std::string& c) {
     TrimInPlace(c);
     static constexpr std::string_view kOperators[] = {"==", ">=", "=>", "<=", "=<", "<>", "=", ">", "<"};
     // Only operators whose characters all occur can be found (trimming took blanks only).
+    // The characters each operator needs: 1 "=", 2 "<", 4 ">".
+    static constexpr unsigned kNeeds[] = {1, 5, 5, 3, 3, 6, 1, 4, 2};
+    static_assert(std::size(kNeeds) == std::size(kOperators));
+    const unsigned have = (eq ? 1u : 0u) | (lt ? 2u : 0u) | (gt ? 4u : 0u);
     for (size_t k = 0; k < std::size(kOperators); ++k) {
+        if ((kNeeds[k] & have) != kNeeds[k]) continue;
         const std::string_view op = kOperators[k];
-        bool possible = true;
-        for (char ch : op) possible = possible && (ch == '=' ? eq : ch == '<' ? lt : gt);
-        if (!possible) continue;
         const size_t p = op.size() == 1 ? text::FindChar(c, op[0]) : c.find(op);
         if (p == npos) continue;
         std::string leftText(c, 0, p);

@@ -206,6 +206,7 @@ void Engine::KillVariables() {
     int32_t backColour = KeptColour(Calc(backKey));
     m_VarValues.clear();
     m_VarNames.clear();
+    ++m_VariableClears;
     m_VariableText = 0;
     StoreVariable("Style_TextColor", Value::Int32(textColour));
     StoreVariable("Style_BackColor", Value::Int32(backColour));
