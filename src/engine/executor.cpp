@@ -149,7 +149,7 @@ void Engine::Obr(std::string& s, bool f, int level) {
     s += ' ';
 
     try {
-        while (text::StartsWithNoCase(s, "IF ")) s = DoIf(s.substr(2));
+        while (!s.empty() && (s[0] | 0x20) == 'i' && text::StartsWithNoCase(s, "IF ")) s = DoIf(s.substr(2));
     } catch (const std::exception&) {
         // An if that cannot be decided would be retried forever; the statement ends here.
         m_Running = f;

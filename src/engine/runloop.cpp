@@ -16,8 +16,13 @@ void LTrimInPlace(std::string& s) {
     s.erase(0, k == std::string::npos ? s.size() : k);
 }
 
-bool BeginsWithIf(const std::string& s) {
-    return text::StartsWithNoCase(s, "IF ");
+// The first letter turns most statements away (a Latin letter's two cases differ in one bit).
+bool BeginsWithIf(std::string_view s) {
+    return !s.empty() && (s[0] | 0x20) == 'i' && text::StartsWithNoCase(s, "IF ");
+}
+
+bool BeginsWithXbtn(std::string_view s) {
+    return !s.empty() && (s[0] | 0x20) == 'x' && text::StartsWithNoCase(s, "xbtn");
 }
 
 // The escapes of a prepared line, in their fixed order; "&&" becomes a marker that the executor turns back
@@ -129,7 +134,7 @@ void Engine::RunLabel(int& levelRef, std::string& line) {
                 if (amp && cur.find(" &") != std::string::npos) text::ReplaceRepeatedly(cur, " &", "&");
                 if (amp || (m_FetchedFlags & kLineHash)) ApplyEscapes(cur);
 
-                if (text::StartsWithNoCase(cur, "xbtn")) {
+                if (BeginsWithXbtn(cur)) {
                     direct = true;
                 } else if (amp && cur.find('&') != std::string::npos) {
                     // The pending chain is read only while a chain is under way.

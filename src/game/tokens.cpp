@@ -104,7 +104,7 @@ void Engine::CountVisit(const std::string& arg) {
     std::string name = text::Trim(arg);
     if (!name.empty() && name[0] == ':') name.erase(0, 1);
     // The common locations run before every choice; counting them would say nothing.
-    if (text::StartsWithNoCase(name, "common")) return;
+    if (!name.empty() && (name[0] | 0x20) == 'c' && text::StartsWithNoCase(name, "common")) return;
 
     if (CountVisitQuickly(name)) return;
 
