@@ -96,8 +96,9 @@ void Engine::RunLabel(int& levelRef, std::string& line) {
 
         try {
             bool direct = false;  // an xbtn line skips the chain and if steps
-            // The line as fetched, but for blanks, escapes and a comment: its bits still tell what it holds.
-            bool asFetched = false;
+            // The line as fetched, but for blanks, escapes, a comment and its ifs, holds no "#" and no "[".
+            // Decided at once: a run the front starts while an if is decided fetches lines of its own.
+            bool plain = false;
             if (m_ChainState[L] == 0) {
                 m_FetchedFlags = kLineAll;
                 if (single)
@@ -141,7 +142,7 @@ void Engine::RunLabel(int& levelRef, std::string& line) {
                     m_PendingChain[L] = cur;
                     m_ChainState[L] = 1;
                 } else {
-                    asFetched = true;
+                    plain = !(m_FetchedFlags & (kLineHash | kLineBracket));
                 }
             }
 
@@ -168,15 +169,16 @@ void Engine::RunLabel(int& levelRef, std::string& line) {
 
             if (!direct) {
                 LTrimInPlace(cur);
+                // What an if leaves of a line without "#" or "[" holds neither: it is a piece of that line,
+                // substituted to no change.
                 while (BeginsWithIf(cur)) {
                     cur = DoIf(cur.substr(2));
                     LTrimInPlace(cur);
-                    asFetched = false;
                 }
             }
 
             // Without a "#" or a "[" there is nothing to substitute.
-            if (!asFetched || (m_FetchedFlags & (kLineHash | kLineBracket))) Subst(cur);
+            if (!plain) Subst(cur);
         } catch (const std::exception&) {
             // A line whose preparation fails (an unmatched bracket in its condition, a bad character code) is
             // skipped quietly; one abandoned because the game was replaced meanwhile ends the run.
