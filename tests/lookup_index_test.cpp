@@ -3,6 +3,8 @@
 // labels, an entry found again after its text changed, and nothing stale after an include or a restore.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "test_host.h"
 
 namespace tarvik::testing {
@@ -49,6 +51,23 @@ TEST_F(LookupIndexTest, JumpsGoToTheFirstOfRepeatedLabelsInAnyCase) {
     Run("goto ЗАЛ\nend\n:зал\npln первый\nend\n:Зал\npln второй\nend\n");
     EXPECT_EQ(Text(), "первый \r\n");
     EXPECT_EQ(Var("count_зал"), "1");
+}
+
+// The visit counter keeps its entry across the front's turn between reading and storing it; a perkill taken
+// in that turn must not leave it writing into an entry that is gone.
+TEST_F(LookupIndexTest, AVisitCounterClearedDuringItsCountIsStoredAfresh) {
+    std::function<void(Engine&)> watch = [&](Engine& e) {
+        const Value* counter = e.FindVariable(W("count_зал"));
+        if (counter && counter->num == 5) {
+            e.KillVariables();
+            return;
+        }
+        host.onProcessEvents = watch;
+    };
+    host.onProcessEvents = watch;
+    Run("count_зал=5\ngoto зал\nend\n:зал\npln #count_зал$ #зал$\nend\n");
+    EXPECT_EQ(Text(), "6 6 \r\n");
+    EXPECT_EQ(Var("zot_type"), "1");  // the perkill did happen
 }
 
 TEST_F(LookupIndexTest, LabelsOfAnIncludedFileAndOfANewQuestReplaceTheOldOnes) {

@@ -515,9 +515,15 @@ private:
     void RemoveItemEntry(int index);
     void SetItemEntryText(int index, std::string entryText);
     int FindItemSlow(std::string_view wanted) const;
-    // What each program line holds of what the run loop looks for ("<html>", ";", "&", "#"), found once at
-    // load; a line without one skips that step's search. Lines not from the program store claim every bit.
-    enum LineBits : uint8_t { kLineHtml = 1, kLineSemicolon = 2, kLineAmp = 4, kLineHash = 8 };
+    // What each program line holds of what the run loop looks for ("<html>", ";", "&", "#", "["), found once
+    // at load; a line without one skips that step's search. Lines not from the program store claim every bit.
+    enum LineBits : uint8_t {
+        kLineHtml = 1,
+        kLineSemicolon = 2,
+        kLineAmp = 4,
+        kLineHash = 8,
+        kLineBracket = 16
+    };
     static constexpr uint8_t kLineAll = 0xff;
     std::vector<uint8_t> m_LineFlags;
     uint8_t m_FetchedFlags = kLineAll;
@@ -525,6 +531,24 @@ private:
     bool CountVisitQuickly(const std::string& name);
     static bool AssignmentActs(std::string_view name);
     const Value* PlainTextVariable(std::string_view expr) const;
+
+    // ---- Texts grown in place
+    // ------------------------------------------------------------------------------
+
+    // The variable `name` ready to take a value holding `textSize` bytes of text: the store's limits are
+    // checked (throwing as StoreVariable does, before anything changes) and a new variable is created.
+    Value& VariableSlot(std::string_view name, size_t textSize);
+    // instr with the text s[from..] (one blank appended), when it would store that text unchanged: the line's
+    // storage becomes the value and s is left empty. False, with nothing done, for any other text.
+    bool AssignTextQuickly(std::string& s, size_t from);
+    // name=expr when the value would be the variable's own text with a quoted text after it (s=s+"ab"):
+    // that text is appended where the variable holds it. False, with nothing done, for any other statement.
+    bool AppendTextQuickly(std::string_view name, std::string_view expr);
+    // Counts the clearings of the variable store: an entry found before the front was let in is still the
+    // same entry afterwards when the count has not moved.
+    uint64_t m_VariableClears = 0;
+    // The key a goto looks its label up by, kept so that a jump builds it without allocating.
+    std::string m_LabelKey;
 };
 
 }  // namespace tarvik

@@ -1,7 +1,132 @@
 // The statement executor: keyword dispatch.
+#include <iterator>
+
 #include "engine/engine.h"
 
 namespace tarvik {
+
+namespace {
+
+// The keywords of the table, in its order; Save and those after it come after the assignment entry.
+enum class Keyword : uint8_t {
+    None,
+    End,  // no entry of the table, but the page is shown before it as before pause and anykey
+    Pln,
+    P,
+    Println,
+    Print,
+    Instr,
+    Input,
+    InputBox,
+    Cls,
+    Clsb,
+    Clst,
+    Btn,
+    Xbtn,
+    InvPlus,
+    InvMinus,
+    Invkill,
+    Perkill,
+    Save,
+    Goto,
+    Proc,
+    Pause,
+    Anykey,
+    Quit,
+    Picture,
+    Tokens,
+    InvVisible,
+    Html,
+    MsgBox,
+    Play,
+};
+
+struct KeywordEntry {
+    std::string_view word;
+    Keyword keyword;
+};
+
+constexpr KeywordEntry kKeywords[] = {
+    {"end", Keyword::End},
+    {"pln", Keyword::Pln},
+    {"p", Keyword::P},
+    {"println", Keyword::Println},
+    {"print", Keyword::Print},
+    {"instr", Keyword::Instr},
+    {"input", Keyword::Input},
+    {"input_box", Keyword::InputBox},
+    {"cls", Keyword::Cls},
+    {"clsb", Keyword::Clsb},
+    {"clst", Keyword::Clst},
+    {"btn", Keyword::Btn},
+    {"xbtn", Keyword::Xbtn},
+    {"inv+", Keyword::InvPlus},
+    {"inv-", Keyword::InvMinus},
+    {"invkill", Keyword::Invkill},
+    {"perkill", Keyword::Perkill},
+    {"save", Keyword::Save},
+    {"goto", Keyword::Goto},
+    {"proc", Keyword::Proc},
+    {"pause", Keyword::Pause},
+    {"anykey", Keyword::Anykey},
+    {"quit", Keyword::Quit},
+    {"picture", Keyword::Picture},
+    {"tokens", Keyword::Tokens},
+    {"inv_visible", Keyword::InvVisible},
+    {"html", Keyword::Html},
+    {"MsgBox", Keyword::MsgBox},
+    {"play", Keyword::Play},
+};
+
+constexpr size_t kLongestKeyword = 11;
+
+// The entries of each word length, as positions in kKeywords (0xff ends a list).
+struct KeywordsBySize {
+    uint8_t of[kLongestKeyword + 1][12];
+};
+
+constexpr KeywordsBySize MakeKeywordsBySize() {
+    KeywordsBySize t{};
+    for (auto& list : t.of) {
+        for (auto& k : list) k = 0xff;
+    }
+    for (size_t i = 0; i < std::size(kKeywords); ++i) {
+        uint8_t* list = t.of[kKeywords[i].word.size()];
+        size_t n = 0;
+        while (list[n] != 0xff) ++n;
+        list[n] = static_cast<uint8_t>(i);
+    }
+    return t;
+}
+constexpr KeywordsBySize kKeywordsBySize = MakeKeywordsBySize();
+static_assert(std::size(kKeywords) < 0xff);
+
+// A statement starts with a keyword when its text up to its first blank is the keyword, in any letter case:
+// no two keywords are alike, so one lookup of that word finds the only entry that can match. Every keyword
+// starts with a Latin letter, which folds to its small form by one bit and no other character folds to.
+Keyword KeywordOf(std::string_view s, size_t blank) {
+    if (blank == std::string_view::npos || blank == 0 || blank > kLongestKeyword) return Keyword::None;
+    const char first = s[0];
+    if (!((first >= 'a' && first <= 'z') || (first >= 'A' && first <= 'Z'))) return Keyword::None;
+    const char small = static_cast<char>(first | 0x20);
+    const std::string_view word = s.substr(0, blank);
+    for (uint8_t i : kKeywordsBySize.of[blank]) {
+        if (i == 0xff) break;
+        const KeywordEntry& k = kKeywords[i];
+        if ((k.word[0] | 0x20) == small && text::EqualsNoCase(k.word, word)) return k.keyword;
+    }
+    return Keyword::None;
+}
+
+// Whether a "+" stands before an "a": the marker of a literal "&" cannot occur otherwise.
+bool MayHoldAmpMarker(std::string_view s) {
+    for (size_t p = text::FindChar(s, '+'); p != std::string_view::npos; p = text::FindChar(s, '+', p + 1)) {
+        if (p + 1 < s.size() && (s[p + 1] | 0x20) == 'a') return true;
+    }
+    return false;
+}
+
+}  // namespace
 
 void Engine::Obr(std::string& s, bool f, int level) {
     // Every routine's run-time error ends that routine only; the statement goes on with its next step.
@@ -24,14 +149,14 @@ void Engine::Obr(std::string& s, bool f, int level) {
     s += ' ';
 
     try {
-        while (text::StartsWithNoCase(s, "IF ")) s = DoIf(s.substr(2));
+        while (!s.empty() && (s[0] | 0x20) == 'i' && text::StartsWithNoCase(s, "IF ")) s = DoIf(s.substr(2));
     } catch (const std::exception&) {
         // An if that cannot be decided would be retried forever; the statement ends here.
         m_Running = f;
         return;
     }
 
-    size_t amp = s.find('&');
+    size_t amp = text::FindChar(s, '&');
     if (amp != std::string::npos && !text::StartsWithNoCase(s, "xbtn")) {
         // A chain runs piece by piece: each piece before an "&" as a statement of its own, the rest as this
         // statement at level 1. A loop walking an offset, not a call per "&" nor a copy of the rest per
@@ -88,63 +213,121 @@ void Engine::Obr(std::string& s, bool f, int level) {
         s.erase(0, from);
     }
 
-    if (s.find('+') != std::string::npos) text::ReplaceAllNoCase(s, "+alsotrv+", "&");
+    if (MayHoldAmpMarker(s)) text::ReplaceAllNoCase(s, "+alsotrv+", "&");
 
-    if (text::StartsWithNoCase(s, "End ") || text::StartsWithNoCase(s, "pause ") ||
-        text::StartsWithNoCase(s, "anykey "))
-        guarded([&] { ShowPage(); });
+    // The keyword table. A statement's keyword is its first word, so of all the entries at most one can
+    // match a given text, found once; the entries keep their order. The assignment entry sees the text as the
+    // entry before it left it, and the entries after it see the text as Do_Perem left it, looked up again.
+    size_t blank = text::FindChar(s, ' ');
+    Keyword kw = KeywordOf(s, blank);
 
-    // A statement starts with a keyword only if its first blank stands where the keyword's does: one
-    // comparison of positions turns away nearly every entry.
-    size_t blank = s.find(' ');
-    auto is = [&s, &blank](std::string_view keyword) {
-        size_t own = 0;  // a plain loop, so that a literal keyword's blank is known when compiling
-        while (own < keyword.size() && keyword[own] != ' ') ++own;
-        if (own < keyword.size() && own != blank) return false;
-        return text::StartsWithNoCase(s, keyword);
-    };
+    if (kw == Keyword::End || kw == Keyword::Pause || kw == Keyword::Anykey) guarded([&] { ShowPage(); });
     auto arg = [&s](size_t from) { return from - 1 < s.size() ? s.substr(from - 1) : std::string(); };
 
-    // The keyword table. Every entry is tested against the same text, so a statement can match several; the
-    // assignment entry sees the text as earlier entries left it, and later entries see it as Do_Perem left
-    // it.
-    if (is("pln ")) guarded([&] { PrintLine(arg(5)); });
-    if (is("p ")) guarded([&] { PrintText(arg(3)); });
-    if (is("println ")) guarded([&] { PrintLine(arg(9)); });
-    if (is("print ")) guarded([&] { PrintText(arg(7)); });
-    if (is("instr "))
-        guarded([&] {
-            std::string a = arg(7);
-            AssignText(a);
-        });
-    if (is("input ")) guarded([&] { InputLine(arg(7)); });
-    if (is("input_box ")) guarded([&] { InputDialog(arg(11)); });
-    if (is("cls ")) guarded([&] { ClearScreen(); });
-    if (is("clsb ")) guarded([&] { ClearButtons(); });
-    if (is("clst ")) guarded([&] { ClearText(); });
-    if (is("btn ")) guarded([&] { AddButton(arg(5)); });
-    if (is("xbtn ")) guarded([&] { AddCommandButton(arg(6)); });
-    if (is("inv+ ")) guarded([&] { GiveItem(arg(6)); });
-    if (is("inv- ")) guarded([&] { TakeItem(arg(6)); });
-    if (is("invkill ")) guarded([&] { KillItem(arg(8)); });
-    if (is("perkill ")) guarded([&] { KillVariables(); });
-    if (!is("println ") && !is("print ") && !is("pln ") && !is("p ") && !is("instr ") &&
-        s.find('=') != std::string::npos) {
-        guarded([&] { Do_Perem(s); });
-        blank = s.find(' ');
+    switch (kw) {
+        case Keyword::Pln:
+            guarded([&] { PrintLine(arg(5)); });
+            break;
+        case Keyword::P:
+            guarded([&] { PrintText(arg(3)); });
+            break;
+        case Keyword::Println:
+            guarded([&] { PrintLine(arg(9)); });
+            break;
+        case Keyword::Print:
+            guarded([&] { PrintText(arg(7)); });
+            break;
+        case Keyword::Instr:
+            guarded([&] {
+                // Nothing after this entry reads an instr statement: its text may become the value.
+                if (AssignTextQuickly(s, 6)) return;
+                std::string a = arg(7);
+                AssignText(a);
+            });
+            break;
+        case Keyword::Input:
+            guarded([&] { InputLine(arg(7)); });
+            break;
+        case Keyword::InputBox:
+            guarded([&] { InputDialog(arg(11)); });
+            break;
+        case Keyword::Cls:
+            guarded([&] { ClearScreen(); });
+            break;
+        case Keyword::Clsb:
+            guarded([&] { ClearButtons(); });
+            break;
+        case Keyword::Clst:
+            guarded([&] { ClearText(); });
+            break;
+        case Keyword::Btn:
+            guarded([&] { AddButton(arg(5)); });
+            break;
+        case Keyword::Xbtn:
+            guarded([&] { AddCommandButton(arg(6)); });
+            break;
+        case Keyword::InvPlus:
+            guarded([&] { GiveItem(arg(6)); });
+            break;
+        case Keyword::InvMinus:
+            guarded([&] { TakeItem(arg(6)); });
+            break;
+        case Keyword::Invkill:
+            guarded([&] { KillItem(arg(8)); });
+            break;
+        case Keyword::Perkill:
+            guarded([&] { KillVariables(); });
+            break;
+        default:
+            break;
     }
-    if (is("save ")) guarded([&] { SaveGame(arg(6)); });
-    if (is("goto ")) guarded([&] { GotoLabel(arg(6), level); });
-    if (is("proc ")) guarded([&] { CallProc(arg(6), level); });
-    if (is("pause ")) guarded([&] { PauseRun(arg(7)); });
-    if (is("anykey ")) guarded([&] { WaitKey(arg(8)); });
-    if (is("quit ")) guarded([&] { QuitRun(); });
-    if (is("picture ")) guarded([&] { ShowFormPictures(); });
-    if (is("tokens ")) guarded([&] { SplitTokens(arg(8)); });
-    if (is("inv_visible ")) guarded([&] { SetInventoryVisible(arg(13)); });
-    if (is("html ")) guarded([&] { SetHtmlView(arg(6)); });
-    if (is("MsgBox ")) guarded([&] { ShowMessageBox(arg(8)); });
-    if (is("play ") && m_Options.Zvuk) guarded([&] { PlaySound(arg(6)); });
+    const bool printsOrInstr = kw == Keyword::Println || kw == Keyword::Print || kw == Keyword::Pln ||
+                               kw == Keyword::P || kw == Keyword::Instr;
+    if (!printsOrInstr && text::FindChar(s, '=') != std::string::npos) {
+        guarded([&] { Do_Perem(s); });
+        blank = text::FindChar(s, ' ');
+        kw = KeywordOf(s, blank);
+    }
+    switch (kw) {
+        case Keyword::Save:
+            guarded([&] { SaveGame(arg(6)); });
+            break;
+        case Keyword::Goto:
+            guarded([&] { GotoLabel(arg(6), level); });
+            break;
+        case Keyword::Proc:
+            guarded([&] { CallProc(arg(6), level); });
+            break;
+        case Keyword::Pause:
+            guarded([&] { PauseRun(arg(7)); });
+            break;
+        case Keyword::Anykey:
+            guarded([&] { WaitKey(arg(8)); });
+            break;
+        case Keyword::Quit:
+            guarded([&] { QuitRun(); });
+            break;
+        case Keyword::Picture:
+            guarded([&] { ShowFormPictures(); });
+            break;
+        case Keyword::Tokens:
+            guarded([&] { SplitTokens(arg(8)); });
+            break;
+        case Keyword::InvVisible:
+            guarded([&] { SetInventoryVisible(arg(13)); });
+            break;
+        case Keyword::Html:
+            guarded([&] { SetHtmlView(arg(6)); });
+            break;
+        case Keyword::MsgBox:
+            guarded([&] { ShowMessageBox(arg(8)); });
+            break;
+        case Keyword::Play:
+            if (m_Options.Zvuk) guarded([&] { PlaySound(arg(6)); });
+            break;
+        default:
+            break;
+    }
 
     m_Running = f;
 }

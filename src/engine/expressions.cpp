@@ -5,8 +5,10 @@
 // quoted texts too), splits at a chosen occurrence and evaluates the pieces recursively; the order of those
 // searches is the grammar, and quests depend on its odd corners, so the steps below keep that order exactly.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 #include <string_view>
 
 #include "engine/engine.h"
@@ -26,41 +28,26 @@ enum CharBits : unsigned {
     kHasMulDiv = 1u << 4,     // * /
     kHasBlank = 1u << 5,
     kHasComma = 1u << 6,
+    kHasMinus = 1u << 7,  // - (with kHasPlusMinus)
 };
+
+constexpr std::array<uint8_t, 256> MakeCharBits() {
+    std::array<uint8_t, 256> t{};
+    t['('] = kHasParen;
+    t[';'] = kHasSemicolon;
+    t['='] = t['<'] = t['>'] = kHasCompare;
+    t['+'] = kHasPlusMinus;
+    t['-'] = kHasPlusMinus | kHasMinus;
+    t['*'] = t['/'] = kHasMulDiv;
+    t[' '] = kHasBlank;
+    t[','] = kHasComma;
+    return t;
+}
+constexpr std::array<uint8_t, 256> kCharBits = MakeCharBits();
 
 unsigned ScanChars(std::string_view s) {
     unsigned bits = 0;
-    for (char c : s) {
-        switch (c) {
-            case '(':
-                bits |= kHasParen;
-                break;
-            case ';':
-                bits |= kHasSemicolon;
-                break;
-            case '=':
-            case '<':
-            case '>':
-                bits |= kHasCompare;
-                break;
-            case '+':
-            case '-':
-                bits |= kHasPlusMinus;
-                break;
-            case '*':
-            case '/':
-                bits |= kHasMulDiv;
-                break;
-            case ' ':
-                bits |= kHasBlank;
-                break;
-            case ',':
-                bits |= kHasComma;
-                break;
-            default:
-                break;
-        }
-    }
+    for (char c : s) bits |= kCharBits[static_cast<unsigned char>(c)];
     return bits;
 }
 
@@ -238,7 +225,7 @@ Value Engine::CalcInner(std::string& e) {
     unsigned chars = ScanChars(e);
     if (chars & kHasSemicolon) {
         std::replace(e.begin(), e.end(), ';', '-');
-        chars |= kHasPlusMinus;
+        chars |= kHasPlusMinus | kHasMinus;
     }
     if (chars & kHasBlank) TrimInPlace(e);
 
@@ -249,7 +236,11 @@ Value Engine::CalcInner(std::string& e) {
 
     double number = 0;
     NumKind kind = NumKind::Double;
-    if (text::IsNumeric(e, &number, &kind)) {
+    // No number starts with anything but these (nor with a blank, which trimming took).
+    const char lead = e.empty() ? 'x' : e[0];
+    const bool mayBeNumber = (lead >= '0' && lead <= '9') || lead == '+' || lead == '-' || lead == '.' ||
+                             lead == ',' || lead == '&' || lead == ' ';
+    if (mayBeNumber && text::IsNumeric(e, &number, &kind)) {
         if (chars & kHasComma) std::replace(e.begin(), e.end(), ',', '.');
         return Value::Number(number, kind);
     }
@@ -283,21 +274,31 @@ Value Engine::CalcInner(std::string& e) {
         }
 
         if (chars & kHasPlusMinus) {
-            if (e.find('-') != npos) {
+            // The sign pairs all end in "-": with no "-" after a sign, there are none (nor do the
+            // replacements make one).
+            bool pairs = false;
+            for (size_t m = (chars & kHasMinus) ? text::FindChar(e, '-', 1) : npos; m != npos && !pairs;
+                 m = text::FindChar(e, '-', m + 1)) {
+                const char before = e[m - 1];
+                pairs = before == '-' || before == '+' || before == '*' || before == '/';
+            }
+            if (pairs) {
                 ReplacePair(e, '-', '-', "+");
                 ReplacePair(e, '+', '-', "-");
                 ReplacePair(e, '*', '-', "*;");
                 ReplacePair(e, '/', '-', "/;");
             }
-            if (const size_t p = e.find_last_of("+-"); p != npos) return splitAt(p);
+            if (const size_t p = text::FindLastOfTwo(e, '+', '-'); p != npos) return splitAt(p);
         }
         if (chars & kHasMulDiv) {
-            if (const size_t p = e.find_last_of("*/"); p != npos) return splitAt(p);
+            if (const size_t p = text::FindLastOfTwo(e, '*', '/'); p != npos) return splitAt(p);
         }
 
-        const bool inventory = text::StartsWithNoCase(e, "inv_");
-        const bool time = text::EqualsNoCase(e, "TIME");
-        const bool rnd = text::StartsWithNoCase(e, "RND");
+        // The first letter turns away nearly every name (a Latin letter's two cases differ in one bit).
+        const char first = e.empty() ? '\0' : static_cast<char>(e[0] | 0x20);
+        const bool inventory = first == 'i' && text::StartsWithNoCase(e, "inv_");
+        const bool time = first == 't' && text::EqualsNoCase(e, "TIME");
+        const bool rnd = first == 'r' && text::StartsWithNoCase(e, "RND");
         if (!inventory && !time && !(rnd && e.size() == 3) && !e.empty()) {
             if (const Value* v = FindVariable(e); v && !v->ReadsAsZero()) return *v;
         }
@@ -332,17 +333,59 @@ Value Engine::CalcInner(std::string& e) {
     }
 }
 
+bool Engine::AppendTextQuickly(std::string_view name, std::string_view expr) {
+    // The steps of Calc on name+"text", as the outermost evaluation: no bracket, ";", comparison, word
+    // operator or "-" anywhere, the last "+" just after the name (blanks aside), the quoted text after it.
+    // The name is a variable holding a text that is not 0, so Calc would give that text with the quoted one
+    // after it; the sum within every limit, and short of letting the front in.
+    const size_t last = expr.find_last_not_of(' ');
+    if (last == npos || expr[last] != '"') return false;
+    if (m_EvalDepth != 0 || name.empty() || !(text::IsLetter(name[0]) || name[0] == '_')) return false;
+    for (char c : name) {
+        if (!text::IsLetter(c) && !text::IsDigit(c) && c != '_') return false;
+    }
+    if (AssignmentActs(name) || text::StartsWithNoCase(name, "RND") || text::EqualsNoCase(name, "TIME"))
+        return false;
+    const unsigned chars = ScanChars(expr);
+    if (chars & (kHasParen | kHasSemicolon | kHasCompare)) return false;
+    const std::string_view e = text::TrimView(expr);
+    if ((chars & kHasBlank) && HasWordOperator(e)) return false;
+    const size_t plus = text::FindLastOfTwo(e, '+', '-');
+    if (plus == npos || e[plus] != '+' || (chars & kHasMinus)) return false;
+    if (!text::EqualsNoCase(text::TrimView(e.substr(0, plus)), name)) return false;
+    const std::string_view quoted = text::TrimView(e.substr(plus + 1));
+    if (quoted.size() < 2 || quoted.front() != '"' || quoted.back() != '"') return false;
+    const std::string_view tail = quoted.substr(1, quoted.size() - 2);
+
+    auto it = m_VarValues.find(name);
+    if (it == m_VarValues.end()) return false;
+    Value& v = it->second;
+    if (!v.IsText() || v.ReadsAsZero()) return false;
+    const size_t size = v.str.size() + tail.size();
+    const uint64_t work = expr.size() + e.size() - 1;  // the whole text, then both sides of the "+"
+    if (size > Limits::kMaxTextValue || m_VariableText + tail.size() > Limits::kMaxVariableText ||
+        m_EvalWork + work >= kEvalWorkBetweenEvents)
+        return false;
+
+    m_EvalWork += work;
+    m_VariableText += tail.size();
+    v.str.append(tail);
+    v.kind = NumKind::Int16;
+    v.num = 0;
+    return true;
+}
+
 bool Engine::VernInner(std::string& c) {
     CountEvalWork(c.size());
     TrimInPlace(c);
     Pad(c);
-    if (c.find('(') != npos) c = Skb(c);
+    if (text::FindChar(c, '(') != npos) c = Skb(c);
 
     // OR, AND and NOT. Splitting at the first " OR " and evaluating the right side as a condition of its own
     // finds the following " OR " of the same text, so a chain is walked here piece by piece instead of
     // recursing once per operator. Every piece is evaluated.
     // The words need a blank inside the padded text, or a text that is nothing but the word.
-    const bool words = c.find(' ', 1) < c.size() - 1 || text::EqualsNoCase(c, " OR ") ||
+    const bool words = text::FindChar(c, ' ', 1) < c.size() - 1 || text::EqualsNoCase(c, " OR ") ||
                        text::EqualsNoCase(c, " AND ") || text::EqualsNoCase(c, " NOT ");
     for (std::string_view word : {std::string_view(" OR "), std::string_view(" AND ")}) {
         if (!words) break;
@@ -379,7 +422,13 @@ bool Engine::VernInner(std::string& c) {
         return number != 0;
     }
 
-    if (c.find_first_of("=<>") == npos) {
+    bool eq = false, lt = false, gt = false;
+    for (char ch : c) {
+        eq = eq || ch == '=';
+        lt = lt || ch == '<';
+        gt = gt || ch == '>';
+    }
+    if (!eq && !lt && !gt) {
         // A bare name asks for an inventory item, optionally preceded by the count needed.
         const size_t wordEnd = c.find(' ', 1);  // the text is padded, so there is always a blank at the end
         const std::string_view word = std::string_view(c).substr(1, wordEnd - 1);
@@ -396,27 +445,38 @@ bool Engine::VernInner(std::string& c) {
 
     TrimInPlace(c);
     static constexpr std::string_view kOperators[] = {"==", ">=", "=>", "<=", "=<", "<>", "=", ">", "<"};
-    // Only operators whose characters all occur can be found.
-    const auto has = [&c](char ch) { return c.find(ch) != npos; };
-    const bool eq = has('='), lt = has('<'), gt = has('>');
-    for (std::string_view op : kOperators) {
-        bool possible = true;
-        for (char ch : op) possible = possible && (ch == '=' ? eq : ch == '<' ? lt : gt);
-        if (!possible) continue;
-        const size_t p = c.find(op);
+    // Only operators whose characters all occur can be found (trimming took blanks only).
+    // The characters each operator needs: 1 "=", 2 "<", 4 ">".
+    static constexpr unsigned kNeeds[] = {1, 5, 5, 3, 3, 6, 1, 4, 2};
+    static_assert(std::size(kNeeds) == std::size(kOperators));
+    const unsigned have = (eq ? 1u : 0u) | (lt ? 2u : 0u) | (gt ? 4u : 0u);
+    for (size_t k = 0; k < std::size(kOperators); ++k) {
+        if ((kNeeds[k] & have) != kNeeds[k]) continue;
+        const std::string_view op = kOperators[k];
+        const size_t p = op.size() == 1 ? text::FindChar(c, op[0]) : c.find(op);
         if (p == npos) continue;
         std::string leftText(c, 0, p);
         std::string rightText(c, p + op.size());
         const Value left = Calc(leftText);
         const Value right = Calc(rightText);
-        if (op == "==") return text::Like(left.ToText(), right.ToText());
+        if (k == 0) return text::Like(left.ToText(), right.ToText());
         const int cmp = CompareValues(left, right);
-        if (op == ">=" || op == "=>") return cmp >= 0;
-        if (op == "<=" || op == "=<") return cmp <= 0;
-        if (op == "<>") return cmp != 0;
-        if (op == "=") return cmp == 0;
-        if (op == ">") return cmp > 0;
-        return cmp < 0;
+        switch (k) {
+            case 1:  // >=
+            case 2:  // =>
+                return cmp >= 0;
+            case 3:  // <=
+            case 4:  // =<
+                return cmp <= 0;
+            case 5:  // <>
+                return cmp != 0;
+            case 6:  // =
+                return cmp == 0;
+            case 7:  // >
+                return cmp > 0;
+            default:  // <
+                return cmp < 0;
+        }
     }
     return false;  // not reached: the text holds one of "=", "<", ">"
 }

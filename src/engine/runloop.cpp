@@ -16,8 +16,13 @@ void LTrimInPlace(std::string& s) {
     s.erase(0, k == std::string::npos ? s.size() : k);
 }
 
-bool BeginsWithIf(const std::string& s) {
-    return text::StartsWithNoCase(s, "IF ");
+// The first letter turns most statements away (a Latin letter's two cases differ in one bit).
+bool BeginsWithIf(std::string_view s) {
+    return !s.empty() && (s[0] | 0x20) == 'i' && text::StartsWithNoCase(s, "IF ");
+}
+
+bool BeginsWithXbtn(std::string_view s) {
+    return !s.empty() && (s[0] | 0x20) == 'x' && text::StartsWithNoCase(s, "xbtn");
 }
 
 // The escapes of a prepared line, in their fixed order; "&&" becomes a marker that the executor turns back
@@ -46,6 +51,9 @@ uint8_t Engine::LineFlagsOf(std::string_view line) {
                 break;
             case '#':
                 bits |= kLineHash;
+                break;
+            case '[':
+                bits |= kLineBracket;
                 break;
             default:
                 break;
@@ -89,6 +97,9 @@ void Engine::RunLabel(int& levelRef, std::string& line) {
 
         try {
             bool direct = false;  // an xbtn line skips the chain and if steps
+            // The line as fetched, but for blanks, escapes, a comment and its ifs, holds no "#" and no "[".
+            // Decided at once: a run the front starts while an if is decided fetches lines of its own.
+            bool plain = false;
             if (m_ChainState[L] == 0) {
                 m_FetchedFlags = kLineAll;
                 if (single)
@@ -125,13 +136,15 @@ void Engine::RunLabel(int& levelRef, std::string& line) {
                 if (amp && cur.find(" &") != std::string::npos) text::ReplaceRepeatedly(cur, " &", "&");
                 if (amp || (m_FetchedFlags & kLineHash)) ApplyEscapes(cur);
 
-                if (text::StartsWithNoCase(cur, "xbtn")) {
+                if (BeginsWithXbtn(cur)) {
                     direct = true;
                 } else if (amp && cur.find('&') != std::string::npos) {
                     // The pending chain is read only while a chain is under way.
                     m_PendingChain[L] = cur;
                     m_PendingFrom[L] = 0;
                     m_ChainState[L] = 1;
+                } else {
+                    plain = !(m_FetchedFlags & (kLineHash | kLineBracket));
                 }
             }
 
@@ -167,13 +180,16 @@ void Engine::RunLabel(int& levelRef, std::string& line) {
 
             if (!direct) {
                 LTrimInPlace(cur);
+                // What an if leaves of a line without "#" or "[" holds neither: it is a piece of that line,
+                // substituted to no change.
                 while (BeginsWithIf(cur)) {
                     cur = DoIf(cur.substr(2));
                     LTrimInPlace(cur);
                 }
             }
 
-            Subst(cur);
+            // Without a "#" or a "[" there is nothing to substitute.
+            if (!plain) Subst(cur);
         } catch (const std::exception&) {
             // A line whose preparation fails (an unmatched bracket in its condition, a bad character code) is
             // skipped quietly; one abandoned because the game was replaced meanwhile ends the run.
@@ -187,7 +203,11 @@ void Engine::RunLabel(int& levelRef, std::string& line) {
         // run belongs to a game that no longer exists.
         if (m_Game != game) return;
 
-        if (!m_Running || single || text::StartsWithNoCase(cur, "End ")) return;
+        if (!m_Running || single) return;
+        // Only these four statements end a run; a Latin letter's two cases differ in one bit.
+        const char first = cur.empty() ? '\0' : static_cast<char>(cur[0] | 0x20);
+        if (first != 'e' && first != 'p' && first != 'a' && first != 'q') continue;
+        if (text::StartsWithNoCase(cur, "End ")) return;
         if (text::StartsWithNoCase(cur, "pause ") && !m_PauseDone) return;
         if (text::StartsWithNoCase(cur, "anykey ") && !m_AnykeyDone) return;
         if (text::StartsWithNoCase(cur, "quit ")) return;
@@ -196,15 +216,25 @@ void Engine::RunLabel(int& levelRef, std::string& line) {
 
 std::string Engine::DoIf(std::string t) {
     Subst(t);
-    // Positions are 1-based, 0 when absent.
-    auto pos1 = [&t](std::string_view what) -> size_t {
-        size_t p = text::FindNoCase(t, what);
-        return p == std::string::npos ? 0 : p + 1;
+    // The first place of each word, 1-based, 0 when absent: one walk finds all four. A word is tried only
+    // where its first two characters stand (a Latin letter's two cases differ in one bit).
+    size_t E = 0, H = 0, A = 0, B = 0;
+    const std::string_view tv(t);
+    auto at = [&tv](size_t i, std::string_view word) {
+        return tv.size() - i >= word.size() && text::EqualsNoCase(tv.substr(i, word.size()), word);
     };
-    size_t E = pos1("ELSE ");
-    size_t H = pos1(" THEN ");
-    size_t A = pos1("&IF ");
-    size_t B = pos1(" IF ");
+    for (size_t i = 0; i + 1 < tv.size(); ++i) {
+        const char c = tv[i];
+        const char next = static_cast<char>(tv[i + 1] | 0x20);
+        if (c == ' ') {
+            if (H == 0 && next == 't' && at(i, " THEN ")) H = i + 1;
+            if (B == 0 && next == 'i' && at(i, " IF ")) B = i + 1;
+        } else if (c == '&') {
+            if (A == 0 && next == 'i' && at(i, "&IF ")) A = i + 1;
+        } else if ((c | 0x20) == 'e') {
+            if (E == 0 && next == 'l' && at(i, "ELSE ")) E = i + 1;
+        }
+    }
     size_t P = static_cast<size_t>(static_cast<uint32_t>(A) | static_cast<uint32_t>(B));
     bool nested = A != 0 || B != 0;
 

@@ -112,7 +112,7 @@ const Value* Engine::PlainTextVariable(std::string_view expr) const {
 }
 
 std::string& Engine::Subst(std::string& s) {
-    if (s.find('#') != npos) {
+    if (text::FindChar(s, '#') != npos) {
         int budget = Limits::kMaxSubstitutions;
         bool go = true;
         if (s.find("##") != npos) {
@@ -132,7 +132,7 @@ std::string& Engine::Subst(std::string& s) {
             });
         }
     }
-    if (s.find('[') != npos && HasFunctionCall(s)) CalcFunctions(s);
+    if (text::FindChar(s, '[') != npos && HasFunctionCall(s)) CalcFunctions(s);
     return s;
 }
 

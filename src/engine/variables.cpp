@@ -42,26 +42,36 @@ Value Engine::LookupVariable(std::string_view name) const {
 }
 
 void Engine::StoreVariable(const std::string& name, Value v) {
+    VariableSlot(name, v.str.size()) = std::move(v);
+}
+
+Value& Engine::VariableSlot(std::string_view name, size_t textSize) {
     // A quest that grows texts or variables without end is stopped at the statement that would pass a
     // limit, before the memory is taken.
-    if (v.str.size() > Limits::kMaxTextValue) throw QuestError("text value too long");
+    if (textSize > Limits::kMaxTextValue) throw QuestError("text value too long");
     auto it = m_VarValues.find(name);
     const size_t old = it == m_VarValues.end() ? 0 : it->second.str.size();
-    if (m_VariableText - old + v.str.size() > Limits::kMaxVariableText)
+    if (m_VariableText - old + textSize > Limits::kMaxVariableText)
         throw QuestError("variables hold too much text");
     if (it == m_VarValues.end()) {
         if (m_VarNames.size() >= Limits::kMaxVariables) throw QuestError("too many variables");
-        it = m_VarValues.try_emplace(name).first;
-        m_VarNames.push_back(name);
+        it = m_VarValues.try_emplace(std::string(name)).first;
+        m_VarNames.emplace_back(name);
     }
-    m_VariableText = m_VariableText - old + v.str.size();
-    it->second = std::move(v);
+    m_VariableText = m_VariableText - old + textSize;
+    return it->second;
 }
 
 void Engine::Do_Perem(std::string& s) {
-    // No letters in these: a plain search says whether there is anything to replace.
-    if (s.find("= ") != std::string::npos) text::ReplaceRepeatedly(s, "= ", "=");
-    if (s.find(" =") != std::string::npos) text::ReplaceRepeatedly(s, " =", "=");
+    // No letters in these: a look beside each "=" says whether there is anything to replace. Taking out
+    // blanks after an "=" never puts one before an "=" that had none.
+    bool blankAfter = false, blankBefore = false;
+    for (size_t e = text::FindChar(s, '='); e != std::string::npos; e = text::FindChar(s, '=', e + 1)) {
+        blankBefore = blankBefore || (e > 0 && s[e - 1] == ' ');
+        blankAfter = blankAfter || (e + 1 < s.size() && s[e + 1] == ' ');
+    }
+    if (blankAfter) text::ReplaceRepeatedly(s, "= ", "=");
+    if (blankBefore) text::ReplaceRepeatedly(s, " =", "=");
     // Trimmed in place: a long text is not copied for it.
     s.erase(0, std::min(s.find_first_not_of(' '), s.size()));
     s.erase(s.find_last_not_of(' ') + 1);
@@ -69,7 +79,7 @@ void Engine::Do_Perem(std::string& s) {
     // Not while a reset is half done: a new game started from in there would be cleared again by the rest.
     if (!m_Resetting) m_Host.ProcessEvents();
 
-    size_t p = s.find('=');
+    size_t p = text::FindChar(s, '=');
     if (p == std::string::npos) throw QuestError("Do_Perem: no '='");
 
     std::string name;
@@ -79,15 +89,19 @@ void Engine::Do_Perem(std::string& s) {
         name = s.substr(0, p);
         value = Value::Text(s.substr(p + 2, s.size() - p - 3));
     } else {
-        static constexpr const char* kOps[] = {"+=", "-=", "*="};
+        // The first "+=", else the first "-=", else the first "*=": each stands just before an "=".
+        size_t firstOp[3] = {std::string::npos, std::string::npos, std::string::npos};
+        for (size_t e = p; e != std::string::npos; e = text::FindChar(s, '=', e + 1)) {
+            const char before = e > 0 ? s[e - 1] : '\0';
+            const int k = before == '+' ? 0 : before == '-' ? 1 : before == '*' ? 2 : -1;
+            if (k >= 0 && firstOp[k] == std::string::npos) firstOp[k] = e - 1;
+        }
+        static constexpr char kOpChars[] = {'+', '-', '*'};
         size_t op = std::string::npos;
         char opChar = 0;
-        for (const char* o : kOps) {
-            op = s.find(o);
-            if (op != std::string::npos) {
-                opChar = o[0];
-                break;
-            }
+        for (int k = 0; k < 3 && op == std::string::npos; ++k) {
+            op = firstOp[k];
+            if (op != std::string::npos) opChar = kOpChars[k];
         }
         try {
             if (op != std::string::npos) {
@@ -99,6 +113,8 @@ void Engine::Do_Perem(std::string& s) {
             } else {
                 name = s.substr(0, p);
                 std::string expr = s.substr(p + 1);
+                // The item counts and styles need the rest of this routine; a text grown in place does not.
+                if (AppendTextQuickly(name, expr)) return;
                 value = Calc(expr);
             }
         } catch (const QuestError&) {
@@ -110,7 +126,7 @@ void Engine::Do_Perem(std::string& s) {
 
     // A variable without a name could not be read or saved back; such an assignment changes nothing.
     if (name.empty()) return;
-    const bool inventoryCount = text::StartsWithNoCase(s, "inv_");
+    const bool inventoryCount = (s[0] | 0x20) == 'i' && text::StartsWithNoCase(s, "inv_");
     Value stored = inventoryCount ? value : Value();
     StoreVariable(name, std::move(value));
     if (!AssignmentActs(s)) return;
@@ -135,6 +151,9 @@ void Engine::Do_Perem(std::string& s) {
 
 // The names whose assignment does more than store the value: item counts, styles and pictures, music.
 bool Engine::AssignmentActs(std::string_view name) {
+    // Most names start with none of their letters (a Latin letter's two cases differ in one bit).
+    const char first = name.empty() ? '\0' : static_cast<char>(name[0] | 0x20);
+    if (first != 'i' && first != 's' && first != 'm') return false;
     return text::StartsWithNoCase(name, "inv_") || text::StartsWithNoCase(name, "STYLE") ||
            text::StartsWithNoCase(name, "IMAGE") || text::StartsWithNoCase(name, "MUSIC");
 }
@@ -152,12 +171,42 @@ void Engine::AssignText(std::string& t) {
     Do_Perem(t);
 }
 
+bool Engine::AssignTextQuickly(std::string& s, size_t from) {
+    // s[from..] is what AssignText would be given. Blanks beside an "=" are taken out of the whole text
+    // there, the name may act, or the text may lack a name: those take the long way. Any other text becomes
+    // the value unchanged, so the statement's own text is made the value where it stands.
+    if (s.size() <= from || s.back() != ' ') return false;
+    const std::string_view t(s.data() + from, s.size() - from - 1);
+    const size_t p = t.find('=');
+    if (p == std::string_view::npos) return false;
+    for (size_t e = p; e != std::string_view::npos; e = t.find('=', e + 1)) {
+        if ((e > 0 && t[e - 1] == ' ') || (e + 1 < t.size() && t[e + 1] == ' ')) return false;
+    }
+    const size_t q = t.find_first_not_of(' ');
+    if (q >= p) return false;
+    const std::string_view name = t.substr(q, p - q);
+    if (AssignmentActs(name)) return false;
+
+    if (!m_Resetting) m_Host.ProcessEvents();
+    Value& slot = VariableSlot(name, t.size() - p - 1);
+    s.pop_back();
+    s.erase(0, from + p + 1);
+    slot.type = Value::Type::Text;
+    slot.kind = NumKind::Int16;
+    slot.num = 0;
+    // The old value's storage comes back to the caller's line, ready for the next statement.
+    slot.str.swap(s);
+    s.clear();
+    return true;
+}
+
 void Engine::KillVariables() {
     std::string textKey = "Style_TextColor", backKey = "Style_BackColor";
     int32_t textColour = KeptColour(Calc(textKey));
     int32_t backColour = KeptColour(Calc(backKey));
     m_VarValues.clear();
     m_VarNames.clear();
+    ++m_VariableClears;
     m_VariableText = 0;
     StoreVariable("Style_TextColor", Value::Int32(textColour));
     StoreVariable("Style_BackColor", Value::Int32(backColour));

@@ -7,7 +7,9 @@ void Engine::GotoLabel(const std::string& labelArg, int level) {
     if (level < 0) return;
     std::string label = text::Trim(labelArg);
     m_NextLine.resize(level + 1);
-    auto it = m_LabelIndex.find(":" + label);
+    m_LabelKey.assign(1, ':');
+    m_LabelKey += label;
+    auto it = m_LabelIndex.find(m_LabelKey);
     if (it == m_LabelIndex.end()) {
         m_NextLine[level] = static_cast<int32_t>(m_ProgramLines.size());
         return;

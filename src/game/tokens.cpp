@@ -59,7 +59,10 @@ void Engine::SplitTokens(const std::string& arg) {
 bool Engine::CountVisitQuickly(const std::string& name) {
     if (name.empty()) return false;
     for (char c : name) {
-        if (!text::IsLetter(c) && !text::IsDigit(c) && c != '_') return false;
+        // Latin letters, digits and "_" are told apart without the case tables; only other letters need them.
+        const bool ascii = static_cast<unsigned char>(c) < 0x80;
+        const bool plain = ((c | 0x20) >= 'a' && (c | 0x20) <= 'z') || (c >= '0' && c <= '9') || c == '_';
+        if (!plain && (ascii || !text::IsLetter(c))) return false;
     }
     // Names that assignments treat specially (item counts, style variables) take the long way.
     if (AssignmentActs(name)) return false;
@@ -71,7 +74,9 @@ bool Engine::CountVisitQuickly(const std::string& name) {
     counter += "count_";
     counter += name;
     int count = 0;
-    if (const Value* old = FindVariable(counter); old && !old->ReadsAsZero()) {
+    auto found = m_VarValues.find(counter);
+    Value* old = found == m_VarValues.end() ? nullptr : &found->second;
+    if (old && !old->ReadsAsZero()) {
         double v = 0;
         if (old->ToNumber(v)) {
             const double next = text::RoundHalfEven(v + 1);
@@ -80,8 +85,16 @@ bool Engine::CountVisitQuickly(const std::string& name) {
     } else {
         count = 1;
     }
+    const uint64_t clears = m_VariableClears;
     if (!m_Resetting) m_Host.ProcessEvents();
-    StoreVariable(counter, Value::Number(count, NumKind::Double));
+    if (old && clears == m_VariableClears) {
+        // Still the counter's entry (only a clear removes entries): a number takes no text, so no limit can
+        // be passed.
+        m_VariableText -= old->str.size();
+        *old = Value::Number(count, NumKind::Double);
+    } else {
+        StoreVariable(counter, Value::Number(count, NumKind::Double));
+    }
     if (!m_Resetting) m_Host.ProcessEvents();
     StoreVariable(name, Value::Number(count, NumKind::Double));
     return true;
@@ -91,7 +104,7 @@ void Engine::CountVisit(const std::string& arg) {
     std::string name = text::Trim(arg);
     if (!name.empty() && name[0] == ':') name.erase(0, 1);
     // The common locations run before every choice; counting them would say nothing.
-    if (text::StartsWithNoCase(name, "common")) return;
+    if (!name.empty() && (name[0] | 0x20) == 'c' && text::StartsWithNoCase(name, "common")) return;
 
     if (CountVisitQuickly(name)) return;
 

@@ -69,6 +69,27 @@ struct NoCaseEqual {
     bool operator()(std::string_view a, std::string_view b) const noexcept { return EqualsNoCase(a, b); }
 };
 
+// ---- Character searches for statement-sized texts
+// Each gives what std::string_view's own search gives. A short text is walked here; a long one is handed to
+// the library, which is quicker there and slower than the walk for the few characters of a statement.
+
+inline size_t FindChar(std::string_view s, char c, size_t from = 0) {
+    if (from >= s.size()) return std::string_view::npos;
+    if (s.size() - from > 48) return s.find(c, from);
+    for (size_t i = from; i < s.size(); ++i) {
+        if (s[i] == c) return i;
+    }
+    return std::string_view::npos;
+}
+
+// The last position holding a or b (find_last_of with a set of two), or npos.
+inline size_t FindLastOfTwo(std::string_view s, char a, char b) {
+    for (size_t i = s.size(); i-- > 0;) {
+        if (s[i] == a || s[i] == b) return i;
+    }
+    return std::string_view::npos;
+}
+
 // ---- Blanks and words
 // ---------------------------------------------------------------------------------------
 
