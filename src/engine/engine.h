@@ -372,7 +372,6 @@ public:
     // buffer, when the file cannot be written.
     void ShowHtml();
     // The private folder of the page file; empty until a page has been shown.
-    const std::string& htmlPageFolder() const { return m_PageFolder.folder(); }
 
 private:
     friend class EngineTestAccess;
@@ -530,6 +529,9 @@ private:
     static uint8_t LineFlagsOf(std::string_view line);
     bool CountVisitQuickly(const std::string& name);
     static bool AssignmentActs(std::string_view name);
+    // A name Calc reads straight from the store: a letter or "_", then letters, digits and "_", and none of
+    // the names it computes (inv_…, RND…, TIME).
+    static bool IsPlainVariableName(std::string_view name);
     const Value* PlainTextVariable(std::string_view expr) const;
 
     // ---- Texts grown in place

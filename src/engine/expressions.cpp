@@ -340,12 +340,7 @@ bool Engine::AppendTextQuickly(std::string_view name, std::string_view expr) {
     // after it; the sum within every limit, and short of letting the front in.
     const size_t last = expr.find_last_not_of(' ');
     if (last == npos || expr[last] != '"') return false;
-    if (m_EvalDepth != 0 || name.empty() || !(text::IsLetter(name[0]) || name[0] == '_')) return false;
-    for (char c : name) {
-        if (!text::IsLetter(c) && !text::IsDigit(c) && c != '_') return false;
-    }
-    if (AssignmentActs(name) || text::StartsWithNoCase(name, "RND") || text::EqualsNoCase(name, "TIME"))
-        return false;
+    if (m_EvalDepth != 0 || !IsPlainVariableName(name) || AssignmentActs(name)) return false;
     const unsigned chars = ScanChars(expr);
     if (chars & (kHasParen | kHasSemicolon | kHasCompare)) return false;
     const std::string_view e = text::TrimView(expr);

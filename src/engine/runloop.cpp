@@ -154,7 +154,7 @@ void Engine::RunLabel(int& levelRef, std::string& line) {
                 std::string& pending = m_PendingChain[L];
                 size_t& from = m_PendingFrom[L];
                 try {
-                    while (text::StartsWithNoCase(std::string_view(pending).substr(from), "IF ")) {
+                    while (BeginsWithIf(std::string_view(pending).substr(from))) {
                         pending = DoIf(pending.substr(from + 2));
                         from = 0;
                     }

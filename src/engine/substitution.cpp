@@ -99,14 +99,17 @@ NumKind KindOf(const Value& v) {
 
 // A text variable named alone, as #name$ mostly is, whose value Calc would give unchanged: its text is put
 // into the line straight from the store instead of through two copies. Anything else is left to Calc.
-const Value* Engine::PlainTextVariable(std::string_view expr) const {
-    if (expr.empty() || !(text::IsLetter(expr[0]) || expr[0] == '_')) return nullptr;
-    for (char c : expr) {
-        if (!text::IsLetter(c) && !text::IsDigit(c) && c != '_') return nullptr;
+bool Engine::IsPlainVariableName(std::string_view name) {
+    if (name.empty() || !(text::IsLetter(name[0]) || name[0] == '_')) return false;
+    for (char c : name) {
+        if (!text::IsLetter(c) && !text::IsDigit(c) && c != '_') return false;
     }
-    if (text::StartsWithNoCase(expr, "inv_") || text::StartsWithNoCase(expr, "RND") ||
-        text::EqualsNoCase(expr, "TIME"))
-        return nullptr;
+    return !text::StartsWithNoCase(name, "inv_") && !text::StartsWithNoCase(name, "RND") &&
+           !text::EqualsNoCase(name, "TIME");
+}
+
+const Value* Engine::PlainTextVariable(std::string_view expr) const {
+    if (!IsPlainVariableName(expr)) return nullptr;
     const Value* v = FindVariable(expr);
     return v && v->IsText() && !v->ReadsAsZero() ? v : nullptr;
 }
