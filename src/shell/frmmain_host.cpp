@@ -229,7 +229,7 @@ void frmMain::RenderText() {
     if (!txtText->document()->isEmpty() && cursor.charFormat().hasProperty(QTextFormat::ForegroundBrush))
         last = cursor.charFormat().foreground().color();
     const QPalette palette = QApplication::palette();
-    // Runs of one colour go in as one insertion: the document lays out once per colour, not once per line.
+    // Runs of one colour go in as one insertion: the document changes once per colour, not once per run.
     std::string pending;
     QColor pendingColour = last;
     auto flush = [&] {
