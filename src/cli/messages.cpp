@@ -20,6 +20,9 @@ void SetUpMessages() {
     }
     // Quest text reaches the terminal as UTF-8 whatever the locale's code page, and so do these.
     bind_textdomain_codeset(kMessageDomain, "UTF-8");
+    // The system's error texts (strerror, error_code messages) are translated by the C library under the same
+    // locale; without this they would come out in the "C" character type's ASCII, transliterated.
+    bind_textdomain_codeset("libc", "UTF-8");
 }
 
 }  // namespace tarvik::cli
