@@ -7,8 +7,7 @@
 namespace tarvik::cli {
 
 void SetUpMessages() {
-    // Only the messages follow the locale: the engine's number forms and letter cases must not change with
-    // it.
+    // Only the messages follow the locale, so the engine's number forms and letter cases stay as they are.
     std::setlocale(LC_MESSAGES, "");
     // No install prefix is compiled in, so an unpacked or moved copy finds its catalogue too; a build that
     // is not installed writes its catalogue at the same place relative to its program.
