@@ -31,6 +31,9 @@ packages=(
     # the Debian package build
     dpkg-dev
     file
+    # the terminal player's message catalogues, and the Russian locale they are shown under
+    gettext
+    locales
 )
 
 missing=()
@@ -41,20 +44,40 @@ for p in "${packages[@]}"; do
     fi
 done
 
-if [[ ${#missing[@]} -eq 0 ]]; then
+# tarvik-cli speaks Russian only under a Russian locale that the system has generated.
+need_locale=0
+if ! locale -a 2>/dev/null | grep -qix 'ru_RU\.utf-\?8'; then
+    need_locale=1
+fi
+
+if [[ ${#missing[@]} -eq 0 && $need_locale -eq 0 ]]; then
     exit 0
 fi
 
-echo "setup: installing ${missing[*]}"
 if [[ $(id -u) -eq 0 ]]; then
     as_root=()
 elif command -v sudo >/dev/null 2>&1; then
     as_root=(sudo)
 else
-    echo "setup: these packages are missing and installing them needs root: ${missing[*]}" >&2
+    echo "setup: installing packages (${missing[*]}) or the ru_RU.UTF-8 locale needs root" >&2
     exit 1
 fi
 
-export DEBIAN_FRONTEND=noninteractive
-"${as_root[@]}" apt-get update
-"${as_root[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+if [[ ${#missing[@]} -gt 0 ]]; then
+    echo "setup: installing ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    "${as_root[@]}" apt-get update
+    "${as_root[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+if [[ $need_locale -eq 1 ]]; then
+    echo "setup: generating the ru_RU.UTF-8 locale"
+    # Listed in locale.gen, the locale survives the next locale-gen.
+    if command -v locale-gen >/dev/null 2>&1 && [[ -f /etc/locale.gen ]]; then
+        grep -qx 'ru_RU.UTF-8 UTF-8' /etc/locale.gen ||
+            echo 'ru_RU.UTF-8 UTF-8' | "${as_root[@]}" tee -a /etc/locale.gen >/dev/null
+        "${as_root[@]}" locale-gen
+    else
+        "${as_root[@]}" localedef -i ru_RU -f UTF-8 ru_RU.UTF-8
+    fi
+fi

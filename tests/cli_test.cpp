@@ -1,10 +1,13 @@
 // End-to-end runs of the terminal player: command line, script actions, exit codes and the JSON state dump.
 #include <gtest/gtest.h>
+#include <locale.h>
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -517,6 +520,90 @@ TEST_F(CliTest, DumpListsTheHtmlPagesShownAndTheTerminalShowsThemAsText) {
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("Замок\n\nВорота «открыты».\nВойти?\n"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("<h1>"), std::string::npos) << r.out;
+}
+
+}  // namespace
+}  // namespace tarvik::testing
+
+namespace tarvik::testing {
+namespace {
+
+// A script may come down a pipe, as "-" or /dev/stdin; an endless stream is refused at the size limit rather
+// than read whole.
+TEST_F(CliTest, ScriptFromStandardInput) {
+    auto q = WriteFile("quest.qst", "pln at the door\nbtn room, In\nend\n:room\npln inside\nend\n");
+    const std::string script = "cat '" + WriteBytes("script.txt", "choose 1\n").string() + "'";
+    struct Case {
+        std::string feed, name;
+        int exitCode;
+        std::string expected;
+    } cases[] = {
+        {script, "-", 0, "inside"},
+        {script, "/dev/stdin", 0, "inside"},
+        {"yes 'choose 1'", "-", 1, "is larger than 64 MB"},
+        {"cat /dev/zero", "/dev/stdin", 1, "is larger than 64 MB"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.feed + " | --script " + c.name);
+        CliResult r = RunCli({"play", q.string(), "--script", c.name, "--dump"}, dir, c.feed);
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
+        EXPECT_NE((c.exitCode == 0 ? r.out : r.err).find(c.expected), std::string::npos) << r.out << r.err;
+    }
+}
+
+// The environment for a Russian locale, and the locale; where the machine lacks one, it is made in `dir`.
+std::pair<std::string, locale_t> RussianLocale(const std::filesystem::path& dir) {
+    if (locale_t l = newlocale(LC_ALL_MASK, "ru_RU.UTF-8", locale_t{}))
+        return {"LC_ALL= LANG=ru_RU.UTF-8", l};
+    const std::string cmd =
+        "localedef -i ru_RU -f UTF-8 '" + (dir / "ru_RU.UTF-8").string() + "' >/dev/null 2>&1";
+    EXPECT_EQ(std::system(cmd.c_str()), 0) << "cannot make the ru_RU.UTF-8 locale";
+    setenv("LOCPATH", dir.c_str(), 1);
+    locale_t l = newlocale(LC_ALL_MASK, "ru_RU.UTF-8", locale_t{});
+    unsetenv("LOCPATH");
+    return {"LC_ALL= LOCPATH='" + dir.string() + "' LANG=ru_RU.UTF-8", l};
+}
+
+// The player's own words follow the locale, and so do the system's error texts it passes on, in the same
+// UTF-8; the quest's text and its buttons do not change with it.
+TEST_F(CliTest, PlayerSpeaksTheLanguageOfTheLocale) {
+    auto q = WriteFile("quest.qst", "pln Дверь.\nbtn a, Войти\nbtn b, Уйти\nend\n:a\nend\n:b\nend\n");
+    auto [russian, ru] = RussianLocale(dir);
+    ASSERT_NE(ru, locale_t{});
+    locale_t c = newlocale(LC_ALL_MASK, "C", locale_t{});
+    struct Case {
+        std::string env;
+        std::vector<std::string> play;
+        std::string help, noScript;
+        locale_t locale;
+    } cases[] = {
+        {russian,
+         {"Наберите номер кнопки", "Выберите число от 1 до 2.", "  u        ход назад", "До свидания."},
+         "Запуск: tarvik-cli play КВЕСТ",
+         "не удаётся прочитать сценарий ",
+         ru},
+        {"LC_ALL= LANG=C",
+         {"Type a button's number", "Choose a number from 1 to 2.", "  u        undo", "Goodbye."},
+         "Usage: tarvik-cli play QUEST",
+         "cannot read the script ",
+         c},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.env);
+        CliResult r = RunCli({"play", q.string()}, dir, "printf '5\\n?\\n'", k.env);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        for (const std::string& text : k.play)
+            EXPECT_NE(r.out.find(text), std::string::npos) << text << "\n" << r.out;
+        EXPECT_NE(r.out.find("Дверь."), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("2. Уйти"), std::string::npos) << r.out;
+        r = RunCli({"--help"}, dir, {}, k.env);
+        EXPECT_EQ(r.out.rfind(k.help, 0), 0u) << r.out;
+        const std::string none = (dir / "none.txt").string();
+        r = RunCli({"play", q.string(), "--script", none}, dir, {}, k.env);
+        EXPECT_EQ(r.err, "tarvik-cli: " + k.noScript + none + ": " + strerror_l(ENOENT, k.locale) + "\n");
+    }
+    freelocale(ru);
+    freelocale(c);
 }
 
 }  // namespace

@@ -189,11 +189,13 @@ std::string ShellQuote(const std::string& s) {
 }
 }  // namespace
 
-CliResult RunCli(const std::vector<std::string>& args, const std::filesystem::path& scratch) {
-    std::string cmd = ShellQuote(TARVIK_CLI_PATH);
+CliResult RunCli(const std::vector<std::string>& args, const std::filesystem::path& scratch,
+                 const std::string& feed, const std::string& env) {
+    std::string cmd = feed.empty() ? "" : feed + " | ";
+    cmd += "LC_ALL=C.UTF-8 LANGUAGE= " + env + " " + ShellQuote(TARVIK_CLI_PATH);
     for (const auto& a : args) cmd.append(" ").append(ShellQuote(a));
     auto out = scratch / "cli-stdout.txt", err = scratch / "cli-stderr.txt";
-    cmd.append(" </dev/null >")
+    cmd.append(feed.empty() ? " </dev/null >" : " >")
         .append(ShellQuote(out.string()))
         .append(" 2>")
         .append(ShellQuote(err.string()));

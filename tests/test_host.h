@@ -128,8 +128,10 @@ struct CliResult {
 };
 
 // Runs tarvik-cli with `args` (each quoted for the shell) and an empty stdin, so an interactive play ends at
-// once; its output passes through files in `scratch`.
-CliResult RunCli(const std::vector<std::string>& args, const std::filesystem::path& scratch);
+// once; its output passes through files in `scratch`. `feed`, a shell command, gives the stdin instead, and
+// `env`, shell assignments, the environment; without them the player speaks English whatever the locale.
+CliResult RunCli(const std::vector<std::string>& args, const std::filesystem::path& scratch,
+                 const std::string& feed = {}, const std::string& env = {});
 
 // UTF-8 <-> code page 1251 shorthands.
 std::string W(const std::string& utf8);    // to cp1251

@@ -3,21 +3,23 @@
 // Exit codes: 0 the play or the script ran to its end; 1 the quest, the script file or a saved game to load
 // does not exist or cannot be read; 2 a script line is not an action; 3 a script action is not supported by
 // this build; 4 the quest did not stop within --timeout; 64 bad command line; 70 an internal error.
+#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "cli/dump.h"
+#include "cli/messages.h"
 #include "cli/script.h"
 #include "cli/script_host.h"
 #include "cli/terminal_host.h"
@@ -38,39 +40,50 @@ constexpr int kExitBadScript = 2;
 constexpr int kExitUsage = 64;
 constexpr int kExitInternal = 70;
 
-const char kUsage[] =
-    "Usage: tarvik-cli play QUEST [--script FILE] [--dump] [--seed N] [--set NAME=true|false]... [--mute]\n"
-    "                             [--timeout SECONDS] [--net]\n"
-    "                             [--transcript FILE] [--continue]\n"
-    "       tarvik-cli encipher QUEST      write the ciphered quest (.qs1) beside QUEST\n"
-    "       tarvik-cli compress QUEST      write the compressed quest (.qs3) beside QUEST\n"
-    "       tarvik-cli decompress IN OUT   decode the compressed quest IN into OUT\n"
-    "       tarvik-cli analyze QUEST       print the analyzer's report on QUEST\n"
-    "       tarvik-cli check QUEST         report broken labels, missing files and cut lines in QUEST\n"
-    "                                      (exit 0 clean, 1 errors, 2 warnings only)\n"
-    "       tarvik-cli --help | --version\n"
-    "\n"
-    "Plays a Zot text quest (.qst, .qs1, .qs3). Without --script the game is played at the terminal.\n"
-    "\n"
-    "  --script FILE   play the actions in FILE (one per line) instead of asking the player\n"
-    "  --dump          print the final state as one JSON object (without --script: after the first run "
-    "stops)\n"
-    "  --seed N        seed the random generator, so RND repeats\n"
-    "  --set NAME=V    set a player option before the quest loads; NAME is Soobit, clk, Zvuk, Music,\n"
-    "                  SvBlock or inv, V is true or false\n"
-    "  --transcript FILE  write every page shown, button chosen, item used and line typed to FILE (UTF-8)\n"
-    "  --continue      take up the game kept from the last play of QUEST, and keep this one when the play\n"
-    "                  ends (in $XDG_STATE_HOME/tarvik)\n"
-    "  --net           let \"include http://...\" fetch from the web; its questions are message boxes (in a\n"
-    "                  script answered by its answer lines, else by their first button) and its progress\n"
-    "                  goes to stderr. Without it every network include brings nothing and asks nothing\n"
-    "  --timeout S     with --script or --dump: stop a run that takes longer than S seconds and exit with\n"
-    "                  code 4 (\"the quest did not stop\")\n"
-    "  --mute          play no music or sounds (runs with --script or --dump never do; their dump lists\n"
-    "                  what would have played under \"audio\")\n"
-    "\n"
-    "MIDI music is played with the soundfont that TARVIK_SOUNDFONT names, else the largest General MIDI\n"
-    "soundfont installed under /usr/share/sounds.\n";
+// The help of the whole program, in the player's language.
+const char* Usage() {
+    return _(
+        "Usage: tarvik-cli play QUEST [--script FILE] [--dump] [--seed N] [--set NAME=true|false]... "
+        "[--mute]\n"
+        "                             [--timeout SECONDS] [--net]\n"
+        "                             [--transcript FILE] [--continue]\n"
+        "       tarvik-cli encipher QUEST      write the ciphered quest (.qs1) beside QUEST\n"
+        "       tarvik-cli compress QUEST      write the compressed quest (.qs3) beside QUEST\n"
+        "       tarvik-cli decompress IN OUT   decode the compressed quest IN into OUT\n"
+        "       tarvik-cli analyze QUEST       print the analyzer's report on QUEST\n"
+        "       tarvik-cli check QUEST         report broken labels, missing files and cut lines in QUEST\n"
+        "                                      (exit 0 clean, 1 errors, 2 warnings only)\n"
+        "       tarvik-cli --help | --version\n"
+        "\n"
+        "Plays a Zot text quest (.qst, .qs1, .qs3). Without --script the game is played at the terminal.\n"
+        "\n"
+        "  --script FILE   play the actions in FILE (one per line) instead of asking the player; - reads "
+        "them\n"
+        "                  from standard input\n"
+        "  --dump          print the final state as one JSON object (without --script: after the first run "
+        "stops)\n"
+        "  --seed N        seed the random generator, so RND repeats\n"
+        "  --set NAME=V    set a player option before the quest loads; NAME is Soobit, clk, Zvuk, Music,\n"
+        "                  SvBlock or inv, V is true or false\n"
+        "  --transcript FILE  write every page shown, button chosen, item used and line typed to FILE "
+        "(UTF-8)\n"
+        "  --continue      take up the game kept from the last play of QUEST, and keep this one when the "
+        "play\n"
+        "                  ends (in $XDG_STATE_HOME/tarvik)\n"
+        "  --net           let \"include http://...\" fetch from the web; its questions are message boxes "
+        "(in a\n"
+        "                  script answered by its answer lines, else by their first button) and its "
+        "progress\n"
+        "                  goes to stderr. Without it every network include brings nothing and asks nothing\n"
+        "  --timeout S     with --script or --dump: stop a run that takes longer than S seconds and exit "
+        "with\n"
+        "                  code 4 (\"the quest did not stop\")\n"
+        "  --mute          play no music or sounds (runs with --script or --dump never do; their dump lists\n"
+        "                  what would have played under \"audio\")\n"
+        "\n"
+        "MIDI music is played with the soundfont that TARVIK_SOUNDFONT names, else the largest General MIDI\n"
+        "soundfont installed under /usr/share/sounds.\n");
+}
 
 struct Args {
     std::string quest;
@@ -109,14 +122,14 @@ bool* OptionByName(Options& o, const std::string& name) {
 }
 
 int UsageError(const std::string& message) {
-    std::cerr << "tarvik-cli: " << message << "\n\n" << kUsage;
+    std::cerr << "tarvik-cli: " << message << "\n\n" << Usage();
     return kExitUsage;
 }
 
 // Returns -1 when the arguments are fine, else the exit code.
 int ParseArgs(const std::vector<std::string>& argv, Args& args) {
-    if (argv.empty()) return UsageError("nothing to do");
-    if (argv[0] != "play") return UsageError("unknown command \"" + argv[0] + "\"");
+    if (argv.empty()) return UsageError(_("nothing to do"));
+    if (argv[0] != "play") return UsageError(Format(_("unknown command \"%s\""), argv[0]));
     for (size_t i = 1; i < argv.size(); ++i) {
         const std::string& a = argv[i];
         auto value = [&](std::string& out) {
@@ -125,7 +138,7 @@ int ParseArgs(const std::vector<std::string>& argv, Args& args) {
             return true;
         };
         if (a == "--script") {
-            if (!value(args.script)) return UsageError("--script needs a file");
+            if (!value(args.script)) return UsageError(_("--script needs a file, or - for standard input"));
             args.hasScript = true;
         } else if (a == "--dump") {
             args.dump = true;
@@ -135,47 +148,76 @@ int ParseArgs(const std::vector<std::string>& argv, Args& args) {
             args.net = true;
         } else if (a == "--seed") {
             std::string s;
-            if (!value(s)) return UsageError("--seed needs a number");
+            if (!value(s)) return UsageError(_("--seed needs a number"));
             auto res = std::from_chars(s.data(), s.data() + s.size(), args.seed);
             if (res.ec != std::errc() || res.ptr != s.data() + s.size())
-                return UsageError("--seed needs a whole number from 0 to 4294967295, not \"" + s + "\"");
+                return UsageError(
+                    Format(_("--seed needs a whole number from 0 to 4294967295, not \"%s\""), s));
             args.hasSeed = true;
         } else if (a == "--timeout") {
             std::string s;
-            if (!value(s)) return UsageError("--timeout needs a number of seconds");
+            if (!value(s)) return UsageError(_("--timeout needs a number of seconds"));
             auto res = std::from_chars(s.data(), s.data() + s.size(), args.timeoutSeconds);
             if (res.ec != std::errc() || res.ptr != s.data() + s.size() || args.timeoutSeconds == 0)
-                return UsageError("--timeout needs a whole number of seconds above 0, not \"" + s + "\"");
+                return UsageError(
+                    Format(_("--timeout needs a whole number of seconds above 0, not \"%s\""), s));
         } else if (a == "--set") {
             std::string s;
-            if (!value(s)) return UsageError("--set needs NAME=true or NAME=false");
+            if (!value(s)) return UsageError(_("--set needs NAME=true or NAME=false"));
             size_t eq = s.find('=');
             std::string name = s.substr(0, eq), v = eq == std::string::npos ? "" : s.substr(eq + 1);
             Options probe;
             if (!OptionByName(probe, name))
-                return UsageError("--set: unknown option \"" + name +
-                                  "\" (Soobit, clk, Zvuk, Music, SvBlock, inv)");
+                return UsageError(
+                    Format(_("--set: unknown option \"%s\" (Soobit, clk, Zvuk, Music, SvBlock, inv)"), name));
             if (!EqualsAscii(v, "true") && !EqualsAscii(v, "false"))
-                return UsageError("--set " + name + " needs =true or =false");
+                return UsageError(Format(_("--set %s needs =true or =false"), name));
             args.sets.emplace_back(name, EqualsAscii(v, "true"));
         } else if (a == "--transcript") {
             if (!value(args.transcript) || args.transcript.empty())
-                return UsageError("--transcript needs a file");
+                return UsageError(_("--transcript needs a file"));
         } else if (a == "--continue") {
             args.keep = true;
         } else if (a == "--help" || a == "-h") {
-            std::cout << kUsage;
+            std::cout << Usage();
             return kExitOk;
         } else if (!a.empty() && a[0] == '-' && a != "-") {
-            return UsageError("unknown option \"" + a + "\"");
+            return UsageError(Format(_("unknown option \"%s\""), a));
         } else if (args.quest.empty()) {
             args.quest = a;
         } else {
-            return UsageError("more than one quest given (\"" + args.quest + "\", \"" + a + "\")");
+            return UsageError(Format(_("more than one quest given (\"%s\", \"%s\")"), args.quest, a));
         }
     }
-    if (args.quest.empty()) return UsageError("no quest given");
+    if (args.quest.empty()) return UsageError(_("no quest given"));
     return -1;
+}
+
+// Reads the script from a file, a pipe or a device, or from standard input for "-". The size limit holds
+// while reading, so an endless stream is refused without being read whole. Returns the problem, or "".
+std::string ReadScript(const std::string& name, std::string& out) {
+    const bool fromStdin = name == "-";
+    int fd = fromStdin ? STDIN_FILENO : ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return Format(_("cannot read the script %s: %s"), name, std::strerror(errno));
+    std::string problem;
+    char chunk[1 << 16];
+    for (;;) {
+        ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            problem = Format(_("cannot read the script %s: %s"), name, std::strerror(errno));
+            break;
+        }
+        if (n == 0) break;
+        if (out.size() + static_cast<size_t>(n) > kMaxScriptBytes) {
+            problem = Format(_("the script %s is larger than %d MB"), name,
+                             static_cast<int>(kMaxScriptBytes >> 20));
+            break;
+        }
+        out.append(chunk, static_cast<size_t>(n));
+    }
+    if (!fromStdin) ::close(fd);
+    return problem;
 }
 
 // Network includes go out only when asked for with --net, and then as if the machine were online.
@@ -193,7 +235,7 @@ bool Prepare(Engine& engine, const Args& args) {
     if (args.hasSeed) engine.Seed(args.seed);
     if (args.net) engine.SetHttpClient(&NetClient());
     if (!args.transcript.empty() && !engine.StartTranscript(args.transcript)) {
-        std::cerr << "tarvik-cli: cannot write the transcript " << args.transcript << "\n";
+        std::cerr << "tarvik-cli: " << Format(_("cannot write the transcript %s"), args.transcript) << "\n";
         return false;
     }
     return true;
@@ -204,7 +246,7 @@ bool Prepare(Engine& engine, const Args& args) {
 void StartWatchdog(uint32_t seconds) {
     std::thread([seconds] {
         std::this_thread::sleep_for(std::chrono::seconds(seconds) + std::chrono::seconds(5));
-        std::cerr << "tarvik-cli: the quest did not stop\n";
+        std::cerr << "tarvik-cli: " << _("the quest did not stop") << "\n";
         std::_Exit(kExitTimeout);
     }).detach();
 }
@@ -218,7 +260,8 @@ void Open(Engine& engine, const Args& args) {
 
 void Leave(Engine& engine, const Args& args) {
     if (args.keep && !tools::KeepGame(args.quest, engine.KeptGameText()))
-        std::cerr << "tarvik-cli: cannot keep the game in " << tools::KeptGamePath(args.quest) << "\n";
+        std::cerr << "tarvik-cli: "
+                  << Format(_("cannot keep the game in %s"), tools::KeptGamePath(args.quest)) << "\n";
     engine.StopTranscript();
 }
 
@@ -265,51 +308,51 @@ int PlayInteractive(const Args& args) {
 
 int Run(const std::vector<std::string>& argv) {
     if (!argv.empty() && (argv[0] == "--help" || argv[0] == "-h" || argv[0] == "help")) {
-        std::cout << kUsage;
+        std::cout << Usage();
         return kExitOk;
     }
     if (!argv.empty() && argv[0] == "--version") {
         std::cout << "tarvik-cli " << TARVIK_VERSION << "\n";
         return kExitOk;
     }
-    if (int rc = RunToolCommand(argv, kUsage); rc >= 0) return rc;
+    if (int rc = RunToolCommand(argv, Usage()); rc >= 0) return rc;
     Args args;
     if (int rc = ParseArgs(argv, args); rc >= 0) return rc;
 
     std::error_code ec;
     auto status = std::filesystem::status(args.quest, ec);
     if (ec && ec != std::errc::no_such_file_or_directory) {
-        std::cerr << "tarvik-cli: cannot open the quest " << args.quest << ": " << ec.message() << "\n";
+        std::cerr << "tarvik-cli: " << Format(_("cannot open the quest %s: %s"), args.quest, ec.message())
+                  << "\n";
         return kExitNoFile;
     }
     if (!std::filesystem::exists(status)) {
-        std::cerr << "tarvik-cli: no such quest: " << args.quest << "\n";
+        std::cerr << "tarvik-cli: " << Format(_("no such quest: %s"), args.quest) << "\n";
         return kExitNoFile;
     }
     if (std::filesystem::is_directory(status)) {
-        std::cerr << "tarvik-cli: " << args.quest << " is a folder, not a quest file\n";
+        std::cerr << "tarvik-cli: " << Format(_("%s is a folder, not a quest file"), args.quest) << "\n";
         return kExitNoFile;
     }
 
     if (!args.hasScript && !args.dump) {
-        if (args.timeoutSeconds > 0) return UsageError("--timeout needs --script or --dump");
+        if (args.timeoutSeconds > 0) return UsageError(_("--timeout needs --script or --dump"));
         return PlayInteractive(args);
     }
 
     // --dump alone is a script with no actions: the state after the first run stops.
     std::vector<ScriptAction> actions;
     if (args.hasScript) {
-        std::ifstream in(args.script, std::ios::binary);
-        if (!std::filesystem::is_regular_file(args.script, ec) || !in) {
-            std::cerr << "tarvik-cli: cannot read the script " << args.script << "\n";
+        std::string script;
+        std::string problem = ReadScript(args.script, script);
+        if (!problem.empty()) {
+            std::cerr << "tarvik-cli: " << problem << "\n";
             return kExitNoFile;
         }
-        std::ostringstream all;
-        all << in.rdbuf();
         ScriptError error;
-        if (!ParseScript(all.str(), actions, error)) {
-            std::cerr << "tarvik-cli: " << args.script << ": line " << error.line << ": " << error.message
-                      << "\n";
+        if (!ParseScript(script, actions, error)) {
+            std::cerr << "tarvik-cli: "
+                      << Format(_("%s: line %d: %s"), args.script, error.line, error.message) << "\n";
             return kExitBadScript;
         }
     }
@@ -319,19 +362,21 @@ int Run(const std::vector<std::string>& argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    SetUpMessages();
     std::vector<std::string> args(argv + 1, argv + argc);
     try {
         return Run(args);
     } catch (const std::filesystem::filesystem_error& e) {
         // A path the program opens that the file system refuses is the user's file, named, not our fault.
-        std::cerr << "tarvik-cli: cannot use " << e.path1().string() << ": " << e.code().message() << "\n";
+        std::cerr << "tarvik-cli: " << Format(_("cannot use %s: %s"), e.path1().string(), e.code().message())
+                  << "\n";
         return kExitNoFile;
     } catch (const std::bad_alloc&) {
-        std::cerr << "tarvik-cli: out of memory\n";
+        std::cerr << "tarvik-cli: " << _("out of memory") << "\n";
     } catch (const std::exception& e) {
-        std::cerr << "tarvik-cli: internal error: " << e.what() << "\n";
+        std::cerr << "tarvik-cli: " << Format(_("internal error: %s"), e.what()) << "\n";
     } catch (...) {
-        std::cerr << "tarvik-cli: internal error\n";
+        std::cerr << "tarvik-cli: " << _("internal error") << "\n";
     }
     return kExitInternal;
 }

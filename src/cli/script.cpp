@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "cli/messages.h"
 #include "text/text.h"
 
 namespace tarvik::cli {
@@ -77,37 +78,40 @@ bool ParseScript(std::string_view utf8, std::vector<ScriptAction>& actions, Scri
         if (SameWord(word, "choose") || SameWord(word, "item")) {
             a.kind = SameWord(word, "choose") ? K::Choose : K::Item;
             if (!ParseInt(arg, 1, 1000000, a.number))
-                return fail(std::string(word) + " needs a number, 1 or more: \"" + std::string(line) + "\"");
+                return fail(
+                    Format(_("%s needs a number, 1 or more: \"%s\""), std::string(word), std::string(line)));
         } else if (SameWord(word, "key")) {
             a.kind = K::Key;
             if (!ParseInt(arg, 0, 255, a.number))
-                return fail("key needs a character code from 0 to 255: \"" + std::string(line) + "\"");
+                return fail(Format(_("key needs a character code from 0 to 255: \"%s\""), std::string(line)));
         } else if (SameWord(word, "answer")) {
             a.kind = K::Answer;
             if (!ParseInt(arg, 1, 7, a.number))
-                return fail("answer needs a button number from 1 (OK) to 7 (No): \"" + std::string(line) +
-                            "\"");
+                return fail(Format(_("answer needs a button number from 1 (OK) to 7 (No): \"%s\""),
+                                   std::string(line)));
         } else if (SameWord(word, "action") || SameWord(word, "type") || SameWord(word, "prompt")) {
             a.kind = SameWord(word, "action") ? K::Action : SameWord(word, "type") ? K::Type : K::Prompt;
             a.text = text::Utf8ToCp1251(arg);
         } else if (SameWord(word, "savefile") || SameWord(word, "loadgame")) {
             a.kind = SameWord(word, "savefile") ? K::SaveFile : K::LoadGame;
-            if (arg.empty()) return fail(std::string(word) + " needs a file path");
+            if (arg.empty()) return fail(Format(_("%s needs a file path"), std::string(word)));
             a.text = std::string(arg);
         } else if (SameWord(word, "undo")) {
             a.kind = K::Undo;
-            if (!arg.empty()) return fail("undo takes nothing after it: \"" + std::string(line) + "\"");
+            if (!arg.empty())
+                return fail(Format(_("%s takes nothing after it: \"%s\""), "undo", std::string(line)));
         } else if (SameWord(word, "newgame")) {
             a.kind = K::NewGame;
-            if (!arg.empty()) return fail("newgame takes nothing after it: \"" + std::string(line) + "\"");
+            if (!arg.empty())
+                return fail(Format(_("%s takes nothing after it: \"%s\""), "newgame", std::string(line)));
         } else if (SameWord(word, "slot") || SameWord(word, "overlay")) {
             // Pictures.
             const bool slot = SameWord(word, "slot");
             a.kind = slot ? K::Slot : K::Overlay;
             if (!ParseInt(arg, slot ? 1 : 2, slot ? 128 : 101, a.number))
-                return fail(slot ? "slot needs a slot number from 1 to 128: \"" + std::string(line) + "\""
-                                 : "overlay needs an overlay number from 2 to 101: \"" + std::string(line) +
-                                       "\"");
+                return fail(Format(slot ? _("slot needs a slot number from 1 to 128: \"%s\"")
+                                        : _("overlay needs an overlay number from 2 to 101: \"%s\""),
+                                   std::string(line)));
         } else if (SameWord(word, "image")) {
             a.kind = K::Image;
             std::vector<std::string_view> parts;
@@ -121,8 +125,8 @@ bool ParseScript(std::string_view utf8, std::vector<ScriptAction>& actions, Scri
                       ParseTwips(parts[1], a.y);
             if (ok && parts.size() == 3) ok = ParseInt(parts[2], 1, 4, a.number) && a.number != 3;
             if (!ok)
-                return fail("image needs X Y in twips and an optional button 1, 2 or 4: \"" +
-                            std::string(line) + "\"");
+                return fail(Format(_("image needs X Y in twips and an optional button 1, 2 or 4: \"%s\""),
+                                   std::string(line)));
         } else if (SameWord(word, "toggle")) {
             a.kind = K::Toggle;
             static constexpr std::string_view kOptions[] = {"soobit", "clk",     "zvuk",
@@ -130,14 +134,16 @@ bool ParseScript(std::string_view utf8, std::vector<ScriptAction>& actions, Scri
             bool known = false;
             for (std::string_view o : kOptions) known = known || SameWord(arg, o);
             if (!known)
-                return fail("toggle needs an option: Soobit, clk, Zvuk, Music, SvBlock or inv: \"" +
-                            std::string(line) + "\"");
+                return fail(
+                    Format(_("toggle needs an option: Soobit, clk, Zvuk, Music, SvBlock or inv: \"%s\""),
+                           std::string(line)));
             a.text = std::string(arg);
         } else if (SameWord(word, "musicend")) {
             a.kind = K::MusicEnd;
-            if (!arg.empty()) return fail("musicend takes nothing after it: \"" + std::string(line) + "\"");
+            if (!arg.empty())
+                return fail(Format(_("%s takes nothing after it: \"%s\""), "musicend", std::string(line)));
         } else {
-            return fail("not a script action: \"" + std::string(line) + "\"");
+            return fail(Format(_("not a script action: \"%s\""), std::string(line)));
         }
         actions.push_back(std::move(a));
     }

@@ -2,6 +2,7 @@
 // to a quest. Script files are UTF-8; texts are handed on in code page 1251.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,6 +47,9 @@ struct ScriptError {
     int line = 0;
     std::string message;  // UTF-8, without the line number
 };
+
+// A script is refused past this size: a million actions fit in a small part of it.
+inline constexpr size_t kMaxScriptBytes = size_t{64} << 20;
 
 // Parses a whole script. Blank lines and lines whose first non-blank character is "#" are skipped. Returns
 // false and fills `error` at the first line that is not an action.

@@ -5,6 +5,7 @@
 #include <iostream>
 #include <system_error>
 
+#include "cli/messages.h"
 #include "engine/paths.h"
 
 namespace tarvik::cli {
@@ -35,7 +36,7 @@ bool ScriptHost::PastDeadline() {
     if (m_Failure.exitCode == kExitTimeout) return true;
     if (!m_HasDeadline || failed() || std::chrono::steady_clock::now() < m_Deadline) return false;
     m_Failure.exitCode = kExitTimeout;
-    m_Failure.message = "the quest did not stop";
+    m_Failure.message = _("the quest did not stop");
     m_Engine->RequestStop();
     return true;
 }
@@ -78,8 +79,8 @@ void ScriptHost::Deliver(const ScriptAction& a) {
     switch (a.kind) {
         case ScriptAction::Kind::Choose:
             if (a.number > static_cast<int>(e.buttons().size())) {
-                Warn(a, "there is no button " + std::to_string(a.number) + " (the list has " +
-                            std::to_string(e.buttons().size()) + ")");
+                Warn(a, Format(_("there is no button %d (the list has %d)"), a.number,
+                               static_cast<int>(e.buttons().size())));
                 return;
             }
             e.SelectButton(a.number - 1);
@@ -87,8 +88,8 @@ void ScriptHost::Deliver(const ScriptAction& a) {
             return;
         case ScriptAction::Kind::Item:
             if (a.number > static_cast<int>(e.inventory().size())) {
-                Warn(a, "there is no inventory entry " + std::to_string(a.number) + " (the list has " +
-                            std::to_string(e.inventory().size()) + ")");
+                Warn(a, Format(_("there is no inventory entry %d (the list has %d)"), a.number,
+                               static_cast<int>(e.inventory().size())));
                 return;
             }
             e.lstItems_Click(a.number - 1);
@@ -106,7 +107,7 @@ void ScriptHost::Deliver(const ScriptAction& a) {
             e.mFileNewgame_Click();
             return;
         case ScriptAction::Kind::Undo:
-            if (!e.Undo()) Warn(a, "there is no step to undo");
+            if (!e.Undo()) Warn(a, _("there is no step to undo"));
             return;
         case ScriptAction::Kind::LoadGame: {
             // Every file-system trouble (a link loop, a name too long, no permission) is the script's
@@ -114,19 +115,19 @@ void ScriptHost::Deliver(const ScriptAction& a) {
             std::error_code ec;
             const auto status = std::filesystem::status(a.text, ec);
             if (ec && ec != std::errc::no_such_file_or_directory) {
-                Fail(a, 1, "loadgame: cannot open the saved game " + a.text + ": " + ec.message());
+                Fail(a, 1, Format(_("loadgame: cannot open the saved game %s: %s"), a.text, ec.message()));
                 return;
             }
             if (!std::filesystem::is_regular_file(status)) {
-                Fail(a, 1, "loadgame: no such saved game: " + a.text);
+                Fail(a, 1, Format(_("loadgame: no such saved game: %s"), a.text));
                 return;
             }
             if (!std::ifstream(a.text, std::ios::binary)) {
-                Fail(a, 1, "loadgame: cannot read the saved game " + a.text);
+                Fail(a, 1, Format(_("loadgame: cannot read the saved game %s"), a.text));
                 return;
             }
             if (FileLargerThan(a.text, Limits::kMaxSavedGame)) {
-                Fail(a, 1, "loadgame: the saved game " + a.text + " is too large");
+                Fail(a, 1, Format(_("loadgame: the saved game %s is too large"), a.text));
                 return;
             }
             m_LoadFiles.push_back(a.text);
@@ -136,14 +137,14 @@ void ScriptHost::Deliver(const ScriptAction& a) {
         }
         case ScriptAction::Kind::Slot:
             if (!e.pictures().images[a.number - 1].visible) {
-                Warn(a, "slot " + std::to_string(a.number) + " is not shown");
+                Warn(a, Format(_("slot %d is not shown"), a.number));
                 return;
             }
             e.Image1_Click(a.number);
             return;
         case ScriptAction::Kind::Image:
             if (!e.pictures().windowVisible) {
-                Warn(a, "the picture window is not shown");
+                Warn(a, _("the picture window is not shown"));
                 return;
             }
             e.Picture1_MouseDown(a.number, a.x, a.y);
@@ -151,7 +152,7 @@ void ScriptHost::Deliver(const ScriptAction& a) {
         case ScriptAction::Kind::Overlay:
             if (!e.pictures().windowVisible ||
                 !e.pictures().overlays[a.number - PictureModel::kFirstOverlay].visible) {
-                Warn(a, "overlay " + std::to_string(a.number) + " is not shown");
+                Warn(a, Format(_("overlay %d is not shown"), a.number));
                 return;
             }
             e.picture2_Click(a.number);
@@ -173,7 +174,7 @@ void ScriptHost::Deliver(const ScriptAction& a) {
         case ScriptAction::Kind::MusicEnd:
             // Only a piece that plays can end.
             if (m_Audio.music.empty()) {
-                Warn(a, "no music is playing");
+                Warn(a, _("no music is playing"));
                 return;
             }
             m_Audio.music.clear();
@@ -188,12 +189,12 @@ void ScriptHost::Deliver(const ScriptAction& a) {
 
 void ScriptHost::Fail(const ScriptAction& a, int exitCode, const std::string& message) {
     m_Failure.exitCode = exitCode;
-    m_Failure.message = "script line " + std::to_string(a.line) + ": " + message;
+    m_Failure.message = Format(_("script line %d: %s"), a.line, message);
     m_Engine->RequestStop();
 }
 
 void ScriptHost::Warn(const ScriptAction& a, const std::string& message) {
-    std::cerr << "tarvik-cli: script line " << a.line << ": " << message << "; ignored\n";
+    std::cerr << "tarvik-cli: " << Format(_("script line %d: %s; ignored"), a.line, message) << "\n";
 }
 
 // Events are delivered inside the waits of anykey, input and quit, one per call, as a player's action would

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "cli/dump.h"
+#include "cli/messages.h"
 #include "text/html_text.h"
 
 namespace tarvik::cli {
@@ -170,7 +171,7 @@ std::string TerminalHost::TextColour(int32_t colour) const {
 void TerminalHost::Greet(const std::string& questName) {
     m_Out << Style("1") << "Tarvik" << Style("0") << " — " << questName << "\n"
           << Style("2")
-          << "Type a button's number to choose it, i N to use inventory entry N, ? for help, q to quit."
+          << _("Type a button's number to choose it, i N to use inventory entry N, ? for help, q to quit.")
           << Style("0") << "\n\n";
     m_Out.flush();
 }
@@ -178,7 +179,7 @@ void TerminalHost::Greet(const std::string& questName) {
 void TerminalHost::Farewell() {
     ShowNewText();
     EndLine();
-    m_Out << Style("0") << Style("2") << "Goodbye." << Style("0") << "\n";
+    m_Out << Style("0") << Style("2") << _("Goodbye.") << Style("0") << "\n";
     m_Out.flush();
 }
 
@@ -285,16 +286,16 @@ void TerminalHost::ShowPictures() {
     std::string background;
     add(background, pm.background);
     if (slots.empty() && window.empty() && background.empty()) return;
-    m_Out << Style("2") << "  Pictures:" << Style("0");
-    if (!background.empty()) m_Out << " background " << background << ";";
+    m_Out << Style("2") << "  " << _("Pictures:") << Style("0");
+    if (!background.empty()) m_Out << " " << Format(_("background %s;"), background);
     if (!slots.empty()) m_Out << " " << slots << ";";
-    if (!window.empty()) m_Out << " picture window " << window << ";";
+    if (!window.empty()) m_Out << " " << Format(_("picture window %s;"), window);
     m_Out << "\n";
 }
 
 void TerminalHost::ShowInventory() {
     const auto& items = m_Engine->inventory();
-    m_Out << Style("2") << "  Inventory:" << Style("0");
+    m_Out << Style("2") << "  " << _("Inventory:") << Style("0");
     for (size_t i = 0; i < items.size(); ++i)
         m_Out << (i ? "  " : " ") << Style("1") << "[" << (i + 1) << "]" << Style("0") << " "
               << OneLine(items[i].text);
@@ -304,15 +305,15 @@ void TerminalHost::ShowInventory() {
 void TerminalHost::ShowHelp() {
     EndLine();
     m_Out << Style("2")
-          << "  N        choose button N\n"
-             "  i        show the inventory\n"
-             "  i N      use inventory entry N: shows its actions to pick from\n"
-             "  i N M    run action M of entry N at once\n"
-             "  p        print the whole page again\n"
-             "  n        start the quest anew\n"
-             "  l        load a saved game (.qsv)\n"
-             "  u        undo: back to before the last choice or item action\n"
-             "  q        quit (also Ctrl+D)\n"
+          << _("  N        choose button N\n"
+               "  i        show the inventory\n"
+               "  i N      use inventory entry N: shows its actions to pick from\n"
+               "  i N M    run action M of entry N at once\n"
+               "  p        print the whole page again\n"
+               "  n        start the quest anew\n"
+               "  l        load a saved game (.qsv)\n"
+               "  u        undo: back to before the last choice or item action\n"
+               "  q        quit (also Ctrl+D)\n")
           << Style("0");
 }
 
@@ -366,8 +367,9 @@ void TerminalHost::Command(const std::string& utf8Line) {
     if (w.size() == 1 && ParseNumber(cmd, n)) {
         int count = static_cast<int>(m_Engine->buttons().size());
         if (n < 1 || n > count) {
-            m_Out << (count == 0 ? std::string("  There are no buttons here.")
-                                 : "  Choose a number from 1 to " + std::to_string(count) + ".")
+            m_Out << "  "
+                  << (count == 0 ? _("There are no buttons here.")
+                                 : Format(_("Choose a number from 1 to %d."), count))
                   << "\n";
             return;
         }
@@ -382,7 +384,7 @@ void TerminalHost::Command(const std::string& utf8Line) {
         }
         int entry = 0, action = 0;
         if (!ParseNumber(w[1], entry) || (w.size() > 2 && !ParseNumber(w[2], action)) || w.size() > 3) {
-            m_Out << "  Use: i N, or i N M for action M of entry N.\n";
+            m_Out << "  " << _("Use: i N, or i N M for action M of entry N.") << "\n";
             return;
         }
         UseItem(entry, action);
@@ -401,7 +403,7 @@ void TerminalHost::Command(const std::string& utf8Line) {
         return;
     }
     if (w.size() == 1 && (cmd == "u" || cmd == "U")) {
-        if (!m_Engine->Undo()) m_Out << "  Nothing to undo.\n";
+        if (!m_Engine->Undo()) m_Out << "  " << _("Nothing to undo.") << "\n";
         return;
     }
     if (w.size() == 1 && (cmd == "p" || cmd == "P")) {
@@ -420,13 +422,16 @@ void TerminalHost::Command(const std::string& utf8Line) {
         ShowHelp();
         return;
     }
-    m_Out << "  Not a choice: " << utf8Line << "  (? shows the commands)\n";
+    m_Out << "  " << Format(_("Not a choice: %s  (? shows the commands)"), utf8Line) << "\n";
 }
 
 void TerminalHost::UseItem(int entry, int action) {
     int count = static_cast<int>(m_Engine->inventory().size());
     if (entry < 1 || entry > count) {
-        m_Out << "  The inventory has entries 1 to " << count << ".\n";
+        m_Out << "  "
+              << (count == 0 ? _("The inventory is empty.")
+                             : Format(_("The inventory has entries 1 to %d."), count))
+              << "\n";
         return;
     }
     m_Engine->lstItems_Click(entry - 1);
@@ -434,7 +439,7 @@ void TerminalHost::UseItem(int entry, int action) {
     const auto& actions = m_Engine->itemActions();
     std::string name = OneLine(ItemName(m_Engine->inventory()[entry - 1].text));
     if (actions.empty() || !m_Engine->actionsEnabled()) {
-        m_Out << "  Nothing to do with " << name << ".\n";
+        m_Out << "  " << Format(_("Nothing to do with %s."), name) << "\n";
         return;
     }
     std::vector<std::string> offered = actions;  // the action may change the list
@@ -446,16 +451,18 @@ void TerminalHost::UseItem(int entry, int action) {
                   << "\n";
         std::string line;
         for (;;) {
-            if (!ReadLine(k == 1 ? "  Action [1, Enter to cancel] > "
-                                 : "  Action [1-" + std::to_string(k) + ", Enter to cancel] > ",
+            if (!ReadLine(k == 1 ? std::string("  ") + _("Action [1, Enter to cancel] > ")
+                                 : "  " + Format(_("Action [1-%d, Enter to cancel] > "), k),
                           line))
                 return;
             if (Words(line).empty()) return;
             if (ParseNumber(Words(line)[0], action) && action >= 1 && action <= k) break;
-            m_Out << "  Pick a number from 1 to " << k << ".\n";
+            m_Out << "  " << Format(_("Pick a number from 1 to %d."), k) << "\n";
         }
     } else if (action > k) {
-        m_Out << "  " << name << " has " << k << (k == 1 ? " action" : " actions") << ".\n";
+        m_Out << "  "
+              << Format(_n("%s has %d action.", "%s has %d actions.", static_cast<unsigned long>(k)), name, k)
+              << "\n";
         return;
     }
     m_Engine->RunItemAction(offered[action - 1]);
@@ -519,7 +526,7 @@ void TerminalHost::Wait(WaitReason why, int ms) {
             return;
         }
         case WaitReason::Anykey: {
-            if (!ReadLine("[press Enter, or a key and Enter] ", line)) return;
+            if (!ReadLine(_("[press Enter, or a key and Enter] "), line)) return;
             std::string key = text::Utf8ToCp1251(line);
             m_Engine->Form_KeyPress(key.empty() ? 13 : static_cast<unsigned char>(key[0]));
             return;
@@ -559,7 +566,7 @@ int TerminalHost::MessageBox(const std::string& text, const std::string& title, 
     }
     if (buttons.size() == 1) {
         std::string line;
-        if (!ReadLine("  [" + std::string(buttons[0].caption) + ": Enter] ", line)) return fallback;
+        if (!ReadLine("  " + Format(_("[%s: Enter] "), buttons[0].caption), line)) return fallback;
         return buttons[0].answer;
     }
     m_Out << " ";
@@ -568,13 +575,14 @@ int TerminalHost::MessageBox(const std::string& text, const std::string& title, 
     m_Out << "\n";
     for (;;) {
         std::string line;
-        if (!ReadLine("  Button [1-" + std::to_string(buttons.size()) + "] > ", line)) return fallback;
+        if (!ReadLine("  " + Format(_("Button [1-%d] > "), static_cast<int>(buttons.size())), line))
+            return fallback;
         std::vector<std::string> w = Words(line);
         if (w.empty()) return buttons.front().answer;  // Enter presses the first button, as in the window
         int n = 0;
         if (ParseNumber(w[0], n) && n >= 1 && n <= static_cast<int>(buttons.size()))
             return buttons[n - 1].answer;
-        m_Out << "  Pick a number from 1 to " << buttons.size() << ".\n";
+        m_Out << "  " << Format(_("Pick a number from 1 to %d."), static_cast<int>(buttons.size())) << "\n";
     }
 }
 
@@ -607,7 +615,7 @@ DialogResult TerminalHost::AskFileName(const std::string& title, const std::stri
           << OneLine(filter) << Style("0") << "\n";
     DialogResult r;
     std::string line;
-    if (!ReadLine("  File name (Enter to cancel) > ", line)) return r;
+    if (!ReadLine(std::string("  ") + _("File name (Enter to cancel) > "), line)) return r;
     std::vector<std::string> w = Words(line);
     if (w.empty()) return r;
     r.state = DialogResult::State::Accepted;

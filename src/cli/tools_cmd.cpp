@@ -1,9 +1,10 @@
-// The quest file tools from the command line. Messages go to stderr in English; the analyzer's report, code
-// page 1251 inside the engine, is written to stdout as UTF-8 with the terminal's line ends.
+// The quest file tools from the command line. Messages go to stderr in the locale's language; the analyzer's
+// report, code page 1251 inside the engine, is written to stdout as UTF-8 with the terminal's line ends.
 #include "cli/tools_cmd.h"
 
 #include <iostream>
 
+#include "cli/messages.h"
 #include "text/text.h"
 #include "tools/analyzer.h"
 #include "tools/checker.h"
@@ -38,44 +39,49 @@ std::string ForTerminal(const std::string& cp1251) {
     return out;
 }
 
-int Written(const tools::WriteResult& result, const std::string& input, const char* done) {
+int Written(const tools::WriteResult& result, const std::string& input, const char* report) {
     switch (result.status) {
         case tools::WriteStatus::Ok:
-            std::cerr << "tarvik-cli: " << done << " " << input << " into " << result.outputPath << "\n";
+            std::cerr << "tarvik-cli: " << Format(report, input, result.outputPath) << "\n";
             return kExitOk;
         case tools::WriteStatus::SourceMissing:
-            return Fail("no such quest: " + input);
+            return Fail(Format(_("no such quest: %s"), input));
         case tools::WriteStatus::ReadFailed:
-            return Fail("cannot read " + input);
+            return Fail(Format(_("cannot read %s"), input));
         case tools::WriteStatus::WriteFailed:
-            return Fail("cannot write " + result.outputPath);
+            break;
     }
-    return Fail("cannot write " + result.outputPath);
+    return Fail(Format(_("cannot write %s"), result.outputPath));
 }
 
 int Decompress(const std::string& in, const std::string& out) {
     std::string bytes;
     if (!tools::ReadFileBytes(in, bytes)) {
-        return Fail(tools::ReadProblem(in) == tools::WriteStatus::SourceMissing ? "no such file: " + in
-                                                                                : "cannot read " + in);
+        return Fail(Format(tools::ReadProblem(in) == tools::WriteStatus::SourceMissing ? _("no such file: %s")
+                                                                                       : _("cannot read %s"),
+                           in));
     }
     try {
         tools::clsHuffman().DecodeString(bytes);
     } catch (const tools::HuffmanError& e) {
         return Fail(in + ": " + e.description());
     }
-    if (!tools::WriteFileBytes(out, bytes.data(), bytes.size())) return Fail("cannot write " + out);
+    if (!tools::WriteFileBytes(out, bytes.data(), bytes.size()))
+        return Fail(Format(_("cannot write %s"), out));
     return kExitOk;
 }
 
 int Analyze(const std::string& quest) {
     std::string bytes;
     if (!tools::ReadFileBytes(quest, bytes)) {
-        return Fail(tools::ReadProblem(quest) == tools::WriteStatus::SourceMissing ? "no such quest: " + quest
-                                                                                   : "cannot read " + quest);
+        return Fail(Format(tools::ReadProblem(quest) == tools::WriteStatus::SourceMissing
+                               ? _("no such quest: %s")
+                               : _("cannot read %s"),
+                           quest));
     }
     tools::QuestAnalysis analysis = tools::AnalyzeQuestText(text::Utf8ToCp1251(quest), bytes);
-    if (analysis.empty) return Fail(quest + " is empty:\n" + ForTerminal(tools::EmptyQuestMessage()));
+    if (analysis.empty)
+        return Fail(Format(_("%s is empty:\n%s"), quest, ForTerminal(tools::EmptyQuestMessage())));
     std::cout << ForTerminal(analysis.report) << "\n";
     return std::cout.flush() ? kExitOk : kExitFile;
 }
@@ -83,9 +89,9 @@ int Analyze(const std::string& quest) {
 // Reports go to stdout, one a line, then a count; the exit code tells errors (1) from warnings only (2).
 int Check(const std::string& quest) {
     if (tools::ReadProblem(quest) == tools::WriteStatus::SourceMissing)
-        return Fail("no such quest: " + quest);
+        return Fail(Format(_("no such quest: %s"), quest));
     tools::CheckResult result = tools::CheckQuest(quest);
-    if (!result.readable) return Fail("cannot read " + quest);
+    if (!result.readable) return Fail(Format(_("cannot read %s"), quest));
     size_t errors = 0;
     for (const auto& r : result.reports) {
         std::cout << tools::FormatReport(r) << "\n";
@@ -93,10 +99,12 @@ int Check(const std::string& quest) {
     }
     const size_t warnings = result.reports.size() - errors;
     if (result.reports.empty())
-        std::cout << quest << ": no problems found\n";
+        std::cout << Format(_("%s: no problems found"), quest) << "\n";
     else
-        std::cout << quest << ": " << errors << (errors == 1 ? " error, " : " errors, ") << warnings
-                  << (warnings == 1 ? " warning" : " warnings") << "\n";
+        std::cout << quest << ": "
+                  << Format(_n("%lu error", "%lu errors", errors), static_cast<unsigned long>(errors)) << ", "
+                  << Format(_n("%lu warning", "%lu warnings", warnings), static_cast<unsigned long>(warnings))
+                  << "\n";
     std::cout.flush();
     return result.ExitCode();
 }
@@ -125,18 +133,21 @@ int RunToolCommand(const std::vector<std::string>& argv, const char* usage) {
             operands.insert(operands.end(), argv.begin() + static_cast<long>(i) + 1, argv.end());
             break;
         }
-        if (a.size() > 1 && a[0] == '-') return Usage(command + ": unknown option \"" + a + "\"", usage);
+        if (a.size() > 1 && a[0] == '-')
+            return Usage(Format(_("%s: unknown option \"%s\""), command, a), usage);
         operands.push_back(a);
     }
     if (operands.size() != wanted) {
-        return Usage(command + (wanted == 1 ? " needs one quest file" : " needs an input and an output file"),
-                     usage);
+        return Usage(
+            Format(wanted == 1 ? _("%s needs one quest file") : _("%s needs an input and an output file"),
+                   command),
+            usage);
     }
 
     if (command == "encipher")
-        return Written(tools::WriteCipheredQuest(operands[0]), operands[0], "enciphered");
+        return Written(tools::WriteCipheredQuest(operands[0]), operands[0], _("enciphered %s into %s"));
     if (command == "compress")
-        return Written(tools::WriteCompressedQuest(operands[0]), operands[0], "compressed");
+        return Written(tools::WriteCompressedQuest(operands[0]), operands[0], _("compressed %s into %s"));
     if (command == "decompress") return Decompress(operands[0], operands[1]);
     if (command == "check") return Check(operands[0]);
     return Analyze(operands[0]);

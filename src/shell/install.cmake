@@ -13,6 +13,11 @@ target_compile_definitions(tarvik_shell PRIVATE TARVIK_SOURCE_HELP_DIR="${PROJEC
 set(TARVIK_DATA_DIR ${PROJECT_SOURCE_DIR}/data)
 
 install(TARGETS tarvik tarvik-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The terminal player's message catalogues, where it looks for them relative to itself.
+foreach(_lang IN LISTS TARVIK_CLI_LANGUAGES)
+  install(FILES ${TARVIK_BUILD_LOCALEDIR}/${_lang}/LC_MESSAGES/tarvik-cli.mo
+    DESTINATION ${CMAKE_INSTALL_LOCALEDIR}/${_lang}/LC_MESSAGES)
+endforeach()
 install(FILES ${TARVIK_DATA_DIR}/tarvik.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${TARVIK_DATA_DIR}/tarvik.svg
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)

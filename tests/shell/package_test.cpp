@@ -67,7 +67,8 @@ TEST(Package, HoldsThePlayerItsDesktopFilesAndDemoAndDeclaresItsDependencies) {
           "/share/mime/packages/tarvik.xml", "/share/icons/hicolor/scalable/apps/tarvik.svg",
           "/share/tarvik/quests/demo.qst", "/share/tarvik/quests/demo.qs3", "/share/tarvik/quests/theme.mid",
           "/share/tarvik/quests/chest.wav", "/share/tarvik/quests/pictures/forest.png",
-          "/share/tarvik/quests/demo-html/oak.png", "/share/tarvik/help/index.html"})
+          "/share/tarvik/quests/demo-html/oak.png", "/share/tarvik/help/index.html",
+          "/share/locale/ru/LC_MESSAGES/tarvik-cli.mo"})
         EXPECT_NE(contents.find(prefix + file + "\n"), std::string::npos) << file << " in\n" << contents;
     // The programs are executable.
     EXPECT_NE(contents.find("-rwxr-xr-x root/root"), std::string::npos) << contents;
