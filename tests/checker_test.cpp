@@ -64,7 +64,7 @@ const CheckCase kCases[] = {
      {{"boom.wav", "x"}},
      {"quest.qst:3:E:goto target \"gone\"", "quest.qst:5:E:\"btn hall Go\" makes no button"}},
     {"lines that are no statements",
-     "image pic.png\nmusic theme\nforget_procs & pln a\n// a note\nimage=\"quest_pathp.png\"\n#cmd$\nend\n",
+     "image pic.png\nmusic theme\nforget_procs & pln a\n// a note\nimage=\"p.png\"\n#cmd$\nend\n",
      {{"p.png", "x"}},
      {"quest.qst:1:W:\"image pic.png\" is no statement: the engine skips it; did you mean image=\"pic.png\"?",
       "quest.qst:2:W:\"music theme\" is no statement", "quest.qst:3:W:\"forget_procs\" is no statement",

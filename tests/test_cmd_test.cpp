@@ -105,7 +105,7 @@ TEST(TestCommand, BlessPassAndFailWithAUnifiedDiff) {
     EXPECT_NE(r.out.find("FAIL " + two.string() + "\n--- " + two.string() + ".expected\n+++ "),
               std::string::npos)
         << r.out;
-    EXPECT_NE(r.out.find("\n-End\n+The end\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\n-End \n+The end \n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("FAIL " + bad.string() + ": " + bad.string() + ": line 1"), std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("1 passed, 2 failed"), std::string::npos) << r.out;

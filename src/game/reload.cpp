@@ -170,6 +170,13 @@ void Engine::Reload(const std::function<void(const std::string&)>& stopped) {
     m_ReplayStopped = stopped;
     m_Replaying = true;
     const uint32_t before = m_Game;
+    // A reload from inside a wait of the old game leaves that game's runs below this one until it returns;
+    // the new game is at rest once it is back at this depth and waits for nothing.
+    const int depth = m_RunNesting;
+    const auto settled = [this, depth] {
+        return m_RunNesting == depth && !m_Resetting && !m_QuitWait && !m_InputWait && !m_AnykeyWaiting &&
+               !m_Stopping;
+    };
     OpenQuest(m_QuestPathNative);
     if (m_Game == before || m_QuestPath.empty()) {
         // The quest could not be read again: nothing was replaced, nothing to replay.
@@ -178,12 +185,12 @@ void Engine::Reload(const std::function<void(const std::string&)>& stopped) {
         m_ReplayRestore.clear();
         return;
     }
-    if (m_Replaying && !m_ReplayRestore.empty() && AtRest()) {
+    if (m_Replaying && !m_ReplayRestore.empty() && settled()) {
         std::string from = std::move(m_ReplayRestore);
         m_ReplayRestore.clear();
         RestoreQuietly(from);
     }
-    while (m_Replaying && !m_Replay.empty() && !m_Stopping && AtRest())
+    while (m_Replaying && !m_Replay.empty() && settled())
         if (!ReplayNext()) break;
     m_Replaying = false;
     m_Replay.clear();

@@ -158,6 +158,7 @@ private:
     std::string m_QuestNative, m_QuestPath, m_QuestFolder, m_QuestFolderNative;
     std::vector<std::string> m_Files;
     int m_Includes = 0;
+    size_t m_LineReports = 0;  // reports made before the line being checked
     std::map<std::string, int> m_Labels;  // lower-case key -> program line
     std::set<std::string> m_Named;        // lower-case keys some statement names
     std::vector<std::string> m_Prefixes;  // lower-case ":" + the fixed start of targets built with #...$
@@ -269,6 +270,8 @@ void Checker::Statement(const std::string& raw, Origin o) {
     if (s.empty() || s[0] == ':') return;
     // A statement built by substitution is known only in play.
     if (!Dynamic(s) && !KnownStatement(s)) {
+        // A piece cut off by a stray ";" or "&" the line was already warned about is that warning's news.
+        if (m_Result.reports.size() > m_LineReports) return;
         UnknownStatement(text::Trim(s), o);
         return;
     }
@@ -335,6 +338,7 @@ void Checker::OrdinaryLine(const std::string& line, Origin o) {
     auto insideQuotes = [&line](size_t at) {
         return std::count(line.begin(), line.begin() + static_cast<long>(at), '"') % 2 == 1;
     };
+    m_LineReports = m_Result.reports.size();
     std::string cur = line;
     size_t semi = cur.find(';');
     if (semi != std::string::npos) {

@@ -46,6 +46,9 @@ TEST_F(Reload, F5ReplaysTheGameOnTheEditedQuestWithoutAsking) {
     PlayToTheHall(quest);
     WriteQuest("q.qst", Quest("Big hall", "Go"));
     NoDialog();
+    // The question's box took the activation with it; shortcuts reach the active window only.
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
     QTest::keyClick(w.get(), Qt::Key_F5);
     Settle();
     EXPECT_EQ(Screen(), Q("Big hall Вася 6 \n"));
@@ -66,7 +69,8 @@ TEST_F(Reload, AStepThatIsGoneStopsTheReplayThereAndTheTitleSaysSo) {
     EXPECT_FALSE(m_Asked);
     EXPECT_EQ(Screen(), Q("Start \n"));
     EXPECT_EQ(Var("name"), "Вася");
-    EXPECT_TRUE(w->windowTitle().contains(Q("на шаге 2 из 2: нет кнопки «Go»"))) << w->windowTitle();
+    EXPECT_TRUE(w->windowTitle().contains(Q("на шаге 2 из 2: нет кнопки «Go»")))
+        << w->windowTitle().toStdString();
 }
 
 TEST_F(Reload, AWatchedQuestReloadsWhenAnEditorReplacesItByRename) {
@@ -79,7 +83,7 @@ TEST_F(Reload, AWatchedQuestReloadsWhenAnEditorReplacesItByRename) {
         ASSERT_TRUE(QFile::remove(quest));
         ASSERT_TRUE(QDir().rename(Path("q.qst.tmp"), quest));
         const QString wanted = Q(hall) + Q(" Вася 6 \n");
-        EXPECT_TRUE(QTest::qWaitFor([&] { return Screen() == wanted; }, 5000)) << Screen();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Screen() == wanted; }, 5000)) << Screen().toStdString();
     }
 }
 
