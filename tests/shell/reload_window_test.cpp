@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "frmmain_fixture.h"
+#include "shell/settings.h"
 
 namespace tarvik::shell::testing {
 namespace {
@@ -76,6 +77,10 @@ TEST_F(Reload, AStepThatIsGoneStopsTheReplayThereAndTheTitleSaysSo) {
 TEST_F(Reload, AWatchedQuestReloadsWhenAnEditorReplacesItByRename) {
     const QString quest = WriteQuest("q.qst", Quest("Hall", "Go"));
     w->SetWatchEnabled(true);
+    // The option is kept with the settings.
+    ShellSettings read;
+    ReadSettings(WriteSettings(w->CurrentSettings(), {}), read);
+    EXPECT_TRUE(read.watchQuest);
     PlayToTheHall(quest);
     for (const char* hall : {"Wide hall", "Dark hall"}) {
         WriteQuest("q.qst.new", Quest(hall, "Go"));
