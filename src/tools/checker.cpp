@@ -158,7 +158,7 @@ private:
     std::string m_QuestNative, m_QuestPath, m_QuestFolder, m_QuestFolderNative;
     std::vector<std::string> m_Files;
     int m_Includes = 0;
-    size_t m_LineReports = 0;  // reports made before the line being checked
+    size_t m_LineReports = 0;             // reports made before the line being checked
     std::map<std::string, int> m_Labels;  // lower-case key -> program line
     std::set<std::string> m_Named;        // lower-case keys some statement names
     std::vector<std::string> m_Prefixes;  // lower-case ":" + the fixed start of targets built with #...$
