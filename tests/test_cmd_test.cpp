@@ -11,13 +11,6 @@
 namespace tarvik::testing {
 namespace {
 
-std::string Slurp(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // Applies a unified diff to `before` as patch would, reading only its hunks.
 std::string ApplyDiff(const std::string& before, const std::string& diff) {
     std::vector<std::string> a, out;
