@@ -58,6 +58,17 @@ const CheckCase kCases[] = {
      {},
      {"quest.qst:1:W:\";\" inside quoted text", "quest.qst:2:W:\";\" inside HTML",
       "quest.qst:3:W:\";\" inside HTML", "quest.qst:4:W:\"&\" inside quoted text"}},
+    {"lines read the way the engine runs them",
+     "n=1\nif n<k then pln a & goto room else goto hall ; a note\nif n=1 then pln b & goto gone else pln c\n"
+     "play boom.wav & pln x\nbtn hall Go\nend\n:room\nend\n:hall\nend\n",
+     {{"boom.wav", "x"}},
+     {"quest.qst:3:E:goto target \"gone\"", "quest.qst:5:E:\"btn hall Go\" makes no button"}},
+    {"lines that are no statements",
+     "image pic.png\nmusic theme\nforget_procs & pln a\n// a note\nimage=\"p.png\"\n#cmd$\nend\n",
+     {{"p.png", "x"}},
+     {"quest.qst:1:W:\"image pic.png\" is no statement: the engine skips it; did you mean image=\"pic.png\"?",
+      "quest.qst:2:W:\"music theme\" is no statement", "quest.qst:3:W:\"forget_procs\" is no statement",
+      "quest.qst:4:W:\"// a note\" is no statement: the engine skips it; a comment follows"}},
 };
 
 class CheckerCases : public ::testing::TestWithParam<CheckCase> {};

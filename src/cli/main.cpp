@@ -23,6 +23,7 @@
 #include "cli/script.h"
 #include "cli/script_host.h"
 #include "cli/terminal_host.h"
+#include "cli/test_cmd.h"
 #include "cli/tools_cmd.h"
 #include "engine/engine.h"
 #include "media/audio.h"
@@ -53,6 +54,10 @@ const char* Usage() {
         "       tarvik-cli analyze QUEST       print the analyzer's report on QUEST\n"
         "       tarvik-cli check QUEST         report broken labels, missing files and cut lines in QUEST\n"
         "                                      (exit 0 clean, 1 errors, 2 warnings only)\n"
+        "       tarvik-cli test QUEST SCRIPT... [--bless] [--seed N] [--timeout S]\n"
+        "                                      play each script and compare its transcript with\n"
+        "                                      SCRIPT.expected (exit 0 all match, 1 a difference, shown as\n"
+        "                                      a unified diff); --bless writes the expected files\n"
         "       tarvik-cli --help | --version\n"
         "\n"
         "Plays a Zot text quest (.qst, .qs1, .qs3). Without --script the game is played at the terminal.\n"
@@ -316,6 +321,7 @@ int Run(const std::vector<std::string>& argv) {
         return kExitOk;
     }
     if (int rc = RunToolCommand(argv, Usage()); rc >= 0) return rc;
+    if (int rc = RunTestCommand(argv, Usage()); rc >= 0) return rc;
     Args args;
     if (int rc = ParseArgs(argv, args); rc >= 0) return rc;
 

@@ -38,6 +38,7 @@ void Engine::RequestStop() {
 // the earlier wait ends too.
 void Engine::WaitMs(WaitReason why, int ms) {
     if (ms <= 0 || m_Stopping) return;
+    if (m_Replaying && ReplayInWait(why)) return;
     NotePage();
     m_TimerRunning = true;
     m_Host.Wait(why, ms);

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <deque>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <random>
 #include <stdexcept>
@@ -329,6 +330,28 @@ public:
     // Writes one line the player gave (a chosen button, an item action, a typed line).
     void NotePlayer(const std::string& said);
 
+    // ---- Reload in place: the quest is read from disk again and the player's steps since the game began
+    // are taken again on it. A game that began from a restored text (a loaded, kept or undone game) begins
+    // from that text again.
+    struct ReplayStep {
+        enum class Kind { Button, ItemAction, Line, Key, Answer, Input, Slot, Image, Overlay };
+        Kind kind = Kind::Button;
+        int number = 0;        // button index, message box answer, slot, overlay or mouse button
+        double x = 0, y = 0;   // Image: twips from the main picture's top left
+        std::string text;      // button caption, item action, typed line, input answer, key code
+        std::string item;      // ItemAction: the item's name
+        bool accepted = true;  // Input: the dialog was not cancelled
+    };
+    const std::vector<ReplayStep>& replaySteps() const { return m_ReplaySteps; }
+    // Reloads the playing quest and replays its steps. Message boxes and input dialogs are answered as they
+    // were, pauses do not wait, and a save dialog counts as cancelled. A button or item that the edited quest
+    // no longer offers stops the replay before that step: `stopped` gets the reason (code page 1251), maybe
+    // before Reload returns, and the game goes on from there. Returns once the replay has come to rest; when
+    // the last step leaves the game waiting inside a statement, that wait is the player's, and Reload returns
+    // only after it.
+    void Reload(const std::function<void(const std::string&)>& stopped);
+    bool Replaying() const { return m_Replaying; }
+
     // ---- Tokens, counters, jumps
     // -------------------------------------------------------------------------------
 
@@ -396,6 +419,24 @@ private:
     std::string m_TranscriptScreen;                // the screen text as the transcript last wrote it
     std::vector<std::string> m_TranscriptButtons;  // the buttons as last written
     bool m_TranscriptLineOpen = false;             // the last text written did not end its line
+
+    // Reload in place (reload.cpp).
+    std::vector<ReplayStep> m_ReplaySteps;  // since the game began
+    std::string m_ReplayFrom;         // the saved-game text the game began from; empty: the quest's start
+    std::deque<ReplayStep> m_Replay;  // steps still to replay
+    size_t m_ReplayTotal = 0;
+    std::string m_ReplayRestore;  // the text to restore before the first step, once the opening run allows
+    bool m_Replaying = false;
+    std::function<void(const std::string&)> m_ReplayStopped;
+    void NoteStep(ReplayStep step);
+    // Takes the next step; false when the replay stopped at it.
+    bool ReplayNext();
+    void StopReplay(const std::string& reasonUtf8);
+    // Called by WaitMs: true when the replay took the wait's place.
+    bool ReplayInWait(WaitReason why);
+    // The quest's questions, answered from the replay while it runs.
+    int Ask(const std::string& text, const std::string& title, int style);
+    DialogResult AskInput(const std::string& prompt, const std::string& title);
 
     // Expression internals (expressions.cpp, substitution.cpp).
     Value CalcInner(std::string& e);

@@ -30,7 +30,7 @@ std::string Engine::NetInclude(const std::string& address) {
     auto replaced = [&] { return m_Stopping || m_Game != game; };
 
     std::string ask = W("Попытка загрузки из сети файла ") + '"' + address + '"' + W("! Точно грузить?");
-    if (m_Host.MessageBox(ask, W("Может все-таки это вирус?"), kYesNo) != kAnswerYes || replaced()) return {};
+    if (Ask(ask, W("Может все-таки это вирус?"), kYesNo) != kAnswerYes || replaced()) return {};
 
     if (!IsOnline()) {
         m_Host.MessageBox(W("Нет инета"), W("Облом"), kCritical);
@@ -52,7 +52,7 @@ std::string Engine::NetInclude(const std::string& address) {
 
     std::string size = probe.announced ? std::to_string(probe.length) : std::string("?");
     std::string confirm = W("Размер файла: ") + size + W(" байт! Подтверждаете загрузку?");
-    if (m_Host.MessageBox(confirm, W("Ооххх.."), kYesNo) != kAnswerYes || replaced()) {
+    if (Ask(confirm, W("Ооххх.."), kYesNo) != kAnswerYes || replaced()) {
         m_IncludeSize = 0;
         return {};
     }

@@ -11,6 +11,8 @@ void Engine::ResetGame() {
         ~Resetting() { flag = was; }
     } resetting(m_Resetting);
     ++m_Game;
+    m_ReplaySteps.clear();
+    m_ReplayFrom.clear();
     m_HtmlMode = false;
     m_HtmlBuffer.clear();
     // Clearing QuitWait ends a waiting quit statement: its run stops when the wait returns.

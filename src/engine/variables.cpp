@@ -216,6 +216,7 @@ void Engine::KillVariables() {
 void Engine::StoreKeyPress(const std::string& code) {
     if (!m_AnykeyWaiting) return;
     m_AnykeyWaiting = false;
+    NoteStep({ReplayStep::Kind::Key, 0, 0, 0, code, {}, true});
     std::string stmt = m_AnykeyVariable + "=" + code;
     try {
         Do_Perem(stmt);

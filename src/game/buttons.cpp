@@ -115,6 +115,7 @@ void Engine::ChooseButton() {
     // A phantom leads nowhere: the screen stays as it is.
     if (LabelLine(":" + label) < 0) return;
     PlayerAction action(*this, text::Trim(caption));
+    NoteStep({ReplayStep::Kind::Button, chosen, 0, 0, text::Trim(caption), {}, true});
 
     const uint32_t game = m_Game;
     try {

@@ -173,7 +173,7 @@ void Engine::SetZotInv() {
 }
 
 void Engine::Message(const std::string& text, const std::string& title) {
-    if (!m_Options.Soobit) m_Host.MessageBox(text, title, 0);
+    if (!m_Options.Soobit) Ask(text, title, 0);
 }
 
 void Engine::GiveItem(const std::string& arg) {
@@ -348,6 +348,7 @@ void Engine::RunItemAction(const std::string& action) {
     std::string label = "USE_" + ItemNameOf(m_lstItemsIndex);
     if (!action.empty() && !text::EqualsNoCase(action, Words().inspect)) label += "_" + action;
     const uint32_t game = m_Game;
+    NoteStep({ReplayStep::Kind::ItemAction, 0, 0, 0, action, ItemNameOf(m_lstItemsIndex), true});
     const std::string said = ItemNameOf(m_lstItemsIndex) + ": " + (action.empty() ? Words().inspect : action);
     // An action the quest has no procedure for changes nothing, so it leaves no undo step.
     std::optional<PlayerAction> scope;

@@ -27,7 +27,7 @@ void Engine::ShowMessageBox(const std::string& arg) {
     double code = text::RoundHalfEven(text::LeadingNumber(Calc(field).ToText()));
     if (!(code >= INT16_MIN && code <= INT16_MAX)) throw QuestError("MsgBox: style out of range");
     std::string variable = text::Trim(rest);
-    int answer = m_Host.MessageBox(messageText, titleText, static_cast<int>(code));
+    int answer = Ask(messageText, titleText, static_cast<int>(code));
     std::string assign = variable + "=" + std::to_string(answer);
     Do_Perem(assign);
 }

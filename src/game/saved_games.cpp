@@ -230,6 +230,8 @@ std::string Engine::SavedGameText(const std::string& arg, bool exactTypes) const
 }
 
 void Engine::SaveGame(const std::string& arg) {
+    // A replayed game saves nothing over the player's files.
+    if (m_Replaying) return;
     DialogResult chosen = m_Host.SaveFileDialog(SaveTitle(), Filter());
     if (!chosen.accepted() || chosen.text.empty()) return;
     std::string path = SaveFileName(chosen.text);
@@ -264,6 +266,7 @@ void Engine::RestoreGame() {
 void Engine::RestoreGameText(const std::string& bytes) {
     std::vector<std::string> lines = SplitLines(bytes);
     ResetGame();
+    m_ReplayFrom = bytes;
     const uint32_t game = m_Game;
     // Level 2 starts past the program's end, so a file cut short before its final GoTo runs nothing more.
     m_NextLine.assign(3, 0);

@@ -54,6 +54,7 @@ void Engine::Text1_Enter(const std::string& typed) {
     if (!line.empty() && line.front() == '>') line.erase(0, 1);
     std::string value = text::Trim(line);
     NotePlayer(value);
+    NoteStep({ReplayStep::Kind::Line, 0, 0, 0, value, {}, true});
     m_InputVar = text::Trim(m_InputVar);
     std::string stmt = InputStatement(m_InputVar, value);
     m_Text1Visible = false;
@@ -77,7 +78,7 @@ void Engine::InputDialog(const std::string& arg) {
     std::string title = Calc(titleKey).ToText();
     if (prompt == "0") prompt = kPrompt;
     if (title == "0") title = kTitle;
-    DialogResult answer = m_Host.InputBox(prompt, title);
+    DialogResult answer = AskInput(prompt, title);
     std::string typed = answer.accepted() ? text::Trim(answer.text) : std::string();
     if (answer.accepted()) NotePlayer(typed);
     std::string stmt = InputStatement(arg, typed);

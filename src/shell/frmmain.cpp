@@ -335,6 +335,7 @@ void frmMain::ApplySettings(const ShellSettings& s) {
     m_Recent.Assign(s.RecentFiles);
     RefreshRecentMenu();
     SetContinueEnabled(s.keepGames);
+    SetWatchEnabled(s.watchQuest);
     Render();
 }
 
@@ -354,6 +355,7 @@ ShellSettings frmMain::CurrentSettings() const {
     s.font3 = SpecFromFont(List1->font());
     s.RecentFiles = m_Recent.Entries();
     s.keepGames = ContinueEnabled();
+    s.watchQuest = WatchEnabled();
     return s;
 }
 
@@ -492,6 +494,7 @@ void frmMain::LoadQuest(const std::string& utf8Path) {
     // Named before the run starts: the quest may keep running for as long as it is played.
     const QFileInfo info(QString::fromStdString(utf8Path));
     setWindowTitle(info.fileName() + QString::fromUtf8(" — Тарвик"));
+    WatchQuestFile();
     m_Engine->OpenQuest(utf8Path);
     // The opening run has come to rest (a quest opened during a wait of the old game still has the old
     // game's waits to unwind, which the restore ends as the opening did).

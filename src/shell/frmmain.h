@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QEventLoop>
+#include <QFileSystemWatcher>
 #include <QFont>
 #include <QLineEdit>
 #include <QListWidget>
@@ -151,6 +152,14 @@ public:
     // "Запись сеанса…": starts writing the transcript to `utf8Path`, or stops it for an empty path.
     bool SetTranscript(const QString& utf8Path);
 
+    // ---- Reload in place
+    // "Перезагрузить квест": reads the playing quest from disk again and replays the game to where the player
+    // stood; a replay that cannot go on says so in the title bar.
+    void ReloadQuest();
+    // "Следить за файлом квеста": reloads by itself when the quest file changes on disk.
+    bool WatchEnabled() const;
+    void SetWatchEnabled(bool on);
+
     // Host
     void ScreenChanged(unsigned parts) override;
     void ProcessEvents() override;
@@ -206,6 +215,11 @@ private:
     void BuildMenus();
     void BuildSessionMenus();
     void UpdateSessionMenus();
+    void BuildReloadMenus();
+    // Watches the playing quest's file (and its folder, for editors that save by renaming a new file over
+    // it).
+    void WatchQuestFile();
+    void QuestFileTouched();
     void mFileNewgame_Click();
     QAction* AddItem(QMenu* menu, const char* name, const QString& caption, bool checkable = false);
     QAction* AddSeparator(QMenu* menu, const char* name);
@@ -317,6 +331,12 @@ private:
     // Continue, undo and transcript.
     QAction *mFileUndo = nullptr, *mFileTranscript = nullptr, *mContinue = nullptr;
     std::string m_PlayingPath;  // UTF-8 path of the quest the engine plays, for its kept game
+
+    // Reload in place.
+    QAction *mFileReload = nullptr, *mWatchQuest = nullptr;
+    QFileSystemWatcher* m_Watcher = nullptr;
+    QTimer m_ReloadTimer;  // lets an editor finish writing before the file is read
+    QString m_QuestStamp;  // size and modification time of the quest file as last read
 
     // What the controls show, so a render only touches what changed.
     unsigned m_Dirty = kScreenAll;

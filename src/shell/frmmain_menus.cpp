@@ -126,6 +126,7 @@ void frmMain::BuildMenus() {
     invS[0]->setVisible(false);
 
     BuildSessionMenus();
+    BuildReloadMenus();
     // The file commands and the help have the keys desktop programs use for them.
     mFileNewgame->setShortcut(QKeySequence::New);
     mFileLoadquest->setShortcut(QKeySequence::Open);

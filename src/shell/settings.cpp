@@ -78,6 +78,7 @@ const Rule kRules[] = {
     {"[Music]=false", [](ShellSettings& s, std::string_view) { s.Music = false; }},
     {"[Zvuk]=false", [](ShellSettings& s, std::string_view) { s.Zvuk = false; }},
     {"[Continue]=false", [](ShellSettings& s, std::string_view) { s.keepGames = false; }},
+    {"[WatchQuest]=true", [](ShellSettings& s, std::string_view) { s.watchQuest = true; }},
     {"[Font1.name]=", [](ShellSettings& s, std::string_view v) { SetFontName(s.font1, v); }},
     {"[Font1.Size]=", [](ShellSettings& s, std::string_view v) { SetFontSize(s.font1, v); }},
     {"[Font1.Bold]=true", [](ShellSettings& s, std::string_view) { s.font1.bold = true; }},
@@ -196,6 +197,7 @@ std::string WriteSettings(const ShellSettings& s, const std::function<bool(const
         if (text::Cp1251ToUtf8(cp) == s.soundFont) out += "[SoundFont]=" + cp + "\r\n";
     }
     if (!s.keepGames) out += "[Continue]=False\r\n";
+    if (s.watchQuest) out += "[WatchQuest]=True\r\n";
     WriteFont(out, "[*Font1*]", "Font1", s.font1);
     WriteFont(out, "[*Font2*]", "font2", s.font2);
     WriteFont(out, "[*Font3*]", "Font3", s.font3);

@@ -62,6 +62,8 @@ struct ShellSettings {
     // "Продолжать игру": keep the game left and offer it back. Written only when off, so a file of the
     // classic keys stays as it was.
     bool keepGames = true;
+    // "Следить за файлом квеста": reload the quest when its file changes. Written only when on.
+    bool watchQuest = false;
 
     bool operator==(const ShellSettings&) const = default;
 };

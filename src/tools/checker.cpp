@@ -150,10 +150,15 @@ private:
     void Statement(const std::string& s, Origin o);
     void Target(const char* keyword, const std::string& target, Origin o);
     void OrdinaryLine(const std::string& line, Origin o);
+    // A prepared "&" chain, piece by piece, as the run loop hands its pieces on.
+    void Chain(const std::string& chain, Origin o);
+    static bool KnownStatement(const std::string& s);
+    void UnknownStatement(const std::string& s, Origin o);
 
     std::string m_QuestNative, m_QuestPath, m_QuestFolder, m_QuestFolderNative;
     std::vector<std::string> m_Files;
     int m_Includes = 0;
+    size_t m_LineReports = 0;             // reports made before the line being checked
     std::map<std::string, int> m_Labels;  // lower-case key -> program line
     std::set<std::string> m_Named;        // lower-case keys some statement names
     std::vector<std::string> m_Prefixes;  // lower-case ":" + the fixed start of targets built with #...$
@@ -258,24 +263,26 @@ void Checker::Target(const char* keyword, const std::string& target, Origin o) {
 
 void Checker::Statement(const std::string& raw, Origin o) {
     std::string s = text::LTrim(raw);
-    // The branches of an if both count: either may run.
     if (text::StartsWithNoCase(s, "if ")) {
-        size_t then = text::FindNoCase(s, " then ");
-        if (then == std::string::npos) return;
-        std::string rest = s.substr(then + 6);
-        size_t otherwise = text::FindNoCase(rest, "else ");
-        if (otherwise == std::string::npos) {
-            Statement(rest, o);
-        } else {
-            Statement(rest.substr(0, otherwise), o);
-            Statement(rest.substr(otherwise + 5), o);
-        }
+        Chain(s, o);
+        return;
+    }
+    if (s.empty() || s[0] == ':') return;
+    // A statement built by substitution is known only in play.
+    if (!Dynamic(s) && !KnownStatement(s)) {
+        // A piece cut off by a stray ";" or "&" the line was already warned about is that warning's news.
+        if (m_Result.reports.size() > m_LineReports) return;
+        UnknownStatement(text::Trim(s), o);
         return;
     }
     if (StartsWord(s, "btn ")) {
         std::string arg = text::LTrim(After(s, 4));
         size_t comma = arg.find(',');
-        if (comma != std::string::npos) Target("btn", arg.substr(0, comma), o);
+        if (comma != std::string::npos)
+            Target("btn", arg.substr(0, comma), o);
+        else
+            Error(o, "\"" + text::Cp1251ToUtf8(text::Trim(s)) +
+                         "\" makes no button: btn needs a comma between the label and the caption");
     } else if (StartsWord(s, "xbtn ")) {
         std::string arg = text::LTrim(After(s, 5));
         size_t comma = arg.find(',');
@@ -289,7 +296,9 @@ void Checker::Statement(const std::string& raw, Origin o) {
         size_t from = 0;
         while (from <= commands.size()) {
             size_t bar = commands.find('|', from);
-            Statement(commands.substr(from, bar == std::string::npos ? std::string::npos : bar - from), o);
+            Chain(
+                text::LTrim(commands.substr(from, bar == std::string::npos ? std::string::npos : bar - from)),
+                o);
             if (bar == std::string::npos) break;
             from = bar + 1;
         }
@@ -329,10 +338,18 @@ void Checker::OrdinaryLine(const std::string& line, Origin o) {
     auto insideQuotes = [&line](size_t at) {
         return std::count(line.begin(), line.begin() + static_cast<long>(at), '"') % 2 == 1;
     };
+    m_LineReports = m_Result.reports.size();
     std::string cur = line;
     size_t semi = cur.find(';');
     if (semi != std::string::npos) {
+        // A tag cut by the ";" opens with "<" and a name before it and closes after it; a "<" of a comparison
+        // does neither.
         size_t tagOpen = cur.rfind('<', semi), tagClose = cur.rfind('>', semi);
+        if (tagOpen != std::string::npos && (tagOpen + 1 >= cur.size() ||
+                                             !(std::isalpha(static_cast<unsigned char>(cur[tagOpen + 1])) ||
+                                               cur[tagOpen + 1] == '/' || cur[tagOpen + 1] == '!') ||
+                                             cur.find('>', semi) == std::string::npos))
+            tagOpen = std::string::npos;
         size_t amp = cur.rfind('&', semi);
         bool entity =
             amp != std::string::npos && semi > amp + 1 &&
@@ -361,18 +378,57 @@ void Checker::OrdinaryLine(const std::string& line, Origin o) {
             }
         }
     }
+    // As the run loop prepares a line: the blanks before every "&" go, then "&&" is a literal "&".
+    for (size_t p; (p = trimmed.find(" &")) != std::string::npos;) trimmed.erase(p, 1);
     text::ReplaceAllNoCase(trimmed, "&&", "\x01");
     if (xbtn) {
         Statement(trimmed, o);
         return;
     }
-    size_t from = 0;
-    for (;;) {
-        size_t amp = trimmed.find('&', from);
-        Statement(trimmed.substr(from, amp == std::string::npos ? std::string::npos : amp - from), o);
-        if (amp == std::string::npos) break;
-        from = amp + 1;
+    Chain(trimmed, o);
+}
+
+void Checker::Chain(const std::string& chain, Origin o) {
+    // An if at the head of a chain governs the rest of it: both branches count, either may run, each split at
+    // its own "&".
+    if (text::StartsWithNoCase(chain, "if ")) {
+        size_t then = text::FindNoCase(chain, " then ");
+        if (then == std::string::npos) return;
+        std::string rest = chain.substr(then + 6);
+        size_t otherwise = text::FindNoCase(rest, "else ");
+        Chain(rest.substr(0, otherwise), o);
+        if (otherwise != std::string::npos) Chain(rest.substr(otherwise + 5), o);
+        return;
     }
+    size_t amp = chain.find('&');
+    Statement(chain.substr(0, amp), o);
+    if (amp != std::string::npos) Chain(chain.substr(amp + 1), o);
+}
+
+bool Checker::KnownStatement(const std::string& s) {
+    static constexpr const char* kWords[] = {
+        "end",   "pln",    "p",    "println", "print",  "instr",       "input",   "input_box", "cls",  "clsb",
+        "clst",  "btn",    "xbtn", "inv+",    "inv-",   "invkill",     "perkill", "save",      "goto", "proc",
+        "pause", "anykey", "quit", "picture", "tokens", "inv_visible", "html",    "msgbox",    "play"};
+    if (s.find('=') != std::string::npos) return true;
+    const std::string padded = text::Trim(s) + " ";
+    for (const char* w : kWords)
+        if (StartsWord(padded, std::string(w) + " ")) return true;
+    return false;
+}
+
+void Checker::UnknownStatement(const std::string& s, Origin o) {
+    const std::string shown = text::Cp1251ToUtf8(s);
+    std::string hint;
+    if (s.rfind("//", 0) == 0) {
+        hint = "; a comment follows \";\" or stands between /* and */";
+    } else {
+        const std::string word = text::ToLower(s.substr(0, s.find(' ')));
+        const std::string arg = text::Trim(After(s, word.size()));
+        if ((word == "image" || word == "music") && !arg.empty())
+            hint = "; did you mean " + word + "=\"" + text::Cp1251ToUtf8(arg) + "\"?";
+    }
+    Warning(o, "\"" + shown + "\" is no statement: the engine skips it" + hint);
 }
 
 CheckResult Checker::Run() {
@@ -443,7 +499,9 @@ CheckResult Checker::Run() {
             std::string last =
                 text::LTrim(amp == std::string::npos ? std::string_view(statement)
                                                      : std::string_view(statement).substr(amp + 1));
-            runsOn = !(StartsWord(last, "end ") || StartsWord(last, "goto ") || StartsWord(last, "quit "));
+            // An if may not take the branch that ends the run.
+            runsOn = text::StartsWithNoCase(statement, "if ") ||
+                     !(StartsWord(last, "end ") || StartsWord(last, "goto ") || StartsWord(last, "quit "));
             continue;
         }
         std::string key = text::ToLower(text::RTrim(line));

@@ -156,7 +156,8 @@ TEST_F(Menus, TheTreeHasEveryItemWithItsCaption) {
     EXPECT_EQ(Tree(Find<QMenu>("mFileF")),
               QStringList({"mFileNewgame " + Q("Новая игра"), "mFileLoadgame " + Q("Загрузить игру"),
                            "mFileUndo " + Q("Ход назад"), "mFileTranscript " + Q("Запись сеанса…"),
-                           "mFileP1 -", "mFileLoadquest " + Q("Загрузить квест"), "Histoti " + Q("История"),
+                           "mFileP1 -", "mFileLoadquest " + Q("Загрузить квест"),
+                           "mFileReload " + Q("Перезагрузить квест"), "Histoti " + Q("История"),
                            "  mFileP5 " + Q("(пусто)"), "mFileP2 -", "mFileExit " + Q("Выход")}));
     EXPECT_EQ(Tree(Find<QMenu>("vid")),
               QStringList({"inv " + Q("Инвентарь"), "mFileP4 -", "SvBlock " + Q("Блок"), "svet " + Q("Режим"),
@@ -165,10 +166,11 @@ TEST_F(Menus, TheTreeHasEveryItemWithItsCaption) {
                            "  shr2 " + Q("Кнопки")}));
     EXPECT_EQ(Tree(Find<QMenu>("mnuUtil")),
               QStringList({"Compress1 " + Q("Сжатие"), "mnuUtilsShifr1 " + Q("Шифрование (qs1)")}));
-    EXPECT_EQ(Tree(Find<QMenu>("Parametr")),
-              QStringList({"Soobit " + Q("Без событий"), "clk " + Q("Один клик"), "mFileP3 -",
-                           "Zvuk " + Q("Звук"), "Music " + Q("Музыка"), "mSoundFont " + Q("Шрифт MIDI..."),
-                           "mContinue " + Q("Продолжать игру")}));
+    EXPECT_EQ(
+        Tree(Find<QMenu>("Parametr")),
+        QStringList({"Soobit " + Q("Без событий"), "clk " + Q("Один клик"), "mFileP3 -", "Zvuk " + Q("Звук"),
+                     "Music " + Q("Музыка"), "mSoundFont " + Q("Шрифт MIDI..."),
+                     "mContinue " + Q("Продолжать игру"), "mWatchQuest " + Q("Следить за файлом квеста")}));
     QStringList helpMenu = Tree(Find<QMenu>("mHelp"));
     ASSERT_EQ(helpMenu.size(), 4);
     EXPECT_EQ(helpMenu[0], "help " + Q("Помощь"));
@@ -194,7 +196,7 @@ TEST_F(Menus, CheckItemsAndTheirInitialMarks) {
     checkable.sort();
     checked.sort();
     EXPECT_EQ(checkable, QStringList({"Music", "Soobit", "SvBlock", "Zvuk", "clk", "inv", "mContinue",
-                                      "mFileTranscript", "svet1", "svet3"}));
+                                      "mFileTranscript", "mWatchQuest", "svet1", "svet3"}));
     EXPECT_EQ(checked, QStringList({"Music", "Soobit", "Zvuk", "svet1"}));
 
     // The options reach the engine as the player ticks them.
