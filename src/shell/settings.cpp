@@ -208,8 +208,11 @@ fs::path ProgramFolder() {
 }
 
 fs::path QuestsFolder() {
+    return QuestsFolderFor(ProgramFolder());
+}
+
+fs::path QuestsFolderFor(const fs::path& program) {
     std::error_code ec;
-    const fs::path program = ProgramFolder();
     for (fs::directory_iterator it(program, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code dirEc;
         if (it->is_directory(dirEc) && text::EqualsNoCase(it->path().filename().string(), "Quests"))
@@ -221,7 +224,10 @@ fs::path QuestsFolder() {
 }
 
 fs::path HelpFolder() {
-    const fs::path program = ProgramFolder();
+    return HelpFolderFor(ProgramFolder());
+}
+
+fs::path HelpFolderFor(const fs::path& program) {
     const fs::path candidates[] = {program / "help", program.parent_path() / "share" / "tarvik" / "help"};
     std::error_code ec;
     for (const fs::path& folder : candidates)

@@ -89,6 +89,7 @@ std::filesystem::path ProgramFolder();
 // of an installed copy (share/tarvik/quests next to its bin folder); empty when there is none, leaving the
 // dialog's own default.
 std::filesystem::path QuestsFolder();
+std::filesystem::path QuestsFolderFor(const std::filesystem::path& programFolder);
 
 // ---- Help
 // The help's first page, in the help folder.
@@ -97,6 +98,7 @@ inline constexpr const char* kHelpIndex = "index.html";
 // makes to the source tree's help), else the installed share/tarvik/help beside its bin folder. Empty when
 // neither holds kHelpIndex.
 std::filesystem::path HelpFolder();
+std::filesystem::path HelpFolderFor(const std::filesystem::path& programFolder);
 
 // Where tarvik.ini lives: beside the program when its folder is writable (a portable copy) and is not an
 // installed copy (a bin folder with share/tarvik beside it); otherwise

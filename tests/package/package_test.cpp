@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -46,23 +47,18 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-// Every option a text names: a word that starts with one or two hyphens and a letter, not inside another
-// word.
-std::set<std::string> Options(const std::string& text) {
-    static const std::regex option(R"((^|[^A-Za-z0-9_\-])(--?[A-Za-z][A-Za-z0-9\-]*))");
+// The second group of every match of `pattern` in `text`.
+std::set<std::string> Matches(const std::string& text, const std::regex& pattern) {
     std::set<std::string> found;
-    for (std::sregex_iterator it(text.begin(), text.end(), option), end; it != end; ++it)
+    for (std::sregex_iterator it(text.begin(), text.end(), pattern), end; it != end; ++it)
         found.insert((*it)[2].str());
     return found;
 }
 
-// The subcommands a usage text shows, as in "tarvik-cli play QUEST".
-std::set<std::string> Subcommands(const std::string& program, const std::string& help) {
-    const std::regex usage("(^|\\s)" + program + " ([a-z][a-z-]*)");
-    std::set<std::string> found;
-    for (std::sregex_iterator it(help.begin(), help.end(), usage), end; it != end; ++it)
-        found.insert((*it)[2].str());
-    return found;
+// Every option a text names: a word that starts with one or two hyphens and a letter, not inside another
+// word.
+std::set<std::string> Options(const std::string& text) {
+    return Matches(text, std::regex(R"((^|[^A-Za-z0-9_\-])(--?[A-Za-z][A-Za-z0-9\-]*))"));
 }
 
 // Files the package must hold. Others may come only where the players keep growing data: more help pages and
@@ -109,14 +105,10 @@ protected:
             s_Deb.clear();
     }
     void SetUp() override {
-        if (s_Deb.empty()) {
-            // The last lines of the build say why it failed.
-            std::vector<std::string> lines = Lines(s_Log);
-            std::string tail;
-            for (size_t i = lines.size() > 60 ? lines.size() - 60 : 0; i < lines.size(); ++i)
-                tail += lines[i] + "\n";
-            FAIL() << "scripts/package.sh made no package:\n" << tail;
-        }
+        // The end of the build's output says why it failed.
+        if (s_Deb.empty())
+            FAIL() << "scripts/package.sh made no package:\n"
+                   << s_Log.substr(s_Log.size() - std::min<size_t>(s_Log.size(), 6000));
     }
     static fs::path Root() { return s_Out / "root"; }
     static std::string Deb() { return Quote(s_Deb.string()); }
@@ -209,15 +201,20 @@ TEST_F(Package, ManualPagesMatchHelp) {
 
         std::string help;
         ASSERT_EQ(Shell(exe + " --help", help, false), 0);
-        const std::set<std::string> subcommands = Subcommands(program, help);
+        // The subcommands the usage shows, as in "tarvik-cli play QUEST".
+        const std::set<std::string> subcommands =
+            Matches(help, std::regex("(^|\\s)" + program + " ([a-z][a-z-]*)"));
         std::set<std::string> options = Options(help);
         for (const std::string& sub : subcommands) {
-            EXPECT_TRUE(std::regex_search(text, std::regex("\\b" + sub + "\\b"))) << "subcommand " << sub;
+            // Named with the program, or opening a line of the page's list of commands.
+            const std::regex named("(^|\\n) *" + sub + "\\b|" + program + " " + sub + "\\b");
+            EXPECT_TRUE(std::regex_search(text, named)) << "subcommand " << sub;
             std::string subHelp;
             if (Shell(exe + " " + sub + " --help", subHelp, false) == 0) options.merge(Options(subHelp));
         }
-        for (const std::string& option : options) EXPECT_EQ(Options(text).count(option), 1u) << option;
-        for (const std::string& option : Options(text)) EXPECT_EQ(options.count(option), 1u) << option;
+        const std::set<std::string> inPage = Options(text);
+        for (const std::string& option : options) EXPECT_EQ(inPage.count(option), 1u) << option;
+        for (const std::string& option : inPage) EXPECT_EQ(options.count(option), 1u) << option;
     }
 }
 
