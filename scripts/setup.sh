@@ -28,9 +28,17 @@ packages=(
     timgm6mb-soundfont
     # the network include
     libcurl4-openssl-dev
-    # the Debian package build
+    # the Debian package build (scripts/package.sh), its checks and the manual pages
     dpkg-dev
     file
+    debhelper
+    fakeroot
+    lintian
+    scdoc
+    man-db
+    desktop-file-utils
+    appstream
+    ccache
     # the terminal player's message catalogues, and the Russian locale they are shown under
     gettext
     locales

@@ -1,14 +1,16 @@
 # Installation: both players, the desktop entry, the icon, the file types with the player as their handler,
-# and the demo quest, into the GNUInstallDirs places.
+# the AppStream metainfo, the manual pages and the demo quest, into the GNUInstallDirs places.
 include(GNUInstallDirs)
 
-# An installed copy keeps its settings in the user's configuration folder even when its folder is writable,
-# and finds the installed demo quests for its dialogs.
-target_compile_definitions(tarvik_shell PRIVATE
-  TARVIK_INSTALL_BINDIR="${CMAKE_INSTALL_FULL_BINDIR}"
-  TARVIK_INSTALL_DATADIR="${CMAKE_INSTALL_FULL_DATADIR}")
-# A build that is not installed finds the help in the source tree.
-target_compile_definitions(tarvik_shell PRIVATE TARVIK_SOURCE_HELP_DIR="${PROJECT_SOURCE_DIR}/help")
+# The programs find their data as share/tarvik beside their bin folder, so one build works from any prefix, a
+# DESTDIR or an unpacked copy; the install folders must keep that layout.
+if(NOT CMAKE_INSTALL_BINDIR STREQUAL "bin" OR NOT CMAKE_INSTALL_DATADIR STREQUAL "share")
+  message(FATAL_ERROR "The players look for their data in ../share/tarvik beside their bin folder: keep "
+                      "CMAKE_INSTALL_BINDIR at bin and CMAKE_INSTALL_DATADIR at share")
+endif()
+
+# A build that is not installed finds the help in a link beside the program.
+file(CREATE_LINK ${PROJECT_SOURCE_DIR}/help ${CMAKE_CURRENT_BINARY_DIR}/help SYMBOLIC)
 
 set(TARVIK_DATA_DIR ${PROJECT_SOURCE_DIR}/data)
 
@@ -21,6 +23,7 @@ endforeach()
 install(FILES ${TARVIK_DATA_DIR}/tarvik.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${TARVIK_DATA_DIR}/tarvik.svg
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${TARVIK_DATA_DIR}/io.github.tarvik.Tarvik.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${TARVIK_DATA_DIR}/tarvik-mime.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME tarvik.xml)
 # The ciphered and compressed demo copies are generated from demo.qst and may not be there yet.

@@ -126,23 +126,6 @@ void WriteFont(std::string& out, const char* section, const char* key, const Fon
     out += k + ".Strikethrough]=" + Bool(f.strikethrough) + "\r\n";
 }
 
-// The folder `cmake --install` puts the program in; a copy found there is an installed one, not portable,
-// even when the folder happens to be writable (root, a group-writable /usr/local/bin).
-fs::path InstalledBinFolder() {
-#ifdef TARVIK_INSTALL_BINDIR
-    return fs::path(TARVIK_INSTALL_BINDIR);
-#else
-    return {};
-#endif
-}
-
-bool SameFolder(const fs::path& a, const fs::path& b) {
-    if (a.empty() || b.empty()) return false;
-    std::error_code ec;
-    if (fs::equivalent(a, b, ec)) return true;
-    return a.lexically_normal() == b.lexically_normal();
-}
-
 fs::path UserConfigFolder() {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
     if (xdg && *xdg && fs::path(xdg).is_absolute()) return fs::path(xdg);
@@ -227,41 +210,37 @@ fs::path ProgramFolder() {
 }
 
 fs::path QuestsFolder() {
+    return QuestsFolderFor(ProgramFolder());
+}
+
+fs::path QuestsFolderFor(const fs::path& program) {
     std::error_code ec;
-    const fs::path program = ProgramFolder();
     for (fs::directory_iterator it(program, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code dirEc;
         if (it->is_directory(dirEc) && text::EqualsNoCase(it->path().filename().string(), "Quests"))
             return it->path();
     }
-    std::vector<fs::path> candidates{program.parent_path() / "share" / "tarvik" / "quests"};
-#ifdef TARVIK_INSTALL_DATADIR
-    candidates.push_back(fs::path(TARVIK_INSTALL_DATADIR) / "tarvik" / "quests");
-#endif
-    for (const fs::path& folder : candidates)
-        if (fs::is_directory(folder, ec)) return folder;
+    const fs::path installed = program.parent_path() / "share" / "tarvik" / "quests";
+    if (fs::is_directory(installed, ec)) return installed;
     return {};
 }
 
 fs::path HelpFolder() {
-    const fs::path program = ProgramFolder();
-    std::vector<fs::path> candidates{program / "help", program.parent_path() / "share" / "tarvik" / "help"};
-#ifdef TARVIK_INSTALL_DATADIR
-    candidates.push_back(fs::path(TARVIK_INSTALL_DATADIR) / "tarvik" / "help");
-#endif
-#ifdef TARVIK_SOURCE_HELP_DIR
-    candidates.push_back(fs::path(TARVIK_SOURCE_HELP_DIR));
-#endif
+    return HelpFolderFor(ProgramFolder());
+}
+
+fs::path HelpFolderFor(const fs::path& program) {
+    const fs::path candidates[] = {program / "help", program.parent_path() / "share" / "tarvik" / "help"};
     std::error_code ec;
     for (const fs::path& folder : candidates)
         if (fs::is_regular_file(folder / kHelpIndex, ec)) return folder;
     return {};
 }
 
-// An installed copy is the one in the configured program folder, or any copy `cmake --install --prefix`
-// laid out with its data folder share/tarvik beside its bin folder (a user install into ~/.local).
+// An installed copy is laid out with its data folder share/tarvik beside its bin folder, wherever the prefix
+// (/usr, ~/.local, an unpacked package), even when the bin folder happens to be writable (root, a
+// group-writable /usr/local/bin).
 bool InstalledCopy(const fs::path& programFolder) {
-    if (SameFolder(programFolder, InstalledBinFolder())) return true;
     std::error_code ec;
     return programFolder.filename() == "bin" &&
            fs::is_directory(programFolder.parent_path() / "share" / "tarvik", ec);

@@ -88,20 +88,22 @@ bool QuestFileExists(const std::string& utf8Path);
 std::filesystem::path ProgramFolder();
 
 // The folder the quest dialogs start in: "Quests" beside the program (any letter case), else the demo folder
-// of an installed copy (share/tarvik/quests next to its bin folder, or the configured install location);
-// empty when there is none, leaving the dialog's own default.
+// of an installed copy (share/tarvik/quests next to its bin folder); empty when there is none, leaving the
+// dialog's own default.
 std::filesystem::path QuestsFolder();
+std::filesystem::path QuestsFolderFor(const std::filesystem::path& programFolder);
 
 // ---- Help
 // The help's first page, in the help folder.
 inline constexpr const char* kHelpIndex = "index.html";
-// The folder holding the player's own help: "help" beside the program, the installed share/tarvik/help
-// (beside its bin folder, or where it was configured to go), else the source tree's help folder of a
-// developer build. Empty when none holds kHelpIndex.
+// The folder holding the player's own help: "help" beside the program (a portable copy, or the link a build
+// makes to the source tree's help), else the installed share/tarvik/help beside its bin folder. Empty when
+// neither holds kHelpIndex.
 std::filesystem::path HelpFolder();
+std::filesystem::path HelpFolderFor(const std::filesystem::path& programFolder);
 
 // Where tarvik.ini lives: beside the program when its folder is writable (a portable copy) and is not an
-// installed copy (the configured install folder, or a bin folder with share/tarvik beside it); otherwise
+// installed copy (a bin folder with share/tarvik beside it); otherwise
 // $XDG_CONFIG_HOME/tarvik/tarvik.ini, with ~/.config when XDG_CONFIG_HOME is unset or not absolute.
 std::filesystem::path SettingsFilePath();
 std::filesystem::path SettingsFilePathFor(const std::filesystem::path& programFolder);

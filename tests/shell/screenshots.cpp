@@ -1,4 +1,4 @@
-// Pictures of the main window playing the demo quest, for the README. Not part of the test run: the
+// Pictures of the main window playing the demo quest, for the documentation. Not part of the test run: the
 // screenshots script builds and runs them as a program of their own.
 #include <QComboBox>
 #include <QDir>

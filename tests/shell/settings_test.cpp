@@ -258,6 +258,30 @@ TEST_F(SettingsLocation, BesideAWritableProgramOtherwiseInTheUsersConfigFolder) 
               fs::path("/home/player/.config/tarvik/tarvik.ini"));
 }
 
+// The help and the demo are found relative to the program under any prefix, so an unpacked package finds its
+// own.
+TEST_F(SettingsLocation, HelpAndDemoOfAnyPrefixAreFoundBesideTheBinFolder) {
+    const fs::path bin = Dir() / "unpacked" / "usr" / "bin";
+    const fs::path share = Dir() / "unpacked" / "usr" / "share" / "tarvik";
+    fs::create_directories(bin);
+    EXPECT_EQ(HelpFolderFor(bin), fs::path());
+    EXPECT_EQ(QuestsFolderFor(bin), fs::path());
+
+    fs::create_directories(share / "help");
+    fs::create_directories(share / "quests");
+    EXPECT_EQ(HelpFolderFor(bin), fs::path()) << "a help folder without its index is no help";
+    std::ofstream(share / "help" / kHelpIndex) << "<html></html>";
+    EXPECT_EQ(HelpFolderFor(bin), share / "help");
+    EXPECT_EQ(QuestsFolderFor(bin), share / "quests");
+
+    // A portable copy's own folders beside the program come first.
+    fs::create_directories(bin / "help");
+    std::ofstream(bin / "help" / kHelpIndex) << "<html></html>";
+    fs::create_directories(bin / "QUESTS");
+    EXPECT_EQ(HelpFolderFor(bin), bin / "help");
+    EXPECT_EQ(QuestsFolderFor(bin), bin / "QUESTS");
+}
+
 TEST_F(SettingsLocation, SavedFileLoadsBackAndReplacesThePreviousOneWhole) {
     const fs::path quest = Dir() / "квест.qst";
     std::ofstream(quest) << "end\r\n";
