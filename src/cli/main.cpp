@@ -17,6 +17,7 @@
 
 #include <unistd.h>
 
+#include "cli/author_cmd.h"
 #include "cli/dump.h"
 #include "cli/script.h"
 #include "cli/script_host.h"
@@ -41,13 +42,22 @@ constexpr int kExitInternal = 70;
 const char kUsage[] =
     "Usage: tarvik-cli play QUEST [--script FILE] [--dump] [--seed N] [--set NAME=true|false]... [--mute]\n"
     "                             [--timeout SECONDS] [--net]\n"
-    "                             [--transcript FILE] [--continue]\n"
+    "                             [--transcript FILE] [--continue] [--warnings]\n"
     "       tarvik-cli encipher QUEST      write the ciphered quest (.qs1) beside QUEST\n"
     "       tarvik-cli compress QUEST      write the compressed quest (.qs3) beside QUEST\n"
     "       tarvik-cli decompress IN OUT   decode the compressed quest IN into OUT\n"
     "       tarvik-cli analyze QUEST       print the analyzer's report on QUEST\n"
     "       tarvik-cli check QUEST         report broken labels, missing files and cut lines in QUEST\n"
     "                                      (exit 0 clean, 1 errors, 2 warnings only)\n"
+    "       tarvik-cli explore QUEST [--json] [--max-states N] [--input TEXT]... [--seed N]\n"
+    "                                      play every path of QUEST breadth-first; report unreached\n"
+    "                                      labels, dead ends, run-time errors and endings, each with the\n"
+    "                                      --script actions that lead there (exit 0 nothing found, 1\n"
+    "                                      something found, 2 cut by --max-states, default 100000)\n"
+    "       tarvik-cli map QUEST [-o FILE] [--format dot|svg] [--explore]\n"
+    "                                      draw the labels with their buttons, jumps and calls: DOT to\n"
+    "                                      stdout, SVG to FILE; --explore colours unreached labels, dead\n"
+    "                                      ends and errors\n"
     "       tarvik-cli --help | --version\n"
     "\n"
     "Plays a Zot text quest (.qst, .qs1, .qs3). Without --script the game is played at the terminal.\n"
@@ -66,6 +76,8 @@ const char kUsage[] =
     "                  goes to stderr. Without it every network include brings nothing and asks nothing\n"
     "  --timeout S     with --script or --dump: stop a run that takes longer than S seconds and exit with\n"
     "                  code 4 (\"the quest did not stop\")\n"
+    "  --warnings      print the run-time errors the quest meets (a jump to a missing label, an\n"
+    "                  expression error, a missing file...) to stderr, with their quest lines\n"
     "  --mute          play no music or sounds (runs with --script or --dump never do; their dump lists\n"
     "                  what would have played under \"audio\")\n"
     "\n"
@@ -85,6 +97,7 @@ struct Args {
     uint32_t timeoutSeconds = 0;  // 0: none
     std::string transcript;
     bool keep = false;
+    bool warnings = false;
 };
 
 bool EqualsAscii(const std::string& a, const char* b) {
@@ -163,6 +176,8 @@ int ParseArgs(const std::vector<std::string>& argv, Args& args) {
                 return UsageError("--transcript needs a file");
         } else if (a == "--continue") {
             args.keep = true;
+        } else if (a == "--warnings") {
+            args.warnings = true;
         } else if (a == "--help" || a == "-h") {
             std::cout << kUsage;
             return kExitOk;
@@ -224,6 +239,7 @@ void Leave(Engine& engine, const Args& args) {
 
 int PlayScripted(const Args& args, std::vector<ScriptAction> actions) {
     ScriptHost host(std::move(actions));
+    host.ShowWarnings(args.warnings);
     Engine engine(host);
     host.Attach(engine);
     if (!Prepare(engine, args)) return kExitNoFile;
@@ -251,6 +267,7 @@ int PlayInteractive(const Args& args) {
     media::AudioPlayer audio;
     TerminalHost host(std::cin, std::cout, TerminalHost::ColourWanted(STDOUT_FILENO));
     if (!args.mute) host.SetAudio(&audio);
+    host.ShowWarnings(args.warnings);
     Engine engine(host);
     host.Attach(engine);
     if (!Prepare(engine, args)) return kExitNoFile;
@@ -273,6 +290,7 @@ int Run(const std::vector<std::string>& argv) {
         return kExitOk;
     }
     if (int rc = RunToolCommand(argv, kUsage); rc >= 0) return rc;
+    if (int rc = RunAuthorCommand(argv, kUsage); rc >= 0) return rc;
     Args args;
     if (int rc = ParseArgs(argv, args); rc >= 0) return rc;
 
