@@ -395,24 +395,19 @@ uint64_t Explorer::StateKey(const std::string& place) const {
 // A turn has come to rest: a new state is explored later, from its saved game.
 void Explorer::Arrive(int fromNode) {
     const uint64_t key = StateKey(std::string());
-    if (m_Seen.count(key)) return;
-    if (m_Result.states >= m_Options.maxStates) {
-        m_Cut = true;
-        return;
-    }
-    m_Seen.insert(key);
-    ++m_Result.states;
+    // A state without buttons is looked at even when seen: the same state may show another page, and each
+    // page that leaves the player with nothing to do is a finding of its own.
+    const bool seen = m_Seen.count(key) != 0;
+    if (seen && !m_Engine.buttons().empty()) return;
 
-    Pending p;
-    p.saved = m_Engine.SavedGameText("", true);
-    p.draws = m_Engine.randomDraws();
+    std::vector<Action> actions;
     for (int i = 0; i < static_cast<int>(m_Engine.buttons().size()); ++i)
-        p.actions.push_back({Action::Kind::Choose, i, {}});
+        actions.push_back({Action::Kind::Choose, i, {}});
+    const std::string saved = m_Engine.SavedGameText("", true);
     Quietly([&] {
         for (int i = 0; i < static_cast<int>(m_Engine.inventory().size()); ++i) {
             m_Engine.lstItems_Click(i);
-            for (const std::string& a : m_Engine.itemActions())
-                p.actions.push_back({Action::Kind::Item, i, a});
+            for (const std::string& a : m_Engine.itemActions()) actions.push_back({Action::Kind::Item, i, a});
         }
     });
     // Pictures are clicked where the quest has a procedure for the click.
@@ -420,32 +415,41 @@ void Explorer::Arrive(int fromNode) {
     if (m_Engine.LabelLine(":form_image_click") >= 0) {
         for (int i = 1; i <= PictureModel::kSlots; ++i)
             if (pictures.images[static_cast<size_t>(i - 1)].visible)
-                p.actions.push_back({Action::Kind::Slot, i, {}});
+                actions.push_back({Action::Kind::Slot, i, {}});
     }
     if (pictures.windowVisible && m_Engine.LabelLine(":image_click") >= 0) {
-        for (int button : {1, 2, 4}) p.actions.push_back({Action::Kind::Image, button, {}});
+        for (int button : {1, 2, 4}) actions.push_back({Action::Kind::Image, button, {}});
         for (int i = PictureModel::kFirstOverlay; i <= PictureModel::kLastOverlay; ++i)
             if (pictures.overlays[static_cast<size_t>(i - PictureModel::kFirstOverlay)].visible)
-                p.actions.push_back({Action::Kind::Overlay, i, {}});
+                actions.push_back({Action::Kind::Overlay, i, {}});
     }
-    m_Nodes.push_back({fromNode, m_Said});
-    p.node = static_cast<int>(m_Nodes.size()) - 1;
 
-    if (p.actions.empty()) {
-        const std::string label =
-            m_LastLabel > 0
-                ? text::Trim(
-                      std::string_view(m_Engine.programLines()[static_cast<size_t>(m_LastLabel)]).substr(1))
-                : std::string();
+    if (actions.empty()) {
         ExploreFinding f;
-        f.label = label;
+        if (m_LastLabel > 0)
+            f.label = text::Trim(
+                std::string_view(m_Engine.programLines()[static_cast<size_t>(m_LastLabel)]).substr(1));
         f.text = m_Engine.ScreenText();
-        if (m_Reported.insert("d" + label + '\0' + f.text).second) {
+        if (m_Reported.insert("d" + f.label + '\0' + f.text).second) {
             f.path = PathTo(fromNode, m_Said.size());
             m_Result.deadEnds.push_back(std::move(f));
         }
+    }
+    if (seen) return;
+    if (m_Result.states >= m_Options.maxStates) {
+        m_Cut = true;
         return;
     }
+    m_Seen.insert(key);
+    ++m_Result.states;
+    if (actions.empty()) return;
+
+    m_Nodes.push_back({fromNode, m_Said});
+    Pending p;
+    p.node = static_cast<int>(m_Nodes.size()) - 1;
+    p.saved = saved;
+    p.draws = m_Engine.randomDraws();
+    p.actions = std::move(actions);
     m_Queue.push_back(std::move(p));
 }
 
