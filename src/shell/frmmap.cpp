@@ -5,6 +5,7 @@
 #include <QGraphicsSvgItem>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QResizeEvent>
 #include <QSvgRenderer>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -34,6 +35,7 @@ void MapView::Zoom(double factor) {
     if (next < kMinZoom || next > kMaxZoom) return;
     setTransformationAnchor(QGraphicsView::AnchorUnderMouse);
     scale(factor, factor);
+    emit zoomed();
 }
 
 void MapView::wheelEvent(QWheelEvent* e) {
@@ -56,6 +58,11 @@ void MapView::keyPressEvent(QKeyEvent* e) {
     }
 }
 
+void MapView::resizeEvent(QResizeEvent* e) {
+    QGraphicsView::resizeEvent(e);
+    emit resized();
+}
+
 frmMap::frmMap(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmMap"));
     setWindowTitle(U("Карта квеста"));
@@ -71,6 +78,8 @@ frmMap::frmMap(QWidget* parent) : QDialog(parent) {
     lblLegend = new QLabel(this);
     lblLegend->setObjectName(QStringLiteral("lblLegend"));
     lblLegend->setWordWrap(true);
+    // Room for the findings of an exploration, which take more lines than the legend.
+    lblLegend->setMinimumHeight(lblLegend->fontMetrics().lineSpacing() * 3);
     lblLegend->setText(
         U("Сплошные стрелки — кнопки, пунктир — переходы goto, точки — вызовы proc. "
           "Ctrl+колесо или + и − меняют масштаб."));
@@ -83,8 +92,12 @@ frmMap::frmMap(QWidget* parent) : QDialog(parent) {
         U("Пройти все пути квеста и отметить недостижимые метки (серые), тупики "
           "(оранжевые) и ошибки (красная рамка)"));
     auto* close = new QPushButton(U("&Закрыть"), this);
-    connect(cmdZoomIn, &QPushButton::clicked, this, [this] { view->Zoom(kStep); });
-    connect(cmdZoomOut, &QPushButton::clicked, this, [this] { view->Zoom(1 / kStep); });
+    connect(cmdZoomIn, &QPushButton::clicked, this, [this] { ZoomBy(kStep); });
+    connect(cmdZoomOut, &QPushButton::clicked, this, [this] { ZoomBy(1 / kStep); });
+    connect(view, &MapView::zoomed, this, [this] { m_Zoomed = true; });
+    connect(view, &MapView::resized, this, [this] {
+        if (!m_Zoomed) FitToWindow();
+    });
     connect(cmdFit, &QPushButton::clicked, this, [this] { FitToWindow(); });
     connect(cmdExplore, &QPushButton::clicked, this, [this] { ShowQuest(m_Quest, true); });
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
@@ -143,7 +156,18 @@ bool frmMap::ShowQuest(const std::string& nativePath, bool explore) {
     return true;
 }
 
+void frmMap::ZoomBy(double factor) {
+    view->Zoom(factor);
+    m_Zoomed = true;
+}
+
+void frmMap::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    if (!m_Zoomed) FitToWindow();
+}
+
 void frmMap::FitToWindow() {
+    m_Zoomed = false;
     if (!svgItem) return;
     view->resetTransform();
     view->fitInView(svgItem, Qt::KeepAspectRatio);

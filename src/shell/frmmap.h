@@ -21,9 +21,14 @@ public:
     void Zoom(double factor);
     double zoom() const { return transform().m11(); }
 
+signals:
+    void zoomed();
+    void resized();
+
 protected:
     void wheelEvent(QWheelEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 };
 
 class frmMap : public QDialog {
@@ -42,8 +47,14 @@ public:
     QPushButton* cmdFit;
     QGraphicsSvgItem* svgItem = nullptr;
 
+protected:
+    // Until the user zooms, the map follows the window's size.
+    void showEvent(QShowEvent* e) override;
+
 private:
     void FitToWindow();
+    void ZoomBy(double factor);
+    bool m_Zoomed = false;
     std::string m_Quest;
     QSvgRenderer* m_Renderer = nullptr;
 };
