@@ -8,7 +8,6 @@
 #include "cli/json.h"
 #include "text/text.h"
 #include "tools/explorer.h"
-#include "tools/quest_map.h"
 
 namespace tarvik::cli {
 

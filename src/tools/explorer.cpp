@@ -180,7 +180,6 @@ private:
         int parent = -1;
         std::vector<std::string> steps;
     };
-    enum class Outcome { Rest, Ending, Merged, Looping, Runaway, Cut };
 
     void PlayAction(const Pending* from, const Action& action);
     void PlayTurn(const Pending* from, const Action& action, const std::vector<int>& prefix);
@@ -190,7 +189,7 @@ private:
     // A wait or a message box: false when the turn ends here (the state was seen, or the search is cut).
     bool Checkpoint(WaitReason why);
     int Decide(int options);
-    void EndTurn(Outcome outcome);
+    void EndTurn();
     void Quietly(const std::function<void()>& step);
 
     std::string m_QuestPath;
@@ -208,9 +207,8 @@ private:
     std::vector<bool> m_ReachedLines;
 
     // The turn being played.
-    bool m_Recording = false;  // false while a state is restored: what that runs is no finding
-    bool m_Ending = false;     // the turn has ended; the engine is unwinding its runs
-    Outcome m_Outcome = Outcome::Rest;
+    bool m_Recording = false;   // false while a state is restored: what that runs is no finding
+    bool m_Ending = false;      // the turn has ended; the engine is unwinding its runs
     std::vector<int> m_Prefix;  // the choices to repeat at the turn's first choice points
     size_t m_Point = 0;
     std::vector<int> m_Taken, m_Counts;
@@ -221,12 +219,6 @@ private:
     int m_LastLabel = 0;
     int m_FromNode = -1;
 };
-
-size_t ExploreResultReached(const ExploreResult& r) {
-    size_t n = 0;
-    for (bool b : r.reached) n += b;
-    return n;
-}
 
 ExploreResult Explorer::Run() {
     const auto started = std::chrono::steady_clock::now();
@@ -295,7 +287,6 @@ void Explorer::PlayTurn(const Pending* from, const Action& action, const std::ve
     m_Events = 0;
     m_Waits = 0;
     m_Ending = false;
-    m_Outcome = Outcome::Rest;
     m_LastLabel = 0;
     m_FromNode = from ? from->node : -1;
     ++m_Result.turns;
@@ -466,7 +457,7 @@ bool Explorer::Checkpoint(WaitReason why) {
     if (++m_Waits > kMaxWaitsPerTurn) {
         m_Engine.Diagnose("RunLabel", "the turn does not come to rest: " + std::to_string(kMaxWaitsPerTurn) +
                                           " waits and it still runs");
-        EndTurn(Outcome::Runaway);
+        EndTurn();
         return false;
     }
     const uint64_t key = StateKey(m_Engine.RunPlace());
@@ -488,16 +479,16 @@ bool Explorer::Checkpoint(WaitReason why) {
                 m_Result.deadEnds.push_back(std::move(f));
             }
         }
-        EndTurn(Outcome::Looping);
+        EndTurn();
         return false;
     }
     if (m_Seen.count(key)) {
-        EndTurn(Outcome::Merged);
+        EndTurn();
         return false;
     }
     if (m_Result.states >= m_Options.maxStates) {
         m_Cut = true;
-        EndTurn(Outcome::Cut);
+        EndTurn();
         return false;
     }
     m_Seen.insert(key);
@@ -506,8 +497,7 @@ bool Explorer::Checkpoint(WaitReason why) {
 }
 
 // The runs of the turn unwind as they do when a new game starts during a wait.
-void Explorer::EndTurn(Outcome outcome) {
-    m_Outcome = outcome;
+void Explorer::EndTurn() {
     m_Ending = true;
     m_Engine.ResetGame();
 }
@@ -521,7 +511,7 @@ void Explorer::Wait(WaitReason why, int) {
             f.path = PathTo(m_FromNode, m_Said.size());
             m_Result.endings.push_back(std::move(f));
         }
-        EndTurn(Outcome::Ending);
+        EndTurn();
         return;
     }
     if (!Checkpoint(why)) return;
@@ -564,7 +554,7 @@ DialogResult Explorer::InputBox(const std::string&, const std::string&) {
 void Explorer::ProcessEvents() {
     if (!m_Recording || m_Ending || ++m_Events <= kMaxEventsPerTurn) return;
     m_Engine.Diagnose("RunLabel", "the turn does not come to rest: an endless loop?");
-    EndTurn(Outcome::Runaway);
+    EndTurn();
 }
 
 void Explorer::Diagnose(const Diagnostic& d) {
@@ -593,7 +583,7 @@ void Explorer::LabelReached(int line) {
 }  // namespace
 
 size_t ExploreResult::ReachedCount() const {
-    return ExploreResultReached(*this);
+    return static_cast<size_t>(std::count(reached.begin(), reached.end(), true));
 }
 
 int ExploreResult::ExitCode() const {
