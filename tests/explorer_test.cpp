@@ -24,6 +24,9 @@ TEST(Diagnostics, EachRunTimeErrorReachesTheHostWithItsLine) {
         {"pln\nplay missing.wav\nend\n", "play", "no sound file", 2},
         {"include missing.inc\nend\n", "include", "no included file \"missing.inc\"", 0},
         {"btn there\nend\n:there\nend\n", "btn", "btn without a comma", 1},
+        {"pln a\nmusic=\"nothing\"\nend\n", "music", "no music file", 2},
+        {"pln a\nImage=\"nothing.png\"\nend\n", "picture", "no picture file \"nothing.png\"", 3},
+        {"pln a\nif (a then pln b\nend\n", "RunLabel", "", 2},
         {"pln ok\nend\n:there\nend\n", "", "", 0},
     };
     for (const Case& c : cases) {
@@ -95,6 +98,67 @@ TEST_F(Explorer, EveryInputAnswerAndMessageBoxButtonIsTried) {
     EXPECT_EQ(noInput.ReachedCount(), 2u);
 }
 
+// Each row: a quest, what is tried in it, and what the search must then have reached or found.
+TEST_F(Explorer, TriesEveryWayThePlayerHas) {
+    struct Case {
+        const char* what;
+        const char* quest;
+        std::vector<std::string> unreached;
+        size_t deadEnds, errors;
+    } cases[] = {
+        {"item actions",
+         "inv+ Лампа\nbtn a, A\nend\n:a\nbtn a, A\nend\n:use_Лампа_Зажечь\nlit=1\nend\n",
+         {},
+         0,
+         0},
+        {"picture clicks",
+         "formpicture1=\"p.png\"\nformpicture1top=0\nformpicture1left=0\npicture\nbtn a, A\nend\n"
+         ":a\nbtn a, A\nend\n:form_image_click\nend\n",
+         {},
+         0,
+         0},
+        {"a counter compared with a number is told apart up to it",
+         ":a\nif count_a=3 then goto third\nbtn a, Again\nend\n:third\nbtn a, A\nend\n",
+         {},
+         0,
+         0},
+        {"an input dialog",
+         "input_box x\nif x=\"\" then goto empty\nend\n:empty\nbtn empty, E\nend\n",
+         {},
+         0,
+         0},
+        {"a key wait over and over with no button", ":a\npln Жмите\nanykey\ngoto a\n", {}, 1, 0},
+        {"an endless loop", ":a\nx=x+1\nif x<0 then goto b\ngoto a\n:b\nend\n", {"b"}, 0, 1},
+    };
+    for (const Case& c : cases) {
+        f.WriteBytes("p.png", Slurp(TARVIK_SOURCE_DIR "/quests/pictures/forest.png"));
+        auto r = Explore(c.quest);
+        EXPECT_TRUE(r.complete) << c.what;
+        EXPECT_EQ(Unreached(r), c.unreached) << c.what;
+        EXPECT_EQ(r.deadEnds.size(), c.deadEnds) << c.what;
+        EXPECT_EQ(r.errors.size(), c.errors) << c.what;
+    }
+}
+
+// Randomness comes from the seed, so a path found with it replays to the same place.
+TEST_F(Explorer, APathFoundWithASeedReplaysWithIt) {
+    const std::string quest =
+        f.WriteFile("q.qst",
+                    "btn roll, Бросить\nend\n:roll\nr=RND3\nif r=3 then pln Три & quit\nbtn roll, Ещё\nend\n")
+            .string();
+    tools::ExploreOptions options;
+    tools::ExploreResult r;
+    for (options.seed = 0; options.seed < 50 && r.endings.empty(); ++options.seed)
+        r = tools::Explore(quest, options);
+    ASSERT_EQ(r.endings.size(), 1u);
+    std::string script;
+    for (const std::string& step : r.endings[0].path) script += step + "\n";
+    CliResult play = RunCli({"play", quest, "--seed", std::to_string(options.seed - 1), "--script",
+                             f.WriteBytes("s.txt", script).string(), "--dump"},
+                            f.dir);
+    EXPECT_NE(play.out.find("\"waiting\":\"quit\""), std::string::npos) << script << play.out;
+}
+
 TEST_F(Explorer, ASearchCutByTheLimitSaysSo) {
     auto r = Explore(":a\nn=n+1\nbtn a, Again\nend\n", [] {
         tools::ExploreOptions o;
@@ -144,12 +208,29 @@ TEST_F(Explorer, TheCommandReportsAsJsonAndItsExitCode) {
         << r.out;
 }
 
+TEST(AuthorCommands, ReadableSummaryAndUsageErrors) {
+    QuestFixture f;
+    const std::string quest = f.WriteFile("q.qst", "btn a, A\nend\n:a\npln Всё\nquit\n").string();
+    CliResult r = RunCli({"explore", quest}, f.dir);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("complete\nLabels: 1 of 1 reached\n\nEndings (1):\n  \"Всё\"\n    path: choose 1\n"),
+              std::string::npos)
+        << r.out;
+    for (std::vector<std::string> bad : {std::vector<std::string>{"explore", quest, "--max-states", "0"},
+                                         {"explore"},
+                                         {"map", quest, "--format", "png"},
+                                         {"explore", quest, "--colour"}})
+        EXPECT_EQ(RunCli(bad, f.dir).exitCode, 64) << bad.back();
+    EXPECT_EQ(RunCli({"map", (f.dir / "none.qst").string()}, f.dir).exitCode, 1);
+}
+
 TEST(QuestMap, DrawsChoicesJumpsAndCallsInTheirOwnStyles) {
     QuestFixture f;
     const std::string quest =
-        f.WriteFile("q.qst",
-                    ":start\nbtn room, В комнату\nxbtn room, {proc helper}, Позвать\n"
-                    "if a=1 then goto room else goto gone\n:room\ngoto start\n:helper\nend\n:lost\nend\n")
+        f.WriteFile(
+             "q.qst",
+             ":start\nbtn room, В комнату\nxbtn room, {proc helper}, Позвать\n"
+             "if a=1 then goto room else goto gone\n:room\ngoto start\n:helper\ngoto #place$\n:lost\nend\n")
             .string();
     const std::string dot = tools::QuestMapDot(tools::ReadQuestMap(quest));
     for (const char* line : {
@@ -161,6 +242,8 @@ TEST(QuestMap, DrawsChoicesJumpsAndCallsInTheirOwnStyles) {
              "  l0 -> l1 [style=dashed, color=blue];",
              "  l0 -> x0 [style=dashed, color=blue];",
              "  l1 -> l0 [style=dashed, color=blue];",
+             "  x1 [label=\"#place$\", shape=note, style=dashed, fontcolor=dimgrey];",
+             "  l2 -> x1 [style=dashed, color=blue];",
              "  start -> l0 [style=bold];",
          })
         EXPECT_NE(dot.find(std::string(line) + "\n"), std::string::npos) << line << "\n" << dot;

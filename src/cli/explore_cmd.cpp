@@ -37,6 +37,7 @@ std::string Glimpse(const std::string& cp1251) {
         flat += space ? ' ' : c;
         blank = space;
     }
+    flat = text::Trim(flat);
     if (flat.size() > 70) flat = flat.substr(0, 70) + "...";
     return text::Cp1251ToUtf8(flat);
 }
