@@ -128,6 +128,18 @@ TEST_F(Explorer, TriesEveryWayThePlayerHas) {
          0,
          0},
         {"a key wait over and over with no button", ":a\npln Жмите\nanykey\ngoto a\n", {}, 1, 0},
+        {"an input asked again after an empty answer",
+         ":a\ninput x\nif x=\"\" then goto a\nbtn a, A\nend\n",
+         {},
+         0,
+         0},
+        // Buttons are tried at rest only: the turn ends where its pause repeats, and with a button shown that
+        // is no dead end.
+        {"a pause over and over, with a button",
+         "btn b, B\n:a\npause 100\ngoto a\n:b\nbtn b, B\nend\n",
+         {"b"},
+         0,
+         0},
         {"an endless loop", ":a\nx=x+1\nif x<0 then goto b\ngoto a\n:b\nend\n", {"b"}, 0, 1},
     };
     for (const Case& c : cases) {
@@ -261,6 +273,19 @@ TEST(QuestMap, DrawsChoicesJumpsAndCallsInTheirOwnStyles) {
     EXPECT_NE(Slurp(f.dir / "q.svg").find("<svg"), std::string::npos);
 }
 
+// A state restored to branch from draws the random numbers its path would have drawn next.
+TEST(Diagnostics, TheRandomGeneratorCanBePlacedAfterItsDraws) {
+    QuestFixture f;
+    Engine& e = f.Run("a=RND1000\nb=RND1000\nc=RND1000\nend\n", 5);
+    EXPECT_EQ(e.randomDraws(), 3u);
+    const std::string c = f.Var("c");
+    e.SeedAt(5, 2);
+    std::string again = "d=RND1000";
+    e.Do_Perem(again);
+    EXPECT_EQ(f.Var("d"), c);
+    EXPECT_EQ(e.randomDraws(), 3u);
+}
+
 TEST(PlayWarnings, RunTimeErrorsGoToStderrOnlyWhenAskedFor) {
     QuestFixture f;
     const std::string quest = f.WriteFile("q.qst", "pln a\ngoto nowhere\n").string();
@@ -269,6 +294,9 @@ TEST(PlayWarnings, RunTimeErrorsGoToStderrOnlyWhenAskedFor) {
     CliResult loud = RunCli({"play", quest, "--dump", "--warnings"}, f.dir);
     EXPECT_EQ(loud.err, "tarvik-cli: warning: line 2: goto: no label \":nowhere\": goto nowhere\n");
     EXPECT_EQ(loud.out, quiet.out);
+    // At the terminal too (an empty stdin ends the play at once).
+    CliResult terminal = RunCli({"play", quest, "--warnings"}, f.dir);
+    EXPECT_NE(terminal.err.find("line 2: goto: no label \":nowhere\""), std::string::npos) << terminal.err;
 }
 
 }  // namespace

@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include "frmmain_fixture.h"
 #include "shell/frmmap.h"
 
 namespace {
 
 using namespace tarvik::shell;
+using tarvik::shell::testing::WindowTest;
 
 TEST(MapWindow, ShowsTheDemoMapThatZoomsAndColoursWhatExploringFinds) {
     frmMap map;
@@ -34,6 +36,32 @@ TEST(MapWindow, ShowsTheDemoMapThatZoomsAndColoursWhatExploringFinds) {
 
     EXPECT_FALSE(map.ShowQuest(TARVIK_SOURCE_DIR "/quests/no-such.qst", false));
     EXPECT_EQ(map.svgItem, nullptr);
+}
+
+// "Карта квеста" in Утилиты draws the open quest, and again from the file after it changed.
+class MapMenu : public WindowTest {};
+
+TEST_F(MapMenu, ShowsTheOpenQuestsMapBesideTheGame) {
+    const QString quest = WriteQuest("q.qst", ":start\nbtn far, Вдаль\nend\n:far\nend\n");
+    w->OpenQuestFile(quest);
+    Settle();
+    Find<QAction>("mQuestMap")->trigger();
+    Settle();
+    auto* map = w->findChild<frmMap*>("frmMap");
+    ASSERT_NE(map, nullptr);
+    EXPECT_TRUE(map->isVisible());
+    EXPECT_FALSE(map->isModal());
+    ASSERT_NE(map->svgItem, nullptr);
+    const double narrow = map->svgItem->boundingRect().width();
+
+    WriteQuest(
+        "q.qst",
+        ":start\nbtn far, Вдаль\nbtn near, Рядом\nbtn wide, Вширь\nend\n:far\nend\n:near\nend\n:wide\nend\n");
+    Find<QAction>("mQuestMap")->trigger();
+    Settle();
+    EXPECT_EQ(w->findChildren<frmMap*>().size(), 1);
+    ASSERT_NE(map->svgItem, nullptr);
+    EXPECT_NE(map->svgItem->boundingRect().width(), narrow);
 }
 
 }  // namespace
