@@ -10,10 +10,15 @@ namespace tarvik::tools {
 
 namespace {
 
-// Loads a quest without running it: an engine asked to stop before the load reads the program store and
-// runs no line of it.
+// Loads a quest without running it: the program store is complete when the load signals its new screen, and
+// the engine is stopped there, before the run starts. (Stopped earlier, a network include would abandon the
+// load.)
 class SilentHost final : public Host {
 public:
+    Engine* engine = nullptr;
+    void ScreenChanged(unsigned) override {
+        if (engine && !engine->programLines().empty()) engine->RequestStop();
+    }
     void Wait(WaitReason, int) override {}
     int MessageBox(const std::string&, const std::string&, int) override { return kAnswerOk; }
     DialogResult InputBox(const std::string&, const std::string&) override { return {}; }
@@ -70,7 +75,7 @@ QuestMap ReadQuestMap(const std::string& questPath) {
     }
     SilentHost host;
     Engine engine(host);
-    engine.RequestStop();
+    host.engine = &engine;
     engine.OpenQuest(questPath);
     const std::vector<std::string>& lines = engine.programLines();
 
