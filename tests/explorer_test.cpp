@@ -41,7 +41,9 @@ TEST(Diagnostics, EachRunTimeErrorReachesTheHostWithItsLine) {
         EXPECT_EQ(d.routine, c.routine) << c.quest;
         EXPECT_NE(d.message.find(c.message), std::string::npos) << d.message;
         EXPECT_EQ(d.line, c.line) << c.quest;
-        if (c.line > 0) EXPECT_EQ(d.source, f.engine->programLines()[static_cast<size_t>(c.line)]);
+        if (c.line > 0) {
+            EXPECT_EQ(d.source, f.engine->programLines()[static_cast<size_t>(c.line)]);
+        }
     }
 }
 
@@ -294,6 +296,17 @@ TEST(PlayWarnings, RunTimeErrorsGoToStderrOnlyWhenAskedFor) {
     CliResult loud = RunCli({"play", quest, "--dump", "--warnings"}, f.dir);
     EXPECT_EQ(loud.err, "tarvik-cli: warning: line 2: goto: no label \":nowhere\": goto nowhere\n");
     EXPECT_EQ(loud.out, quiet.out);
+    // Lines are counted in the file their author wrote: past a comment of two lines, and in an include.
+    f.WriteFile("part.inc", "pln b\nx=1/0\n");
+    const std::string shifted =
+        f.WriteFile("s.qst", "/* a comment\nof two lines */\npln a\ngoto nowhere\n").string();
+    EXPECT_NE(RunCli({"play", shifted, "--dump", "--warnings"}, f.dir).err.find("line 4: goto"),
+              std::string::npos);
+    const std::string included =
+        f.WriteFile("i.qst", "pln a\ninclude " + (f.dir / "part.inc").string() + "\nend\n").string();
+    EXPECT_NE(RunCli({"play", included, "--dump", "--warnings"}, f.dir)
+                  .err.find("part.inc line 2: Calc: division by zero"),
+              std::string::npos);
     // At the terminal too (an empty stdin ends the play at once).
     CliResult terminal = RunCli({"play", quest, "--warnings"}, f.dir);
     EXPECT_NE(terminal.err.find("line 2: goto: no label \":nowhere\""), std::string::npos) << terminal.err;

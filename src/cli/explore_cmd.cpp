@@ -95,7 +95,9 @@ std::string Json(const tools::ExploreResult& r, uint32_t seed) {
         json.Key("message");
         json.String(f.message);
         json.Key("line");
-        json.Number(f.line);
+        json.Number(f.fileLine);
+        json.Key("file");
+        json.Utf8String(f.file);
         json.Key("routine");
         json.Utf8String(f.routine);
         json.Key("source");
@@ -146,8 +148,10 @@ void Summary(const std::string& quest, const tools::ExploreResult& r, uint32_t s
     }
     if (!r.errors.empty()) std::cout << "\nErrors (" << r.errors.size() << "):\n";
     for (const auto& f : r.errors) {
-        std::cout << "  " << (f.line > 0 ? "line " + std::to_string(f.line) + ": " : std::string())
-                  << f.routine << ": " << text::Cp1251ToUtf8(f.message) << "\n";
+        std::string where;
+        if (f.fileLine > 0)
+            where = (f.file == quest ? "" : f.file + " ") + "line " + std::to_string(f.fileLine) + ": ";
+        std::cout << "  " << where << f.routine << ": " << text::Cp1251ToUtf8(f.message) << "\n";
         PrintPath(f.path);
     }
     if (!r.endings.empty()) std::cout << "\nEndings (" << r.endings.size() << "):\n";

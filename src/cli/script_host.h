@@ -61,13 +61,14 @@ public:
     // --warnings: the quest's run-time errors go to stderr.
     void ShowWarnings(bool on) { m_Warnings = on; }
     void Diagnose(const Diagnostic& diagnostic) override {
-        if (m_Warnings) PrintWarning(diagnostic, std::cerr);
+        if (m_Warnings && m_Engine) m_WarningPrinter.Print(diagnostic, *m_Engine, std::cerr);
     }
     void ShowHtmlPage(const std::string& page, const std::string& pageFile,
                       const std::string& baseFolder) override;
 
 private:
     bool m_Warnings = false;
+    WarningPrinter m_WarningPrinter;
     bool PastDeadline();
     std::chrono::steady_clock::time_point m_Deadline;
     bool m_HasDeadline = false;

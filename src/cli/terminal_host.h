@@ -49,7 +49,7 @@ public:
     // --warnings: the quest's run-time errors go to stderr.
     void ShowWarnings(bool on) { m_Warnings = on; }
     void Diagnose(const Diagnostic& diagnostic) override {
-        if (m_Warnings) PrintWarning(diagnostic, std::cerr);
+        if (m_Warnings && m_Engine) m_WarningPrinter.Print(diagnostic, *m_Engine, std::cerr);
     }
 
     // Audio: played on `audio` (not owned) when one is given, else silent.
@@ -63,6 +63,7 @@ public:
 
 private:
     bool m_Warnings = false;
+    WarningPrinter m_WarningPrinter;
     // Hands the end of a music piece, noticed on the audio thread, to the engine.
     void DeliverAudioEvents();
     // Returns once a typed line can be read, delivering audio events while the player thinks.

@@ -10,6 +10,7 @@
 #include <unordered_set>
 
 #include "engine/engine.h"
+#include "tools/checker.h"
 
 namespace tarvik::tools {
 
@@ -244,6 +245,14 @@ ExploreResult Explorer::Run() {
         m_Result.labels.push_back(text::Trim(std::string_view(lines[i]).substr(1)));
         m_Result.labelLines.push_back(static_cast<int>(i));
         m_Result.reached.push_back(i < m_ReachedLines.size() && m_ReachedLines[i]);
+    }
+    // Errors are named by the lines their authors wrote.
+    const std::vector<SourceLine> sources = ProgramLineSources(m_QuestPath);
+    for (ExploreFinding& f : m_Result.errors) {
+        if (f.line <= 0) continue;
+        const bool known = sources.size() == lines.size();
+        f.file = known ? sources[static_cast<size_t>(f.line)].file : m_QuestPath;
+        f.fileLine = known ? sources[static_cast<size_t>(f.line)].line : f.line;
     }
     m_Result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     return std::move(m_Result);

@@ -33,8 +33,10 @@ struct ExploreFinding {
     std::string text;     // dead ends and endings: the screen text (code page 1251)
     std::string routine;  // errors: the statement or routine that met it
     std::string message;  // errors: what went wrong (code page 1251)
-    int line = 0;         // errors: the quest line (see Engine::programLines); 0 when none
+    int line = 0;         // errors: the program line (see Engine::programLines); 0 when none
     std::string source;   // errors: that line's text
+    std::string file;     // errors: the file the line was written in (UTF-8: the quest or an include)
+    int fileLine = 0;     // errors: its line there, from 1; 0 when none
 };
 
 struct ExploreResult {
