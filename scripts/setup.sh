@@ -28,6 +28,9 @@ packages=(
     timgm6mb-soundfont
     # the network include
     libcurl4-openssl-dev
+    # quest maps drawn with Graphviz, and shown in the window with Qt SVG
+    libgraphviz-dev
+    qt6-svg-dev
     # the Debian package build (scripts/package.sh), its checks and the manual pages
     dpkg-dev
     file

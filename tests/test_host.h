@@ -91,6 +91,8 @@ public:
     std::deque<std::function<void(Engine&)>> waitEvents;
     std::vector<WaitReason> waits;
     std::vector<std::string> captions;
+    void Diagnose(const Diagnostic& d) override { diagnostics.push_back(d); }
+    std::vector<Diagnostic> diagnostics;
 };
 
 // A quest written to a fresh temporary folder; text is UTF-8 in the test source and stored as code page 1251

@@ -18,6 +18,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "cli/author_cmd.h"
 #include "cli/dump.h"
 #include "cli/messages.h"
 #include "cli/script.h"
@@ -41,53 +42,85 @@ constexpr int kExitBadScript = 2;
 constexpr int kExitUsage = 64;
 constexpr int kExitInternal = 70;
 
-// The help of the whole program, in the player's language.
+// The help of the whole program, in the player's language. Each command and option is a message of its own,
+// so that a new one adds one translation instead of changing them all.
 const char* Usage() {
-    return _(
-        "Usage: tarvik-cli play QUEST [--script FILE] [--dump] [--seed N] [--set NAME=true|false]... "
-        "[--mute]\n"
-        "                             [--timeout SECONDS] [--net]\n"
-        "                             [--transcript FILE] [--continue]\n"
-        "       tarvik-cli encipher QUEST      write the ciphered quest (.qs1) beside QUEST\n"
-        "       tarvik-cli compress QUEST      write the compressed quest (.qs3) beside QUEST\n"
-        "       tarvik-cli decompress IN OUT   decode the compressed quest IN into OUT\n"
-        "       tarvik-cli analyze QUEST       print the analyzer's report on QUEST\n"
-        "       tarvik-cli check QUEST         report broken labels, missing files and cut lines in QUEST\n"
-        "                                      (exit 0 clean, 1 errors, 2 warnings only)\n"
-        "       tarvik-cli test QUEST SCRIPT... [--bless] [--seed N] [--timeout S]\n"
-        "                                      play each script and compare its transcript with\n"
-        "                                      SCRIPT.expected (exit 0 all match, 1 a difference, shown as\n"
-        "                                      a unified diff); --bless writes the expected files\n"
-        "       tarvik-cli --help | --version\n"
-        "\n"
-        "Plays a Zot text quest (.qst, .qs1, .qs3). Without --script the game is played at the terminal.\n"
-        "\n"
-        "  --script FILE   play the actions in FILE (one per line) instead of asking the player; - reads "
-        "them\n"
-        "                  from standard input\n"
-        "  --dump          print the final state as one JSON object (without --script: after the first run "
-        "stops)\n"
-        "  --seed N        seed the random generator, so RND repeats\n"
-        "  --set NAME=V    set a player option before the quest loads; NAME is Soobit, clk, Zvuk, Music,\n"
-        "                  SvBlock or inv, V is true or false\n"
-        "  --transcript FILE  write every page shown, button chosen, item used and line typed to FILE "
-        "(UTF-8)\n"
-        "  --continue      take up the game kept from the last play of QUEST, and keep this one when the "
-        "play\n"
-        "                  ends (in $XDG_STATE_HOME/tarvik)\n"
-        "  --net           let \"include http://...\" fetch from the web; its questions are message boxes "
-        "(in a\n"
-        "                  script answered by its answer lines, else by their first button) and its "
-        "progress\n"
-        "                  goes to stderr. Without it every network include brings nothing and asks nothing\n"
-        "  --timeout S     with --script or --dump: stop a run that takes longer than S seconds and exit "
-        "with\n"
-        "                  code 4 (\"the quest did not stop\")\n"
-        "  --mute          play no music or sounds (runs with --script or --dump never do; their dump lists\n"
-        "                  what would have played under \"audio\")\n"
-        "\n"
-        "MIDI music is played with the soundfont that TARVIK_SOUNDFONT names, else the largest General MIDI\n"
-        "soundfont installed under /usr/share/sounds.\n");
+    static const std::string text = [] {
+        std::string t;
+        for (const char* piece : {
+                 _("Usage: tarvik-cli play QUEST [--script FILE] [--dump] [--seed N] [--set NAME=true|false]... "
+                   "[--mute]\n"
+                   "                             [--timeout SECONDS] [--net]\n"
+                   "                             [--transcript FILE] [--continue] [--warnings]\n"),
+                 _("       tarvik-cli encipher QUEST      write the ciphered quest (.qs1) beside QUEST\n"),
+                 _("       tarvik-cli compress QUEST      write the compressed quest (.qs3) beside QUEST\n"),
+                 _("       tarvik-cli decompress IN OUT   decode the compressed quest IN into OUT\n"),
+                 _("       tarvik-cli analyze QUEST       print the analyzer's report on QUEST\n"),
+                 _("       tarvik-cli check QUEST         report broken labels, missing files and cut lines in "
+                   "QUEST\n"
+                   "                                      (exit 0 clean, 1 errors, 2 warnings only)\n"),
+                 _("       tarvik-cli test QUEST SCRIPT... [--bless] [--seed N] [--timeout S]\n"
+                   "                                      play each script and compare its transcript with\n"
+                   "                                      SCRIPT.expected (exit 0 all match, 1 a difference, "
+                   "shown as\n"
+                   "                                      a unified diff); --bless writes the expected files\n"),
+                 _("       tarvik-cli explore QUEST [--json] [--max-states N] [--input TEXT]... [--seed N]\n"
+                   "                                      play every path of QUEST breadth-first; report "
+                   "unreached\n"
+                   "                                      labels, dead ends, run-time errors and endings, each "
+                   "with the\n"
+                   "                                      --script actions that lead there (exit 0 nothing "
+                   "found, 1\n"
+                   "                                      something found, 2 cut by --max-states, default "
+                   "100000)\n"),
+                 _("       tarvik-cli map QUEST [-o FILE] [--format dot|svg] [--explore]\n"
+                   "                                      draw the labels with their buttons, jumps and calls: "
+                   "DOT to\n"
+                   "                                      stdout, SVG to FILE; --explore colours unreached "
+                   "labels, dead\n"
+                   "                                      ends and errors\n"),
+                 _("       tarvik-cli --help | --version\n"),
+                 "\n",
+                 _("Plays a Zot text quest (.qst, .qs1, .qs3). Without --script the game is played at the "
+                   "terminal.\n"),
+                 "\n",
+                 _("  --script FILE   play the actions in FILE (one per line) instead of asking the player; - "
+                   "reads them\n"
+                   "                  from standard input\n"),
+                 _("  --dump          print the final state as one JSON object (without --script: after the "
+                   "first run stops)\n"),
+                 _("  --seed N        seed the random generator, so RND repeats\n"),
+                 _("  --set NAME=V    set a player option before the quest loads; NAME is Soobit, clk, Zvuk, "
+                   "Music,\n"
+                   "                  SvBlock or inv, V is true or false\n"),
+                 _("  --transcript FILE  write every page shown, button chosen, item used and line typed to "
+                   "FILE (UTF-8)\n"),
+                 _("  --continue      take up the game kept from the last play of QUEST, and keep this one "
+                   "when the play\n"
+                   "                  ends (in $XDG_STATE_HOME/tarvik)\n"),
+                 _("  --net           let \"include http://...\" fetch from the web; its questions are message "
+                   "boxes (in a\n"
+                   "                  script answered by its answer lines, else by their first button) and its "
+                   "progress\n"
+                   "                  goes to stderr. Without it every network include brings nothing and asks "
+                   "nothing\n"),
+                 _("  --timeout S     with --script or --dump: stop a run that takes longer than S seconds and "
+                   "exit with\n"
+                   "                  code 4 (\"the quest did not stop\")\n"),
+                 _("  --warnings      print the run-time errors the quest meets (a jump to a missing label, "
+                   "an\n"
+                   "                  expression error, a missing file...) to stderr, with their quest lines\n"),
+                 _("  --mute          play no music or sounds (runs with --script or --dump never do; their "
+                   "dump lists\n"
+                   "                  what would have played under \"audio\")\n"),
+                 "\n",
+                 _("MIDI music is played with the soundfont that TARVIK_SOUNDFONT names, else the largest "
+                   "General MIDI\n"
+                   "soundfont installed under /usr/share/sounds.\n")})
+            t += piece;
+        return t;
+    }();
+    return text.c_str();
 }
 
 struct Args {
@@ -103,6 +136,7 @@ struct Args {
     uint32_t timeoutSeconds = 0;  // 0: none
     std::string transcript;
     bool keep = false;
+    bool warnings = false;
 };
 
 bool EqualsAscii(const std::string& a, const char* b) {
@@ -183,6 +217,8 @@ int ParseArgs(const std::vector<std::string>& argv, Args& args) {
                 return UsageError(_("--transcript needs a file"));
         } else if (a == "--continue") {
             args.keep = true;
+        } else if (a == "--warnings") {
+            args.warnings = true;
         } else if (a == "--help" || a == "-h") {
             std::cout << Usage();
             return kExitOk;
@@ -272,6 +308,7 @@ void Leave(Engine& engine, const Args& args) {
 
 int PlayScripted(const Args& args, std::vector<ScriptAction> actions) {
     ScriptHost host(std::move(actions));
+    host.ShowWarnings(args.warnings);
     Engine engine(host);
     host.Attach(engine);
     if (!Prepare(engine, args)) return kExitNoFile;
@@ -299,6 +336,7 @@ int PlayInteractive(const Args& args) {
     media::AudioPlayer audio;
     TerminalHost host(std::cin, std::cout, TerminalHost::ColourWanted(STDOUT_FILENO));
     if (!args.mute) host.SetAudio(&audio);
+    host.ShowWarnings(args.warnings);
     Engine engine(host);
     host.Attach(engine);
     if (!Prepare(engine, args)) return kExitNoFile;
@@ -322,6 +360,7 @@ int Run(const std::vector<std::string>& argv) {
     }
     if (int rc = RunToolCommand(argv, Usage()); rc >= 0) return rc;
     if (int rc = RunTestCommand(argv, Usage()); rc >= 0) return rc;
+    if (int rc = RunAuthorCommand(argv, Usage()); rc >= 0) return rc;
     Args args;
     if (int rc = ParseArgs(argv, args); rc >= 0) return rc;
 

@@ -4,11 +4,13 @@
 
 #include <chrono>
 #include <deque>
+#include <iostream>
 #include <string>
 #include <vector>
 
 #include "cli/dump.h"
 #include "cli/script.h"
+#include "cli/warnings.h"
 #include "engine/engine.h"
 
 namespace tarvik::cli {
@@ -56,10 +58,17 @@ public:
     void ProcessEvents() override;
     // Network include progress, written to stderr.
     void SetCaption(const std::string& caption) override;
+    // --warnings: the quest's run-time errors go to stderr.
+    void ShowWarnings(bool on) { m_Warnings = on; }
+    void Diagnose(const Diagnostic& diagnostic) override {
+        if (m_Warnings && m_Engine) m_WarningPrinter.Print(diagnostic, *m_Engine, std::cerr);
+    }
     void ShowHtmlPage(const std::string& page, const std::string& pageFile,
                       const std::string& baseFolder) override;
 
 private:
+    bool m_Warnings = false;
+    WarningPrinter m_WarningPrinter;
     bool PastDeadline();
     std::chrono::steady_clock::time_point m_Deadline;
     bool m_HasDeadline = false;

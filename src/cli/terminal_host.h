@@ -5,8 +5,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
+#include <iostream>
 #include <string>
 
+#include "cli/warnings.h"
 #include "engine/engine.h"
 #include "media/audio.h"
 
@@ -44,6 +46,11 @@ public:
                                 const std::string& folder) override;
     // Network include progress, written to stderr.
     void SetCaption(const std::string& caption) override;
+    // --warnings: the quest's run-time errors go to stderr.
+    void ShowWarnings(bool on) { m_Warnings = on; }
+    void Diagnose(const Diagnostic& diagnostic) override {
+        if (m_Warnings && m_Engine) m_WarningPrinter.Print(diagnostic, *m_Engine, std::cerr);
+    }
 
     // Audio: played on `audio` (not owned) when one is given, else silent.
     void SetAudio(media::AudioPlayer* audio) { m_Audio = audio; }
@@ -55,6 +62,8 @@ public:
                       const std::string& baseFolder) override;
 
 private:
+    bool m_Warnings = false;
+    WarningPrinter m_WarningPrinter;
     // Hands the end of a music piece, noticed on the audio thread, to the engine.
     void DeliverAudioEvents();
     // Returns once a typed line can be read, delivering audio events while the player thinks.

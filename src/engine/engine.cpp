@@ -1,5 +1,6 @@
 #include "engine/engine.h"
 
+#include <algorithm>
 #include <ctime>
 
 namespace tarvik {
@@ -27,6 +28,38 @@ std::string Engine::ScreenText() const {
 int Engine::LabelLine(std::string_view labelLine) const {
     auto it = m_LabelIndex.find(labelLine);
     return it == m_LabelIndex.end() ? -1 : it->second;
+}
+
+void Engine::Diagnose(const char* routine, std::string message) const {
+    if (m_Stopping || m_Resetting) return;
+    Diagnostic d;
+    d.routine = routine;
+    d.message = std::move(message);
+    if (m_CurrentLine > 0 && static_cast<size_t>(m_CurrentLine) < m_ProgramLines.size()) {
+        d.line = m_CurrentLine;
+        d.source = m_ProgramLines[static_cast<size_t>(m_CurrentLine)];
+    }
+    m_Host.Diagnose(d);
+}
+
+std::string Engine::RunPlace() const {
+    std::string place = m_WaitingFor;
+    for (size_t level = 0; level < m_NextLine.size(); ++level) {
+        place += '|';
+        place += std::to_string(m_NextLine[level]);
+        if (level < m_ChainState.size() && m_ChainState[level] != 0 && level < m_PendingChain.size()) {
+            place += ':';
+            const size_t from = level < m_PendingFrom.size() ? m_PendingFrom[level] : 0;
+            place.append(m_PendingChain[level], std::min(from, m_PendingChain[level].size()));
+        }
+    }
+    return place;
+}
+
+void Engine::SeedAt(uint32_t seed, uint64_t draws) {
+    m_Random.seed(seed);
+    m_Random.discard(draws);
+    m_RandomDraws = draws;
 }
 
 void Engine::RequestStop() {

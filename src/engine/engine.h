@@ -121,7 +121,7 @@ public:
     const Options& options() const { return m_Options; }
     ColourMode colourMode() const { return m_ColourMode; }
     void SetColourMode(ColourMode mode) { m_ColourMode = mode; }
-    void Seed(uint32_t seed) { m_Random.seed(seed); }
+    void Seed(uint32_t seed) { SeedAt(seed, 0); }
 
     // Selection in the button list; -1 for none.
     void SelectButton(int index);
@@ -189,6 +189,9 @@ public:
     // The stored value of a variable, or nullptr.
     const Value* FindVariable(std::string_view name) const;
 
+    // The program store's lines. Index i is line i of the quest file (counting from 1; index 0 is always
+    // empty) until a comment spanning lines, a continued line, an "end:" or an include shifts the lines after
+    // it. Diagnostics and reached labels name lines by this index.
     const std::vector<std::string>& programLines() const { return m_ProgramLines; }
     const std::string& labelList() const { return m_LabelList; }
     const std::string& questPath() const { return m_QuestPath; }
@@ -303,6 +306,19 @@ public:
     void Picture1_MouseDown(int button, double xTwips, double yTwips);
     void picture2_Click(int overlay);
 
+    // ---- Author tools
+    // Hands a run-time error to the host (Host::Diagnose) with the line being run; nothing while the game is
+    // stopping or resetting, when errors only tell that a run was cut short.
+    void Diagnose(const char* routine, std::string message) const;
+    // Where the run stands while the game waits inside a statement: the line each call level goes on from
+    // and the rest of its chain, with what it waits for. Two waits with the same place and the same saved
+    // game go on alike.
+    std::string RunPlace() const;
+    // The random generator as `Seed(seed)` and then `draws` numbers drawn leave it; randomDraws() counts the
+    // numbers drawn since the last seeding.
+    void SeedAt(uint32_t seed, uint64_t draws);
+    uint64_t randomDraws() const { return m_RandomDraws; }
+
     // ---- Continue, undo and transcript: front conveniences built on the saved-game writer; they never
     // change how a quest runs.
     static constexpr size_t kUndoSteps = 100;
@@ -357,7 +373,8 @@ public:
 
     void SplitTokens(const std::string& arg);
     void CountVisit(const std::string& arg);
-    void GotoLabel(const std::string& label, int level);
+    // False when the quest has no such label (the run at `level` then ends).
+    bool GotoLabel(const std::string& label, int level);
     void CallProc(const std::string& label, int level);
 
     // ---- Music and sounds
@@ -444,7 +461,7 @@ private:
     Value Arithmetic(char op, const Value& a, const Value& b);
     int CompareValues(const Value& a, const Value& b);
     float NextRandom();  // uniform in [0, 1), single precision
-    void ReportExpressionError();
+    void ReportExpressionError(const char* what);
     static constexpr uint64_t kEvalWorkBetweenEvents = 8u << 20;  // characters the evaluator goes through
     uint64_t m_EvalWork = 0;
     void CountEvalWork(size_t chars);
@@ -458,11 +475,13 @@ private:
     void WaitMs(WaitReason why, int ms);
     std::string ItemNameOf(int index) const;
     void Changed(unsigned parts) { m_Host.ScreenChanged(parts); }
+    void MissingLabel(const char* routine, const std::string& labelArg);
 
     Host& m_Host;
     Options m_Options;
     ColourMode m_ColourMode = ColourMode::Normal;
     std::mt19937 m_Random{std::random_device{}()};
+    uint64_t m_RandomDraws = 0;
 
     // Program store.
     std::string m_QuestPath;
@@ -494,9 +513,10 @@ private:
     bool m_Stopping = false;
     const char* m_WaitingFor = "";  // see waitingFor()
     int m_RunNesting = 0;
-    uint32_t m_Game = 0;       // counts game resets; a run stops when the game it ran in has been replaced
-    bool m_Resetting = false;  // inside ResetGame: player events wait until it is done
-    uint32_t m_Cycles = 0;     // run loop cycles, for letting the front in during long runs
+    int32_t m_CurrentLine = 0;  // the program line being run; 0 for none (see programLines())
+    uint32_t m_Game = 0;        // counts game resets; a run stops when the game it ran in has been replaced
+    bool m_Resetting = false;   // inside ResetGame: player events wait until it is done
+    uint32_t m_Cycles = 0;      // run loop cycles, for letting the front in during long runs
     int m_EvalDepth = 0;
     uint32_t m_EvalSteps = 0;  // evaluator calls made for the current outermost expression
 

@@ -128,19 +128,25 @@ bool MayHoldAmpMarker(std::string_view s) {
 
 }  // namespace
 
+void Engine::MissingLabel(const char* routine, const std::string& labelArg) {
+    Diagnose(routine, "no label \":" + text::Trim(labelArg) + "\"");
+}
+
 void Engine::Obr(std::string& s, bool f, int level) {
     // Every routine's run-time error ends that routine only; the statement goes on with its next step.
-    auto guarded = [](auto&& step) {
+    auto guarded = [this](const char* routine, auto&& step) {
+        const uint32_t game = m_Game;
         try {
             step();
-        } catch (const std::exception&) {
+        } catch (const std::exception& error) {
+            if (m_Game == game) Diagnose(routine, error.what());
         }
     };
 
     {
         size_t k = s.find_first_not_of(' ');
         if (k != std::string::npos && s[k] == ':') {
-            guarded([&] { CountVisit(s); });
+            guarded("CountVisit", [&] { CountVisit(s); });
             m_Running = f;
             return;
         }
@@ -150,8 +156,9 @@ void Engine::Obr(std::string& s, bool f, int level) {
 
     try {
         while (!s.empty() && (s[0] | 0x20) == 'i' && text::StartsWithNoCase(s, "IF ")) s = DoIf(s.substr(2));
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
         // An if that cannot be decided would be retried forever; the statement ends here.
+        Diagnose("if", error.what());
         m_Running = f;
         return;
     }
@@ -191,7 +198,7 @@ void Engine::Obr(std::string& s, bool f, int level) {
             if (from == std::string::npos) from = s.size() - 1;
             if (s[from] == ':') {
                 std::string rest = text::Trim(std::string_view(s).substr(from));
-                guarded([&] { CountVisit(rest); });
+                guarded("CountVisit", [&] { CountVisit(rest); });
                 m_Running = f;
                 return;
             }
@@ -221,24 +228,25 @@ void Engine::Obr(std::string& s, bool f, int level) {
     size_t blank = text::FindChar(s, ' ');
     Keyword kw = KeywordOf(s, blank);
 
-    if (kw == Keyword::End || kw == Keyword::Pause || kw == Keyword::Anykey) guarded([&] { ShowPage(); });
+    if (kw == Keyword::End || kw == Keyword::Pause || kw == Keyword::Anykey)
+        guarded("ShowPage", [&] { ShowPage(); });
     auto arg = [&s](size_t from) { return from - 1 < s.size() ? s.substr(from - 1) : std::string(); };
 
     switch (kw) {
         case Keyword::Pln:
-            guarded([&] { PrintLine(arg(5)); });
+            guarded("pln", [&] { PrintLine(arg(5)); });
             break;
         case Keyword::P:
-            guarded([&] { PrintText(arg(3)); });
+            guarded("p", [&] { PrintText(arg(3)); });
             break;
         case Keyword::Println:
-            guarded([&] { PrintLine(arg(9)); });
+            guarded("println", [&] { PrintLine(arg(9)); });
             break;
         case Keyword::Print:
-            guarded([&] { PrintText(arg(7)); });
+            guarded("print", [&] { PrintText(arg(7)); });
             break;
         case Keyword::Instr:
-            guarded([&] {
+            guarded("instr", [&] {
                 // Nothing after this entry reads an instr statement: its text may become the value.
                 if (AssignTextQuickly(s, 6)) return;
                 std::string a = arg(7);
@@ -246,37 +254,37 @@ void Engine::Obr(std::string& s, bool f, int level) {
             });
             break;
         case Keyword::Input:
-            guarded([&] { InputLine(arg(7)); });
+            guarded("input", [&] { InputLine(arg(7)); });
             break;
         case Keyword::InputBox:
-            guarded([&] { InputDialog(arg(11)); });
+            guarded("input_box", [&] { InputDialog(arg(11)); });
             break;
         case Keyword::Cls:
-            guarded([&] { ClearScreen(); });
+            guarded("cls", [&] { ClearScreen(); });
             break;
         case Keyword::Clsb:
-            guarded([&] { ClearButtons(); });
+            guarded("clsb", [&] { ClearButtons(); });
             break;
         case Keyword::Clst:
-            guarded([&] { ClearText(); });
+            guarded("clst", [&] { ClearText(); });
             break;
         case Keyword::Btn:
-            guarded([&] { AddButton(arg(5)); });
+            guarded("btn", [&] { AddButton(arg(5)); });
             break;
         case Keyword::Xbtn:
-            guarded([&] { AddCommandButton(arg(6)); });
+            guarded("xbtn", [&] { AddCommandButton(arg(6)); });
             break;
         case Keyword::InvPlus:
-            guarded([&] { GiveItem(arg(6)); });
+            guarded("inv+", [&] { GiveItem(arg(6)); });
             break;
         case Keyword::InvMinus:
-            guarded([&] { TakeItem(arg(6)); });
+            guarded("inv-", [&] { TakeItem(arg(6)); });
             break;
         case Keyword::Invkill:
-            guarded([&] { KillItem(arg(8)); });
+            guarded("invkill", [&] { KillItem(arg(8)); });
             break;
         case Keyword::Perkill:
-            guarded([&] { KillVariables(); });
+            guarded("perkill", [&] { KillVariables(); });
             break;
         default:
             break;
@@ -284,46 +292,50 @@ void Engine::Obr(std::string& s, bool f, int level) {
     const bool printsOrInstr = kw == Keyword::Println || kw == Keyword::Print || kw == Keyword::Pln ||
                                kw == Keyword::P || kw == Keyword::Instr;
     if (!printsOrInstr && text::FindChar(s, '=') != std::string::npos) {
-        guarded([&] { Do_Perem(s); });
+        guarded("Do_Perem", [&] { Do_Perem(s); });
         blank = text::FindChar(s, ' ');
         kw = KeywordOf(s, blank);
     }
     switch (kw) {
         case Keyword::Save:
-            guarded([&] { SaveGame(arg(6)); });
+            guarded("save", [&] { SaveGame(arg(6)); });
             break;
         case Keyword::Goto:
-            guarded([&] { GotoLabel(arg(6), level); });
+            guarded("goto", [&] {
+                if (!GotoLabel(arg(6), level)) MissingLabel("goto", arg(6));
+            });
             break;
         case Keyword::Proc:
-            guarded([&] { CallProc(arg(6), level); });
+            if (m_LabelIndex.find(":" + text::Trim(arg(6))) == m_LabelIndex.end())
+                MissingLabel("proc", arg(6));
+            guarded("proc", [&] { CallProc(arg(6), level); });
             break;
         case Keyword::Pause:
-            guarded([&] { PauseRun(arg(7)); });
+            guarded("pause", [&] { PauseRun(arg(7)); });
             break;
         case Keyword::Anykey:
-            guarded([&] { WaitKey(arg(8)); });
+            guarded("anykey", [&] { WaitKey(arg(8)); });
             break;
         case Keyword::Quit:
-            guarded([&] { QuitRun(); });
+            guarded("quit", [&] { QuitRun(); });
             break;
         case Keyword::Picture:
-            guarded([&] { ShowFormPictures(); });
+            guarded("picture", [&] { ShowFormPictures(); });
             break;
         case Keyword::Tokens:
-            guarded([&] { SplitTokens(arg(8)); });
+            guarded("tokens", [&] { SplitTokens(arg(8)); });
             break;
         case Keyword::InvVisible:
-            guarded([&] { SetInventoryVisible(arg(13)); });
+            guarded("inv_visible", [&] { SetInventoryVisible(arg(13)); });
             break;
         case Keyword::Html:
-            guarded([&] { SetHtmlView(arg(6)); });
+            guarded("html", [&] { SetHtmlView(arg(6)); });
             break;
         case Keyword::MsgBox:
-            guarded([&] { ShowMessageBox(arg(8)); });
+            guarded("MsgBox", [&] { ShowMessageBox(arg(8)); });
             break;
         case Keyword::Play:
-            if (m_Options.Zvuk) guarded([&] { PlaySound(arg(6)); });
+            if (m_Options.Zvuk) guarded("play", [&] { PlaySound(arg(6)); });
             break;
         default:
             break;

@@ -160,7 +160,7 @@ Value Engine::Calc(std::string& e) {
     try {
         return CalcInner(e);
     } catch (const EvalBudgetExceeded&) {
-        ReportExpressionError();
+        ReportExpressionError("expression too complex");
         return Value::Int16(0);
     }
 }
@@ -176,7 +176,8 @@ bool Engine::Vern(std::string& c) {
 }
 
 // Printing reads Style_TextColor through Calc; it gets the whole evaluator budget, not what is left here.
-void Engine::ReportExpressionError() {
+void Engine::ReportExpressionError(const char* what) {
+    Diagnose("Calc", what);
     const int depth = m_EvalDepth;
     const uint32_t steps = m_EvalSteps;
     m_EvalDepth = 0;
@@ -327,8 +328,8 @@ Value Engine::CalcInner(std::string& e) {
 
         if (result.IsZeroNumber()) return Value::Int16(0);
         return result;
-    } catch (const QuestError&) {
-        ReportExpressionError();
+    } catch (const QuestError& error) {
+        ReportExpressionError(error.what());
         return Value::Int16(0);
     }
 }
@@ -519,6 +520,7 @@ int Engine::CompareValues(const Value& a, const Value& b) {
 
 float Engine::NextRandom() {
     // 24 random bits fill a float's mantissa exactly, so the result is uniform and never reaches 1.
+    ++m_RandomDraws;
     return static_cast<float>(m_Random() >> 8) / 16777216.0f;
 }
 

@@ -43,6 +43,14 @@ enum MessageAnswer : int {
 // Where a picture is shown (Host::SetPicture, Host::PlacePicture).
 enum class PictureSpot { Slot, Background, Main, Overlay };
 
+// A run-time error the engine met and passed over (Host::Diagnose).
+struct Diagnostic {
+    std::string routine;  // the statement or routine that met it ("goto", "Calc", "play", ...), ASCII
+    std::string message;  // what went wrong, in English; names from the quest in code page 1251
+    int line = 0;         // the quest line (an index of Engine::programLines(), see there); 0: none
+    std::string source;   // that line's text as the program store holds it
+};
+
 struct DialogResult {
     enum class State { Accepted, Cancelled };
     State state = State::Cancelled;
@@ -86,6 +94,17 @@ public:
 
     // Seconds since local midnight, with fraction. Injectable so tests do not depend on the clock.
     virtual double SecondsSinceMidnight();
+
+    // ---- Diagnostics for authors
+    // The quest met a run-time error that play passes over without a word, as the language always has: a
+    // jump or a button to a missing label, an expression or statement that fails, a file it names that is
+    // not there. Called once per error, when it happens; the run goes on as it would without the call. Must
+    // not re-enter the engine. A player keeps the default and stays silent; author tools report them.
+    virtual void Diagnose(const Diagnostic& diagnostic) { (void)diagnostic; }
+    // The run reached the label on quest line `line` (a jump, a call, a chosen button, or running on into
+    // it). Called at every label reached, so it must be cheap; must not re-enter the engine. For author
+    // tools that count the labels a game reaches.
+    virtual void LabelReached(int line) { (void)line; }
 
     // ---- Music and sounds
     // Two independent channels, each playing one file at a time. `path` is the file as the file system spells

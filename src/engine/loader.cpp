@@ -127,7 +127,11 @@ static void ExpandIncludes(Engine& engine, const std::string& src, std::string& 
                 NormaliseLineEnds(included);
                 ExpandIncludes(engine, included, out, depth + 1, state);
                 if (state.abandoned) return;
+            } else {
+                engine.Diagnose("include", "cannot read the included file \"" + name + "\"");
             }
+        } else if (allowed) {
+            engine.Diagnose("include", "no included file \"" + name + "\"");
         }
         out += kCrLf;
         pos = lineEnd;

@@ -11,6 +11,14 @@ struct NestingGuard {
     ~NestingGuard() { --depth; }
 };
 
+// A nested run (a call, a run started inside a wait) hands the line being run back to the run around it.
+struct LineGuard {
+    int32_t& line;
+    int32_t was;
+    LineGuard(int32_t& l, int32_t now) : line(l), was(l) { line = now; }
+    ~LineGuard() { line = was; }
+};
+
 void LTrimInPlace(std::string& s) {
     size_t k = s.find_first_not_of(' ');
     s.erase(0, k == std::string::npos ? s.size() : k);
@@ -70,6 +78,8 @@ bool Engine::FetchLine(int level, std::string& cur) {
     do {
         if (next < 0 || next >= count) return false;
         cur = m_ProgramLines[next];
+        m_CurrentLine = next;
+        if (!cur.empty() && cur[0] == ':') m_Host.LabelReached(next);
         m_FetchedFlags = static_cast<size_t>(next) < m_LineFlags.size() ? m_LineFlags[next] : kLineAll;
         ++next;
     } while (cur.empty());
@@ -83,6 +93,7 @@ void Engine::RunLabel(int& levelRef, std::string& line) {
     if (L < 0) return;
     const bool single = !line.empty();
     const uint32_t game = m_Game;
+    LineGuard lineGuard(m_CurrentLine, single ? 0 : m_CurrentLine);
     std::string cur;  // one buffer for every line of this run
 
     for (;;) {
@@ -190,10 +201,12 @@ void Engine::RunLabel(int& levelRef, std::string& line) {
 
             // Without a "#" or a "[" there is nothing to substitute.
             if (!plain) Subst(cur);
-        } catch (const std::exception&) {
+        } catch (const std::exception& error) {
             // A line whose preparation fails (an unmatched bracket in its condition, a bad character code) is
             // skipped quietly; one abandoned because the game was replaced meanwhile ends the run.
-            if (single || m_Game != game) return;
+            if (m_Game != game) return;
+            Diagnose("RunLabel", error.what());
+            if (single) return;
             continue;
         }
 

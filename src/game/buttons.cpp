@@ -113,7 +113,11 @@ void Engine::ChooseButton() {
     const std::string caption = m_List1[at];
 
     // A phantom leads nowhere: the screen stays as it is.
-    if (LabelLine(":" + label) < 0) return;
+    if (LabelLine(":" + label) < 0) {
+        Diagnose("btn", "the button \"" + text::Trim(caption) +
+                            "\" leads to no label \":" + text::Trim(label) + "\"");
+        return;
+    }
     PlayerAction action(*this, text::Trim(caption));
     NoteStep({ReplayStep::Kind::Button, chosen, 0, 0, text::Trim(caption), {}, true});
 

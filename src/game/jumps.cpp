@@ -3,8 +3,8 @@
 
 namespace tarvik {
 
-void Engine::GotoLabel(const std::string& labelArg, int level) {
-    if (level < 0) return;
+bool Engine::GotoLabel(const std::string& labelArg, int level) {
+    if (level < 0) return true;
     std::string label = text::Trim(labelArg);
     m_NextLine.resize(level + 1);
     m_LabelKey.assign(1, ':');
@@ -12,13 +12,15 @@ void Engine::GotoLabel(const std::string& labelArg, int level) {
     auto it = m_LabelIndex.find(m_LabelKey);
     if (it == m_LabelIndex.end()) {
         m_NextLine[level] = static_cast<int32_t>(m_ProgramLines.size());
-        return;
+        return false;
     }
     m_NextLine[level] = it->second + 1;
+    m_Host.LabelReached(it->second);
     try {
         CountVisit(label);
     } catch (const std::exception&) {
     }
+    return true;
 }
 
 void Engine::CallProc(const std::string& label, int level) {

@@ -37,7 +37,10 @@ std::string Engine::FindPicture(const std::string& name, bool currentFolderFirst
         if (IsRegularFile(here)) return here;
     }
     std::string inQuest = NativePath(m_QuestFolder + name);
-    return IsRegularFile(inQuest) ? inQuest : std::string();
+    if (IsRegularFile(inQuest)) return inQuest;
+    // An unset variable names the file "0": no picture was asked for.
+    if (name != "0") Diagnose("picture", "no picture file \"" + name + "\"");
+    return {};
 }
 
 std::string Engine::WithImageType(const std::string& name) {
@@ -132,8 +135,11 @@ void Engine::RunPictureClick(const std::string& flag, const std::string& value,
     try {
         std::string set = flag + "=" + value;
         Do_Perem(set);
+        // A quest without the click procedure does nothing on a click: no error of the quest.
         std::string s = statement;
-        Obr(s, true, 1);
+        std::string key(1, ':');
+        key.append(text::Trim(std::string_view(statement).substr(5)));
+        if (LabelLine(key) >= 0) Obr(s, true, 1);
         // A new game started by the procedure has variables of its own.
         if (m_Game != game) return;
         std::string clear = flag + "=0";

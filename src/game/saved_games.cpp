@@ -196,7 +196,14 @@ std::string Engine::SavedGameText(const std::string& arg, bool exactTypes) const
             std::string commands = i < m_BtnCommands.size() ? m_BtnCommands[i] : std::string();
             text::ReplaceAllNoCase(commands, "\r\n", "|");
             std::string label = i < m_BtnLabels.size() ? m_BtnLabels[i] : std::string();
-            WriteStatement(out, "xBtn ", label + ",{" + commands + "}," + m_List1[i]);
+            // A button to a missing label gets its mark again when it is restored: written with it, its
+            // caption would grow by one mark at every save and load.
+            std::string_view caption = m_List1[i];
+            static constexpr std::string_view kPhantomMark = " //phantom";
+            if (!LabelListed(label) && caption.size() >= kPhantomMark.size() &&
+                caption.substr(caption.size() - kPhantomMark.size()) == kPhantomMark)
+                caption.remove_suffix(kPhantomMark.size());
+            WriteStatement(out, "xBtn ", label + ",{" + commands + "}," + std::string(caption));
         }
     }
 

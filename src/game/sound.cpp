@@ -25,7 +25,9 @@ std::string MusicName(Engine& engine) {
 void Engine::PlaySound(const std::string& arg) {
     // The executor's own blank goes; a blank the author left before it stays part of the name.
     std::string file = m_QuestFolder + arg.substr(0, arg.empty() ? 0 : arg.size() - 1);
-    m_Host.PlaySound(NativePath(file), text::Cp1251ToUtf8(file));
+    std::string native = NativePath(file);
+    if (!IsFile(native)) Diagnose("play", "no sound file \"" + file + "\"");
+    m_Host.PlaySound(native, text::Cp1251ToUtf8(file));
 }
 
 void Engine::PlayMusic() {
@@ -36,7 +38,9 @@ void Engine::PlayMusic() {
     }
     if (m.find('.') == std::string::npos) {
         std::string file = m_QuestFolder + text::Trim(m + ".mid");
-        m_Host.PlayMusic(NativePath(file), text::Cp1251ToUtf8(file));
+        std::string native = NativePath(file);
+        if (!IsFile(native)) Diagnose("music", "no music file \"" + file + "\"");
+        m_Host.PlayMusic(native, text::Cp1251ToUtf8(file));
         return;
     }
     // A name with an extension is taken as written, from the current folder; quests carried over from
@@ -44,7 +48,10 @@ void Engine::PlayMusic() {
     std::string native = ResolvePath(text::Cp1251ToUtf8(m));
     if (!IsFile(native)) {
         std::string inQuest = NativePath(m_QuestFolder + m);
-        if (IsFile(inQuest)) native = inQuest;
+        if (IsFile(inQuest))
+            native = inQuest;
+        else
+            Diagnose("music", "no music file \"" + m + "\"");
     }
     m_Host.PlayMusic(native, text::Cp1251ToUtf8(m));
 }

@@ -44,6 +44,7 @@ namespace tarvik::shell {
 class Zastavka;
 class frmShifr;
 class frmShifr2;
+class frmMap;
 class frmHelp;
 
 // A colour value as quests write it (red + 256 * green + 65536 * blue), or a system colour (top bit set, the
@@ -240,6 +241,7 @@ private:
     bool HasHelp() const;
     void ShowHelp();
     void ShowAnalyzer();
+    void ShowQuestMap();
     void ShowCipher();
     void ShowCompressor();
     QString ToolQuestPath() const;
@@ -299,6 +301,7 @@ private:
     QPointer<Zastavka> m_Zastavka;
     QPointer<frmShifr> m_Shifr;
     QPointer<frmShifr2> m_Shifr2;
+    QPointer<frmMap> m_Map;
     QString m_ShifrFilled, m_Shifr2Filled;  // the quest path each tool dialog was last given
     QList<QWidget*> m_KeyControls;          // controls whose keys reach the engine
     std::array<PictureBox*, PictureModel::kSlots> m_Image1{};
@@ -322,7 +325,7 @@ private:
     QAction *mFileP5 = nullptr, *mFileP7 = nullptr;
     QAction *inv = nullptr, *SvBlock = nullptr, *svet1 = nullptr, *svet3 = nullptr;
     QAction *shr1 = nullptr, *shr2 = nullptr, *shr3 = nullptr;
-    QAction *Compress1 = nullptr, *mnuUtilsShifr1 = nullptr;
+    QAction *Compress1 = nullptr, *mnuUtilsShifr1 = nullptr, *mQuestMap = nullptr;
     QAction *Soobit = nullptr, *clk = nullptr, *Zvuk = nullptr, *Music = nullptr;
     QAction *help = nullptr, *Sk = nullptr, *mHelpAbout = nullptr;
     std::array<QAction*, kRecentCount + 1> mLast{};

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QFontDialog>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QScrollBar>
 #include <QUrl>
 
@@ -13,6 +14,7 @@
 #include "shell/frmhelp.h"
 #include "shell/frminfo.h"
 #include "shell/frmmain.h"
+#include "shell/frmmap.h"
 #include "shell/frmshifr.h"
 #include "shell/frmshifr2.h"
 
@@ -99,6 +101,7 @@ void frmMain::BuildMenus() {
     mnuUtil = AddMenu(bar, "mnuUtil", U("&Утилиты"));
     Compress1 = AddItem(mnuUtil, "Compress1", U("&Сжатие"));
     mnuUtilsShifr1 = AddItem(mnuUtil, "mnuUtilsShifr1", U("&Шифрование (qs1)"));
+    mQuestMap = AddItem(mnuUtil, "mQuestMap", U("&Карта квеста"));
 
     Parametr = AddMenu(bar, "Parametr", U("&Опции"));
     Soobit = AddItem(Parametr, "Soobit", U("&Без событий"), true);
@@ -167,6 +170,7 @@ void frmMain::BuildMenus() {
     connect(mnuUtilsShifr1, &QAction::triggered, this, [this] { Post([this] { ShowCipher(); }); });
     connect(help, &QAction::triggered, this, [this] { ShowHelp(); });
     connect(Sk, &QAction::triggered, this, [this] { Post([this] { ShowAnalyzer(); }); });
+    connect(mQuestMap, &QAction::triggered, this, [this] { Post([this] { ShowQuestMap(); }); });
     connect(mHelpAbout, &QAction::triggered, this, [this] { Post([this] { ShowAbout(); }); });
 }
 
@@ -429,6 +433,20 @@ void frmMain::ShowCompressor() {
 void frmMain::ShowAnalyzer() {
     const std::string& quest = m_Engine->questPath();
     RunQuestAnalyzer(this, quest, quest.empty() ? std::string() : m_Engine->NativePath(quest));
+}
+
+void frmMain::ShowQuestMap() {
+    const std::string& quest = m_Engine->questPath();
+    if (quest.empty()) {
+        QMessageBox::information(this, U("Карта квеста"), U("Сначала откройте квест."));
+        return;
+    }
+    // The map stays open beside the game; opened again, it is drawn anew from the file.
+    if (!m_Map) m_Map = new frmMap(this);
+    m_Map->ShowQuest(m_Engine->NativePath(quest), false);
+    m_Map->show();
+    m_Map->raise();
+    m_Map->activateWindow();
 }
 
 void frmMain::ShowAbout() {

@@ -127,6 +127,8 @@ public:
     }
 
     CheckResult Run();
+    // Run stops once the program lines are read and hands where each was written.
+    void CollectSources(std::vector<SourceLine>* out) { m_Sources = out; }
 
 private:
     enum class Found { Yes, OtherCase, No };
@@ -163,6 +165,7 @@ private:
     std::set<std::string> m_Named;        // lower-case keys some statement names
     std::vector<std::string> m_Prefixes;  // lower-case ":" + the fixed start of targets built with #...$
     CheckResult m_Result;
+    std::vector<SourceLine>* m_Sources = nullptr;
 };
 
 std::string Checker::Native(const std::string& cp1251, std::string& literal) const {
@@ -487,6 +490,11 @@ CheckResult Checker::Run() {
         if (end == std::string::npos) break;
         start = end + 2;
     }
+    if (m_Sources) {
+        for (const auto& [line, o] : lines)
+            m_Sources->push_back({m_Files[static_cast<size_t>(o.file)], o.line});
+        return m_Result;
+    }
 
     std::vector<std::pair<std::string, Origin>> labels;  // first occurrences not run into, in order
     bool runsOn = true;  // the run reaches the next line from the one before (the start, too)
@@ -570,6 +578,14 @@ int CheckResult::ExitCode() const {
 
 CheckResult CheckQuest(const std::string& questPath) {
     return Checker(questPath).Run();
+}
+
+std::vector<SourceLine> ProgramLineSources(const std::string& questPath) {
+    std::vector<SourceLine> sources;
+    Checker checker(questPath);
+    checker.CollectSources(&sources);
+    if (!checker.Run().readable) sources.clear();
+    return sources;
 }
 
 std::string FormatReport(const CheckReport& report) {

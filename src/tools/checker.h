@@ -25,6 +25,15 @@ struct CheckResult {
 // Checks the quest at `questPath` (UTF-8, as the file system spells it).
 CheckResult CheckQuest(const std::string& questPath);
 
+// Where a program line was written: the quest or included file (UTF-8 path) and its line there, from 1.
+struct SourceLine {
+    std::string file;
+    int line = 0;
+};
+// The source of each line of the quest's program store, in its order (entry i for Engine::programLines()[i]);
+// empty when the quest cannot be read.
+std::vector<SourceLine> ProgramLineSources(const std::string& questPath);
+
 // One report as a line: "file:line: error: message".
 std::string FormatReport(const CheckReport& report);
 

@@ -165,7 +165,8 @@ TEST_F(Menus, TheTreeHasEveryItemWithItsCaption) {
                            "  shr3 " + Q("Главное окно"), "  shr1 " + Q("Окно инвентаря"),
                            "  shr2 " + Q("Кнопки")}));
     EXPECT_EQ(Tree(Find<QMenu>("mnuUtil")),
-              QStringList({"Compress1 " + Q("Сжатие"), "mnuUtilsShifr1 " + Q("Шифрование (qs1)")}));
+              QStringList({"Compress1 " + Q("Сжатие"), "mnuUtilsShifr1 " + Q("Шифрование (qs1)"),
+                           "mQuestMap " + Q("Карта квеста")}));
     EXPECT_EQ(
         Tree(Find<QMenu>("Parametr")),
         QStringList({"Soobit " + Q("Без событий"), "clk " + Q("Один клик"), "mFileP3 -", "Zvuk " + Q("Звук"),
