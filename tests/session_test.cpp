@@ -1,6 +1,7 @@
 // Continue, undo and transcript: a kept or undone game comes back as it was, and a transcript holds the play.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "test_host.h"
@@ -97,6 +98,38 @@ TEST(Continue, AKeptGameComesBackIdenticalInAFreshPlayer) {
     Choose(fresh, 1);
     Choose(e, 1);
     EXPECT_EQ(State(fresh), State(e));
+}
+
+TEST(Continue, TakingUpAKeptGameRunsNoneOfTheOpening) {
+    // The opening plays a knock and asks a name before the first choice.
+    const char opening[] =
+        "play knock.wav\npln Как вас зовут?\ninput name\npln Привет, #name$\nbtn hall, В зал\nend\n"
+        ":hall\ngold=gold+1\npln Зал\nbtn hall, Ещё\ninv+ lamp\nend\n";
+    QuestFixture q;
+    q.host.waitEvents.push_back([](Engine& e) { e.Text1_Enter(W("Вася")); });
+    Engine& e = q.Run(opening);
+    Choose(e, 0);
+    ASSERT_TRUE(e.AtRest());
+    const State before(e);
+    const std::string kept = e.KeptGameText();
+    const std::string path = (q.dir / "quest.qst").string();
+
+    TestHost host;
+    Engine fresh(host);
+    host.engine = &fresh;
+    EXPECT_TRUE(fresh.ContinueQuest(path, kept));
+    EXPECT_TRUE(host.waits.empty()) << "the name is not asked again";
+    EXPECT_EQ(std::count(host.audio.begin(), host.audio.end(), "sound knock.wav"), 0);
+    EXPECT_EQ(State(fresh), before);
+    EXPECT_TRUE(fresh.AtRest());
+
+    // What is no saved game is not taken up: the quest opens as a new game.
+    TestHost other;
+    Engine anew(other);
+    other.engine = &anew;
+    EXPECT_FALSE(anew.ContinueQuest(path, "gold=7\r\nend\r\n"));
+    EXPECT_EQ(other.waits.size(), 1u);
+    EXPECT_EQ(anew.FindVariable("gold"), nullptr);
 }
 
 TEST(Continue, AKeptGameOfAChangedQuestRestoresAsASavedGameWould) {

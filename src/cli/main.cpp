@@ -209,16 +209,49 @@ void StartWatchdog(uint32_t seconds) {
     }).detach();
 }
 
-// Opens the quest and, with --continue, takes up its kept game.
+// With --continue: the quest's game, kept each time it comes to rest and when the play ends.
+class Keeping {
+public:
+    Keeping(Engine& engine, const Args& args) : m_Engine(engine), m_On(args.keep) {
+        if (m_On) m_Keeper.SetQuest(args.quest);
+    }
+    // After every action of the player: a kill or a crash loses at most the action under way.
+    void AtRest() {
+        if (m_On && m_Engine.AtRest()) Keep();
+    }
+    void Leaving() {
+        if (m_On) Keep();
+    }
+
+private:
+    void Keep() {
+        if (m_Keeper.Keep(m_Engine.KeptGameText())) {
+            m_Told = false;
+        } else if (!m_Told) {
+            m_Told = true;
+            std::cerr << "tarvik-cli: cannot keep the game in " << tools::KeptGamePath(m_Keeper.quest())
+                      << "\n";
+        }
+    }
+    Engine& m_Engine;
+    bool m_On;
+    bool m_Told = false;
+    tools::GameKeeper m_Keeper;
+};
+
+// Opens the quest and, with --continue, takes up its kept game in place of the quest's opening.
 void Open(Engine& engine, const Args& args) {
-    engine.OpenQuest(args.quest);
     std::string kept;
-    if (args.keep && engine.AtRest() && tools::ReadKeptGame(args.quest, kept)) engine.RestoreQuietly(kept);
+    if (!args.keep || !tools::ReadKeptGame(args.quest, kept)) {
+        engine.OpenQuest(args.quest);
+    } else if (!engine.ContinueQuest(args.quest, kept) && !engine.Stopping()) {
+        std::cerr << "tarvik-cli: the kept game in " << tools::KeptGamePath(args.quest)
+                  << " is no saved game; the quest starts anew\n";
+    }
 }
 
-void Leave(Engine& engine, const Args& args) {
-    if (args.keep && !tools::KeepGame(args.quest, engine.KeptGameText()))
-        std::cerr << "tarvik-cli: cannot keep the game in " << tools::KeptGamePath(args.quest) << "\n";
+void Leave(Engine& engine, Keeping& keeping) {
+    keeping.Leaving();
     engine.StopTranscript();
 }
 
@@ -231,9 +264,11 @@ int PlayScripted(const Args& args, std::vector<ScriptAction> actions) {
         host.SetDeadline(std::chrono::steady_clock::now() + std::chrono::seconds(args.timeoutSeconds));
         StartWatchdog(args.timeoutSeconds);
     }
+    Keeping keeping(engine, args);
+    host.SetAfterAction([&keeping] { keeping.AtRest(); });
     Open(engine, args);
     host.RunToEnd();
-    Leave(engine, args);
+    Leave(engine, keeping);
     if (host.failed()) {
         std::cerr << "tarvik-cli: " << host.failure().message << "\n";
         return host.failure().exitCode;
@@ -256,9 +291,11 @@ int PlayInteractive(const Args& args) {
     if (!Prepare(engine, args)) return kExitNoFile;
     TerminalHost::InstallInterruptHandler();
     host.Greet(std::filesystem::path(args.quest).filename().string());
+    Keeping keeping(engine, args);
+    host.SetAfterAction([&keeping] { keeping.AtRest(); });
     Open(engine, args);
     host.Play();
-    Leave(engine, args);
+    Leave(engine, keeping);
     host.Farewell();
     return kExitOk;
 }

@@ -68,4 +68,27 @@ void DropKeptGame(const std::string& questPath) {
     fs::remove(KeptGamePath(questPath), ec);
 }
 
+void GameKeeper::SetQuest(const std::string& questPath) {
+    m_Quest = questPath;
+    m_Kept.clear();
+    m_Known = false;
+}
+
+bool GameKeeper::Keep(const std::string& text) {
+    if (m_Quest.empty()) return true;
+    if (m_Known && text == m_Kept) return true;
+    m_Known = false;
+    if (!KeepGame(m_Quest, text)) return false;
+    m_Kept = text;
+    m_Known = true;
+    return true;
+}
+
+void GameKeeper::Drop() {
+    if (m_Quest.empty()) return;
+    DropKeptGame(m_Quest);
+    m_Kept.clear();
+    m_Known = true;
+}
+
 }  // namespace tarvik::tools

@@ -19,4 +19,22 @@ bool ReadKeptGame(const std::string& questPath, std::string& bytes);
 bool KeepGame(const std::string& questPath, const std::string& bytes);
 void DropKeptGame(const std::string& questPath);
 
+// Keeps the game of the quest being played as play goes on, each time it comes to rest. A text equal to the
+// one it last kept is not written again, so a rest that changed nothing costs one comparison.
+class GameKeeper {
+public:
+    // The quest whose game is kept from now on (UTF-8); empty keeps nothing.
+    void SetQuest(const std::string& questPath);
+    const std::string& quest() const { return m_Quest; }
+    // Keeps `text` (a saved-game text) as the quest's game; empty drops it. False when it could not be
+    // written; the file then holds what it held.
+    bool Keep(const std::string& text);
+    void Drop();
+
+private:
+    std::string m_Quest;
+    std::string m_Kept;
+    bool m_Known = false;  // m_Kept is what the file holds
+};
+
 }  // namespace tarvik::tools

@@ -162,6 +162,39 @@ TEST_F(HtmlWindow, OnlyRegularFilesInTheGivenFoldersLoad) {
     EXPECT_EQ(view.toPlainText(), "ok");
 }
 
+TEST_F(HtmlWindow, PagesWrittenOnWindowsFindTheirPicturesOnlyInsideTheAllowedFolders) {
+    HtmlView view(nullptr);
+    QDir(m_Dir.path()).mkpath("quest/pics");
+    const QString quest = Path("quest");
+    QImage red(20, 20, QImage::Format_RGB32);
+    red.fill(QColor(255, 0, 0));
+    ASSERT_TRUE(red.save(Path("quest/pics/map.png")));
+    ASSERT_TRUE(red.save(Path("secret.png")));
+    view.SetAllowedFolders({quest});
+    const QUrl base = QUrl::fromLocalFile(quest + "/");
+    view.ShowPage(QString(), base);
+    struct Case {
+        const char* src;
+        bool found;
+    } cases[] = {
+        {"Pics\\Map.PNG", true},
+        {"PICS/MAP.png", true},
+        {"pics\\map.png", true},
+        {"..\\secret.png", false},
+        {"Pics\\..\\..\\Secret.png", false},
+        {"pics\\missing.png", false},
+    };
+    for (const Case& c : cases) {
+        const QString found = view.AllowedFile(QUrl(QString::fromUtf8(c.src)));
+        EXPECT_EQ(found, c.found ? QFileInfo(Path("quest/pics/map.png")).canonicalFilePath() : QString())
+            << c.src;
+    }
+    // Shown in a page, the picture is drawn.
+    view.resize(200, 100);
+    view.ShowPage("<img src=\"Pics\\Map.PNG\">", base);
+    EXPECT_GT(CountPixels(view.viewport(), QColor(255, 0, 0)), 20 * 20 / 2);
+}
+
 TEST_F(HtmlWindow, HostilePagesAreCutAndShownWithoutHanging) {
     const std::string folder = m_Dir.path().toStdString() + "/";
     auto* WB = Find<HtmlView>("WB");

@@ -145,6 +145,39 @@ TEST_F(Session, AKeptGameOpenedDuringAnotherQuestsInputComesBack) {
     EXPECT_FALSE(tools::ReadKeptGame(waiting.toStdString(), kept));
 }
 
+TEST_F(Session, AQuestThatOpensWithAQuestionIsTakenUpWithoutItAndKeptAfterEveryAction) {
+    const QString quest = WriteQuest("named.qst",
+                                     "pln Как вас зовут?\ninput name\npln Привет, #name$\n"
+                                     "btn hall, В зал\nend\n"
+                                     ":hall\nn=n+1\npln Зал #n$\nbtn hall, Ещё\nend\n");
+    auto* Text1 = Find<QLineEdit>("Text1");
+    After(100, [&] {
+        Text1->setText(Q("Вася"));
+        QTest::keyClick(Text1, Qt::Key_Return);
+    });
+    w->OpenQuestFile(quest);
+    Settle();
+    DoubleClick(Find<QListWidget>("List1"), 0);
+    Settle();
+    ASSERT_TRUE(Screen().endsWith(Q("Зал 1 \n"))) << Screen().toStdString();
+    // Kept at once, with the window still open.
+    std::string kept;
+    ASSERT_TRUE(tools::ReadKeptGame(quest.toStdString(), kept));
+    EXPECT_NE(kept.find(text::Utf8ToCp1251("PrintLn Зал 1")), std::string::npos) << kept;
+
+    w->OpenQuestFile(WriteQuest("other.qst", "pln Other\nend\n"));
+    Settle();
+    QString asked;
+    Answer(QMessageBox::Yes, &asked);
+    w->OpenQuestFile(quest);
+    Settle();
+    EXPECT_FALSE(asked.isEmpty());
+    EXPECT_TRUE(Screen().endsWith(Q("Зал 1 \n"))) << Screen().toStdString();
+    EXPECT_EQ(Var("name"), "Вася");
+    EXPECT_FALSE(Text1->isVisible()) << "the opening's question is not asked again";
+    EXPECT_TRUE(w->engine().AtRest());
+}
+
 TEST_F(Session, TheContinueSettingIsWrittenOnlyWhenOff) {
     ShellSettings s;
     const std::string classic = WriteSettings(s, {});

@@ -1,0 +1,67 @@
+// Keeping the game after every action of the player, on a quest with 10,000 variables: the action alone,
+// and the action with the game kept (its saved-game text taken, written, flushed to the disk and renamed
+// into place). The difference is what keeping adds to each action. Wall-clock time: the flush waits for the
+// disk. The kept games go to a folder under the current one, so the figure is that of the disk the program
+// runs from.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "engine/engine.h"
+#include "tools/kept_games.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class KeepHost : public tarvik::Host {
+public:
+    void Wait(tarvik::WaitReason, int) override {}
+    int MessageBox(const std::string&, const std::string&, int) override { return tarvik::kAnswerOk; }
+    tarvik::DialogResult InputBox(const std::string&, const std::string&) override { return {}; }
+    tarvik::DialogResult SaveFileDialog(const std::string&, const std::string&) override { return {}; }
+    tarvik::DialogResult OpenFileDialog(const std::string&, const std::string&, const std::string&) override {
+        return {};
+    }
+};
+
+// Half the variables numbers, half texts; each action changes one and prints a line.
+std::string Quest(int variables) {
+    std::string q;
+    for (int i = 0; i < variables; ++i)
+        q += "v" + std::to_string(i) +
+             (i % 2 ? "=\"text " + std::to_string(i) + "\"\r\n" : "=" + std::to_string(i) + "\r\n");
+    q += "pln Начало\r\nbtn go, Дальше\r\nend\r\n:go\r\nn=n+1\r\npln Шаг #n$\r\nbtn go, Дальше\r\nend\r\n";
+    return q;
+}
+
+void Action(benchmark::State& state, bool keep) {
+    const fs::path folder = fs::current_path() / ("tarvik-keep-bench-" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    setenv("XDG_STATE_HOME", folder.c_str(), 1);
+    const fs::path quest = folder / "quest.qst";
+    std::ofstream(quest, std::ios::binary) << Quest(static_cast<int>(state.range(0)));
+    KeepHost host;
+    tarvik::Engine engine(host);
+    engine.OpenQuest(quest.string());
+    tarvik::tools::GameKeeper keeper;
+    keeper.SetQuest(quest.string());
+    for (auto _ : state) {
+        engine.SelectButton(0);
+        engine.List1_DblClick();
+        if (keep && engine.AtRest() && !keeper.Keep(engine.KeptGameText())) state.SkipWithError("not kept");
+    }
+    state.counters["kept_bytes"] = static_cast<double>(engine.KeptGameText().size());
+    state.SetComplexityN(state.range(0));
+    fs::remove_all(folder);
+}
+
+BENCHMARK_CAPTURE(Action, Alone, false)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(Action, Kept, true)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
