@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 
 #include "test_host.h"
 #include "tools/kept_games.h"
@@ -269,6 +270,45 @@ TEST(KeptGames, OneFilePerQuestInTheStateFolder) {
     ASSERT_TRUE(tools::KeepGame(a, ""));
     EXPECT_FALSE(tools::ReadKeptGame(a, bytes));
 
+    if (old)
+        setenv("XDG_STATE_HOME", saved.c_str(), 1);
+    else
+        unsetenv("XDG_STATE_HOME");
+}
+
+TEST(KeptGames, AFailedBackgroundWriteIsToldOnceAndTheNextTextWrittenWhateverItHolds) {
+    QuestFixture q;
+    const char* old = std::getenv("XDG_STATE_HOME");
+    const std::string saved = old ? old : "";
+    // The state folder cannot be made: a file stands where it would be.
+    const std::string blocked = q.WriteFile("blocked", "x").string();
+    setenv("XDG_STATE_HOME", blocked.c_str(), 1);
+    const std::string quest = q.WriteFile("quest.qst", "end\n").string();
+    {
+        tools::GameKeeper keeper;
+        keeper.SetQuest(quest);
+        EXPECT_TRUE(keeper.KeepInBackground("PerKill\r\nend\r\n"));
+        keeper.Finish();
+        EXPECT_FALSE(keeper.KeepInBackground("PerKill\r\nend\r\n")) << "the failure is told";
+        keeper.Finish();
+        EXPECT_FALSE(keeper.KeepInBackground("PerKill\r\nend\r\n")) << "the same text is tried again";
+        keeper.Finish();
+
+        // Once the folder can be made, the text comes through.
+        std::filesystem::remove(blocked);
+        EXPECT_FALSE(keeper.KeepInBackground("PerKill\r\nend\r\n"));
+        keeper.Finish();
+        EXPECT_TRUE(keeper.KeepInBackground("PerKill\r\nend\r\n"));
+        std::string bytes;
+        keeper.Finish();
+        EXPECT_TRUE(tools::ReadKeptGame(quest, bytes));
+        EXPECT_EQ(bytes, "PerKill\r\nend\r\n");
+        // A text handed over and not yet written is written before the keeper goes.
+        keeper.KeepInBackground("PerKill\r\nx=1\r\nend\r\n");
+    }
+    std::string bytes;
+    EXPECT_TRUE(tools::ReadKeptGame(quest, bytes));
+    EXPECT_EQ(bytes, "PerKill\r\nx=1\r\nend\r\n");
     if (old)
         setenv("XDG_STATE_HOME", saved.c_str(), 1);
     else

@@ -217,15 +217,16 @@ public:
     }
     // After every action of the player: a kill or a crash loses at most the action under way.
     void AtRest() {
-        if (m_On && m_Engine.AtRest()) Keep();
+        if (m_On && m_Engine.AtRest()) Keep(true);
     }
     void Leaving() {
-        if (m_On) Keep();
+        if (m_On) Keep(false);
     }
 
 private:
-    void Keep() {
-        if (m_Keeper.Keep(m_Engine.KeptGameText())) {
+    void Keep(bool background) {
+        const std::string text = m_Engine.KeptGameText();
+        if (background ? m_Keeper.KeepInBackground(text) : m_Keeper.Keep(text)) {
             m_Told = false;
         } else if (!m_Told) {
             m_Told = true;

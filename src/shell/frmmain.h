@@ -330,7 +330,7 @@ private:
     bool m_QuietQuit = false;    // ending without a window to ask in: failures are not shown
     uint64_t m_Loads = 0;        // quests opened
     bool m_PlayerActed = false;  // a player event ran since the quest opened or a new game began
-    void KeepGame(const std::string& text);
+    void KeepGame(const std::string& text, bool background);
 
     // What the controls show, so a render only touches what changed.
     unsigned m_Dirty = kScreenAll;

@@ -70,11 +70,12 @@ void frmMain::SetContinueEnabled(bool on) {
 
 void frmMain::KeepLeftGame() {
     // Nothing to keep (the quest quit, or never came to rest) drops what an earlier play kept.
-    KeepGame(m_Engine->KeptGameText());
+    KeepGame(m_Engine->KeptGameText(), false);
 }
 
 void frmMain::KeepGameAtRest() {
-    if (!m_Closing && m_Engine->AtRest()) KeepGame(m_Engine->KeptGameText());
+    // Written on the keeper's thread: the disk's flush takes longer than the action did.
+    if (!m_Closing && m_Engine->AtRest()) KeepGame(m_Engine->KeptGameText(), true);
 }
 
 void frmMain::KeepForQuit() {
@@ -90,9 +91,9 @@ void frmMain::QuitOnSignal() {
     QCoreApplication::quit();
 }
 
-void frmMain::KeepGame(const std::string& text) {
+void frmMain::KeepGame(const std::string& text, bool background) {
     if (m_Keeper.quest().empty() || !ContinueEnabled()) return;
-    if (m_Keeper.Keep(text)) {
+    if (background ? m_Keeper.KeepInBackground(text) : m_Keeper.Keep(text)) {
         m_KeepFailed = false;
         return;
     }
