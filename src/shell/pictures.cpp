@@ -76,8 +76,8 @@ void PictureBox::Clear() {
 
 void PictureBox::mousePressEvent(QMouseEvent* e) {
     e->accept();
-    // Qt delivers the second press of a double click as a press of its own (and a double-click event
-    // after it): it belongs to the click before.
+    // The second press of a double click, where Qt hands it over as a press of its own before the
+    // double-click event, belongs to the click before.
     if (e->flags().testFlag(Qt::MouseEventCreatedDoubleClick)) {
         m_InDoubleClick = true;
         return;
