@@ -1,17 +1,9 @@
 // tarvik-cli play --continue, the undo script action and --transcript, end to end.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
 #include <cstdlib>
-#include <thread>
 
 #include "test_host.h"
-#include "tools/kept_games.h"
 
 namespace tarvik::testing {
 namespace {
@@ -105,39 +97,6 @@ TEST_F(SessionCli, AQuestThatOpensWithAQuestionIsTakenUpWithoutAskingIt) {
     EXPECT_EQ(Game(second.out), Game(first.out));
     EXPECT_NE(second.out.find("\"waiting\":\"\""), std::string::npos) << second.out;
     EXPECT_EQ(second.err, "");
-}
-
-// The game is kept each time it comes to rest: a kill loses nothing the player did before it.
-TEST_F(SessionCli, AKilledPlayKeepsTheActionsTakenBeforeTheKill) {
-    int in[2];
-    ASSERT_EQ(::pipe(in), 0);
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        ::dup2(in[0], 0);
-        ::close(in[1]);
-        const int null = ::open("/dev/null", O_WRONLY);
-        ::dup2(null, 1);
-        ::dup2(null, 2);
-        ::execl(TARVIK_CLI_PATH, "tarvik-cli", "play", quest.c_str(), "--continue", "--mute", nullptr);
-        ::_exit(127);
-    }
-    ::close(in[0]);
-    ASSERT_EQ(::write(in[1], "1\n", 2), 2);
-    const std::string wanted = W("PrintLn Зал, визит 1");
-    std::string kept;
-    for (int i = 0; i < 600 && kept.find(wanted) == std::string::npos; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        kept = Slurp(tools::KeptGamePath(quest));
-    }
-    ::kill(pid, SIGKILL);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    ::close(in[1]);
-    ASSERT_NE(kept.find(wanted), std::string::npos) << kept;
-    EXPECT_TRUE(WIFSIGNALED(status));
-    CliResult back = Play("", {"--continue"});
-    EXPECT_NE(back.out.find("Зал, визит 1"), std::string::npos) << back.out;
 }
 
 TEST_F(SessionCli, UndoStepsBackAcrossAnInput) {

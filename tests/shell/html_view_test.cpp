@@ -165,31 +165,18 @@ TEST_F(HtmlWindow, OnlyRegularFilesInTheGivenFoldersLoad) {
 TEST_F(HtmlWindow, PagesWrittenOnWindowsFindTheirPicturesOnlyInsideTheAllowedFolders) {
     HtmlView view(nullptr);
     QDir(m_Dir.path()).mkpath("quest/pics");
-    const QString quest = Path("quest");
     QImage red(20, 20, QImage::Format_RGB32);
     red.fill(QColor(255, 0, 0));
-    ASSERT_TRUE(red.save(Path("quest/pics/map.png")));
-    ASSERT_TRUE(red.save(Path("secret.png")));
-    view.SetAllowedFolders({quest});
-    const QUrl base = QUrl::fromLocalFile(quest + "/");
+    ASSERT_TRUE(red.save(Path("quest/pics/map.png")) && red.save(Path("secret.png")));
+    view.SetAllowedFolders({Path("quest")});
+    const QUrl base = QUrl::fromLocalFile(Path("quest") + "/");
     view.ShowPage(QString(), base);
-    struct Case {
-        const char* src;
-        bool found;
-    } cases[] = {
-        {"Pics\\Map.PNG", true},
-        {"PICS/MAP.png", true},
-        {"pics\\map.png", true},
-        {"..\\secret.png", false},
-        {"Pics\\..\\..\\Secret.png", false},
-        {"pics\\missing.png", false},
-    };
-    for (const Case& c : cases) {
-        const QString found = view.AllowedFile(QUrl(QString::fromUtf8(c.src)));
-        EXPECT_EQ(found, c.found ? QFileInfo(Path("quest/pics/map.png")).canonicalFilePath() : QString())
-            << c.src;
+    for (const char* src : {"Pics\\Map.PNG", "PICS/MAP.png", "..\\secret.png", "Pics\\..\\..\\Secret.png"}) {
+        const bool inside = src[0] != '.' && !QString(src).contains("..");
+        EXPECT_EQ(view.AllowedFile(QUrl(src)),
+                  inside ? QFileInfo(Path("quest/pics/map.png")).canonicalFilePath() : "")
+            << src;
     }
-    // Shown in a page, the picture is drawn.
     view.resize(200, 100);
     view.ShowPage("<img src=\"Pics\\Map.PNG\">", base);
     EXPECT_GT(CountPixels(view.viewport(), QColor(255, 0, 0)), 20 * 20 / 2);
