@@ -79,12 +79,16 @@ void frmMain::KeepGameAtRest() {
 }
 
 void frmMain::KeepForQuit() {
+    // A log-out the player cancels goes on playing, and is told of failures again.
+    const bool quiet = m_QuietQuit;
     m_QuietQuit = true;
     SaveSettings();
     KeepLeftGame();
+    m_QuietQuit = quiet;
 }
 
 void frmMain::QuitOnSignal() {
+    m_QuietQuit = true;
     KeepForQuit();
     close();
     // Also ends the waits of a message box or a quest statement the window is inside.
