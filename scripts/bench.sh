@@ -11,7 +11,7 @@ cd "$root"
 gui=${TARVIK_BENCH_GUI:-ON}
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARVIK_BUILD_BENCH=ON -DTARVIK_BUILD_TESTS=OFF \
     -DTARVIK_BUILD_GUI="$gui"
-targets=(tarvik_bench tarvik_explore_bench)
+targets=(tarvik_bench tarvik_explore_bench tarvik_keep_bench)
 [[ $gui == ON ]] && targets+=(tarvik_window_bench)
 cmake --build build-bench -j2 --target "${targets[@]}"
 
@@ -19,6 +19,7 @@ out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 build-bench/bench/tarvik_bench --benchmark_out="$out/engine.json" --benchmark_out_format=json "$@"
 build-bench/bench/tarvik_explore_bench "$@"
+build-bench/bench/tarvik_keep_bench --benchmark_out="$out/keep.json" --benchmark_out_format=json "$@"
 if [[ $gui == ON ]]; then
     build-bench/bench/tarvik_window_bench --benchmark_out="$out/window.json" --benchmark_out_format=json "$@"
 fi

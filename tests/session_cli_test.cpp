@@ -87,6 +87,18 @@ TEST_F(SessionCli, AKeptGameComesBackIdenticalAndAQuitOneIsDropped) {
     EXPECT_NE(fresh.out.find("\"text\":\"Начало \\r\\n\""), std::string::npos) << fresh.out;
 }
 
+TEST_F(SessionCli, AQuestThatOpensWithAQuestionIsTakenUpWithoutAskingIt) {
+    quest = q.WriteFile("named.qst",
+                        "pln Как вас зовут?\ninput name\npln Привет, #name$\nbtn hall, В зал\nend\n"
+                        ":hall\nvisits=visits+1\npln Зал, визит #visits$\nbtn hall, Ещё\ninv+ ключ\nend\n")
+                .string();
+    CliResult first = Play("type Вася\nchoose 1\n", {"--continue"});
+    CliResult second = Play("", {"--continue"});
+    EXPECT_EQ(Game(second.out), Game(first.out));
+    EXPECT_NE(second.out.find("\"waiting\":\"\""), std::string::npos) << second.out;
+    EXPECT_EQ(second.err, "");
+}
+
 TEST_F(SessionCli, UndoStepsBackAcrossAnInput) {
     CliResult before = Play("choose 1\n");
     CliResult r = Play("choose 1\nchoose 1\ntype Вася\nundo\n");

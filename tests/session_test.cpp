@@ -1,7 +1,9 @@
 // Continue, undo and transcript: a kept or undone game comes back as it was, and a transcript holds the play.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 
 #include "test_host.h"
 #include "tools/kept_games.h"
@@ -97,6 +99,33 @@ TEST(Continue, AKeptGameComesBackIdenticalInAFreshPlayer) {
     Choose(fresh, 1);
     Choose(e, 1);
     EXPECT_EQ(State(fresh), State(e));
+}
+
+TEST(Continue, TakingUpAKeptGameRunsNoneOfTheOpening) {
+    QuestFixture q;
+    q.host.waitEvents.push_back([](Engine& e) { e.Text1_Enter(W("Вася")); });
+    // The opening plays a knock and asks a name before the first choice.
+    Engine& e = q.Run(
+        "play knock.wav\ninput name\npln Привет, #name$\nbtn hall, В зал\nend\n"
+        ":hall\ngold=gold+1\npln Зал\nbtn hall, Ещё\ninv+ lamp\nend\n");
+    Choose(e, 0);
+    ASSERT_TRUE(e.AtRest());
+    const std::string path = (q.dir / "quest.qst").string();
+    for (bool saved : {true, false}) {
+        TestHost host;
+        Engine fresh(host);
+        host.engine = &fresh;
+        // What is no saved game is not taken up: the quest opens as a new game, and asks.
+        EXPECT_EQ(fresh.ContinueQuest(path, saved ? e.KeptGameText() : "gold=7\r\nend\r\n"), saved);
+        EXPECT_EQ(host.waits.size(), saved ? 0u : 1u);
+        EXPECT_EQ(
+            std::count_if(host.audio.begin(), host.audio.end(),
+                          [](const std::string& a) { return a.find("knock.wav") != std::string::npos; }),
+            saved ? 0 : 1);
+        if (saved) {
+            EXPECT_EQ(State(fresh), State(e));
+        }
+    }
 }
 
 TEST(Continue, AKeptGameOfAChangedQuestRestoresAsASavedGameWould) {
@@ -240,6 +269,27 @@ TEST(KeptGames, OneFilePerQuestInTheStateFolder) {
         setenv("XDG_STATE_HOME", saved.c_str(), 1);
     else
         unsetenv("XDG_STATE_HOME");
+}
+
+TEST(KeptGames, AFailedBackgroundWriteIsToldOnceAndTheTextTriedAgain) {
+    QuestFixture q;
+    const char* old = std::getenv("XDG_STATE_HOME");
+    const std::string saved = old ? old : "";
+    const std::string blocked = q.WriteFile("blocked", "x").string();  // where the state folder would be
+    setenv("XDG_STATE_HOME", blocked.c_str(), 1);
+    const std::string quest = q.WriteFile("quest.qst", "end\n").string(), game = "PerKill\r\nend\r\n";
+    {
+        tools::GameKeeper keeper;
+        keeper.SetQuest(quest);
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(keeper.KeepInBackground(game), i == 0 || i == 3) << i;
+            keeper.Finish();
+            if (i == 1) std::filesystem::remove(blocked);  // the folder can be made from now on
+        }
+    }
+    std::string bytes;
+    EXPECT_TRUE(tools::ReadKeptGame(quest, bytes) && bytes == game);
+    old ? setenv("XDG_STATE_HOME", saved.c_str(), 1) : unsetenv("XDG_STATE_HOME");
 }
 
 TEST(Transcript, HoldsThePagesChoicesItemsAndTypedLinesInOrder) {

@@ -96,7 +96,7 @@ void TestHost::PlacePicture(PictureSpot spot, int index, int top, int left, bool
                    std::to_string(top) + " " + std::to_string(left) + (visible ? " shown" : " hidden"));
 }
 
-void TestHost::ShowPictureWindow(bool visible, const std::string& caption) {
+void TestHost::ShowPictureWindow(bool visible, const std::string& caption, bool) {
     look.push_back(std::string("window ") + (visible ? "shown " : "hidden ") + U(caption));
 }
 

@@ -56,7 +56,7 @@ public:
     // refused as a window refuses a file that is no picture.
     bool SetPicture(PictureSpot spot, int index, const std::string& path) override;
     void PlacePicture(PictureSpot spot, int index, int top, int left, bool visible) override;
-    void ShowPictureWindow(bool visible, const std::string& caption) override;
+    void ShowPictureWindow(bool visible, const std::string& caption, bool captionSet) override;
     void SetFormSize(int heightTwips, int widthTwips) override;
     void SetControlColours(bool hasFore, int32_t fore, bool hasBack, int32_t back) override;
     std::vector<std::string> look;

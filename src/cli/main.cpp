@@ -95,9 +95,10 @@ const char* Usage() {
                    "                  SvBlock or inv, V is true or false\n"),
                  _("  --transcript FILE  write every page shown, button chosen, item used and line typed to "
                    "FILE (UTF-8)\n"),
-                 _("  --continue      take up the game kept from the last play of QUEST, and keep this one "
-                   "when the play\n"
-                   "                  ends (in $XDG_STATE_HOME/tarvik)\n"),
+                 _("  --continue      take up the game kept from the last play of QUEST in place of its "
+                   "opening, and keep\n"
+                   "                  this one after every action and when the play ends (in "
+                   "$XDG_STATE_HOME/tarvik)\n"),
                  _("  --net           let \"include http://...\" fetch from the web; its questions are message "
                    "boxes (in a\n"
                    "                  script answered by its answer lines, else by their first button) and its "
@@ -292,17 +293,52 @@ void StartWatchdog(uint32_t seconds) {
     }).detach();
 }
 
-// Opens the quest and, with --continue, takes up its kept game.
+// With --continue: the quest's game, kept each time it comes to rest and when the play ends.
+class Keeping {
+public:
+    Keeping(Engine& engine, const Args& args) : m_Engine(engine), m_On(args.keep) {
+        if (m_On) m_Keeper.SetQuest(args.quest);
+    }
+    // After every action of the player: a kill or a crash loses at most the action under way.
+    void AtRest() {
+        if (m_On && m_Engine.AtRest()) Keep(true);
+    }
+    void Leaving() {
+        if (m_On) Keep(false);
+    }
+
+private:
+    void Keep(bool background) {
+        const std::string text = m_Engine.KeptGameText();
+        if (background ? m_Keeper.KeepInBackground(text) : m_Keeper.Keep(text)) {
+            m_Told = false;
+        } else if (!m_Told) {
+            m_Told = true;
+            std::cerr << "tarvik-cli: "
+                      << Format(_("cannot keep the game in %s"), tools::KeptGamePath(m_Keeper.quest())) << "\n";
+        }
+    }
+    Engine& m_Engine;
+    bool m_On;
+    bool m_Told = false;
+    tools::GameKeeper m_Keeper;
+};
+
+// Opens the quest and, with --continue, takes up its kept game in place of the quest's opening.
 void Open(Engine& engine, const Args& args) {
-    engine.OpenQuest(args.quest);
     std::string kept;
-    if (args.keep && engine.AtRest() && tools::ReadKeptGame(args.quest, kept)) engine.RestoreQuietly(kept);
+    if (!args.keep || !tools::ReadKeptGame(args.quest, kept)) {
+        engine.OpenQuest(args.quest);
+    } else if (!engine.ContinueQuest(args.quest, kept) && !engine.Stopping()) {
+        std::cerr << "tarvik-cli: "
+                  << Format(_("the kept game in %s is no saved game; the quest starts anew"),
+                            tools::KeptGamePath(args.quest))
+                  << "\n";
+    }
 }
 
-void Leave(Engine& engine, const Args& args) {
-    if (args.keep && !tools::KeepGame(args.quest, engine.KeptGameText()))
-        std::cerr << "tarvik-cli: "
-                  << Format(_("cannot keep the game in %s"), tools::KeptGamePath(args.quest)) << "\n";
+void Leave(Engine& engine, Keeping& keeping) {
+    keeping.Leaving();
     engine.StopTranscript();
 }
 
@@ -316,9 +352,11 @@ int PlayScripted(const Args& args, std::vector<ScriptAction> actions) {
         host.SetDeadline(std::chrono::steady_clock::now() + std::chrono::seconds(args.timeoutSeconds));
         StartWatchdog(args.timeoutSeconds);
     }
+    Keeping keeping(engine, args);
+    host.SetAfterAction([&keeping] { keeping.AtRest(); });
     Open(engine, args);
     host.RunToEnd();
-    Leave(engine, args);
+    Leave(engine, keeping);
     if (host.failed()) {
         std::cerr << "tarvik-cli: " << host.failure().message << "\n";
         return host.failure().exitCode;
@@ -342,9 +380,11 @@ int PlayInteractive(const Args& args) {
     if (!Prepare(engine, args)) return kExitNoFile;
     TerminalHost::InstallInterruptHandler();
     host.Greet(std::filesystem::path(args.quest).filename().string());
+    Keeping keeping(engine, args);
+    host.SetAfterAction([&keeping] { keeping.AtRest(); });
     Open(engine, args);
     host.Play();
-    Leave(engine, args);
+    Leave(engine, keeping);
     host.Farewell();
     return kExitOk;
 }

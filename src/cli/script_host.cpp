@@ -28,8 +28,8 @@ ScriptHost::ScriptHost(std::vector<ScriptAction> actions)
     : m_Script(std::make_move_iterator(actions.begin()), std::make_move_iterator(actions.end())) {}
 
 void ScriptHost::RunToEnd() {
-    while (!failed() && !m_Engine->Stopping() && !PastDeadline() && DeliverNext()) {
-    }
+    while (!failed() && !m_Engine->Stopping() && !PastDeadline() && DeliverNext())
+        if (m_AfterAction) m_AfterAction();
 }
 
 bool ScriptHost::PastDeadline() {

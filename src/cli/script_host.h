@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <deque>
+#include <functional>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -24,6 +25,8 @@ public:
     // Delivers the script's events one after another while the game is not waiting inside a statement, until
     // the script is used up or an action fails. Call after the quest has been opened.
     void RunToEnd();
+    // Runs after every event the script delivered, once the engine has returned from it.
+    void SetAfterAction(std::function<void()> afterAction) { m_AfterAction = std::move(afterAction); }
 
     // An action that could not be carried out; the play stopped there.
     struct Failure {
@@ -83,6 +86,7 @@ private:
     void Warn(const ScriptAction& a, const std::string& message);
 
     Engine* m_Engine = nullptr;
+    std::function<void()> m_AfterAction;
     std::deque<ScriptAction> m_Script;
     std::deque<int> m_Answers;
     std::deque<std::string> m_Prompts;

@@ -353,6 +353,7 @@ void TerminalHost::Play() {
         std::string line;
         if (!ReadLine(prompt, line)) break;
         Command(line);
+        if (m_AfterAction) m_AfterAction();
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <iostream>
 #include <string>
@@ -33,6 +34,8 @@ public:
     void Greet(const std::string& questName);
     // The player's turn, again and again, until they quit or the input ends. Call after the quest is open.
     void Play();
+    // Runs after every line the player gave at the prompt, once the engine has returned from it.
+    void SetAfterAction(std::function<void()> afterAction) { m_AfterAction = std::move(afterAction); }
     void Farewell();
 
     // Host
@@ -91,6 +94,7 @@ private:
     std::ostream& m_Out;
     bool m_Colour;
     Engine* m_Engine = nullptr;
+    std::function<void()> m_AfterAction;
     bool m_Quit = false;
 
     // How far the story text has been printed: run index and bytes of that run.

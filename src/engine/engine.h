@@ -15,6 +15,7 @@
 #include <random>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -98,10 +99,14 @@ struct PictureModel {
     std::string background;  // the main window's picture, as named by style_formpicture; empty: none
     bool windowVisible = false;
     std::string image;    // the picture window's main picture as named (after the extension); empty: none
-    std::string caption;  // the picture window's caption as last set; empty: never set
+    std::string caption;  // the picture window's caption as last set (it may be set to empty)
+    bool captionSet = false;
     std::vector<PictureState> overlays =
         std::vector<PictureState>(kLastOverlay - kFirstOverlay + 1);  // overlay i at [i - 2]
 };
+
+// Whether `bytes` (code page 1251) is a saved game: its first line is "PerKill".
+bool IsSavedGameText(std::string_view bytes);
 
 class Engine {
 public:
@@ -114,6 +119,11 @@ public:
 
     // Opens a quest by its path in the file system's form (UTF-8) and runs it until it first waits.
     void OpenQuest(const std::string& nativePath);
+    // Opens a quest and takes up its kept game (a saved-game text) in place of the opening: the program is
+    // loaded and the game restored, and the opening never runs. True when the game came back; false when the
+    // load or the restore was cut short (the window closing, another quest opened meanwhile), and also when
+    // `kept` is no saved game, which opens the quest as OpenQuest does.
+    bool ContinueQuest(const std::string& nativePath, const std::string& kept);
     // "Новая игра": reloads the open quest from disk.
     void mFileNewgame_Click();
 
@@ -203,6 +213,8 @@ public:
 
     std::string m_QuestFile;  // the path to open (code page 1251 form)
     void LoadQuest(std::string& questFile);
+    // LoadQuest without the run from the first line; false when a newer load replaced this one.
+    bool LoadProgram(std::string& questFile);
     bool FileExists(const std::string& path) const;
     // A quest-side (code page 1251) path as the file system spells it: "\" turned into "/", letter case
     // matched.
@@ -285,8 +297,9 @@ public:
     // The text of a saved game as `save` with argument `arg` writes it. With `exactTypes` a text variable
     // that reads as a number comes back as text (kept games and undo steps; `save` files keep their format).
     std::string SavedGameText(const std::string& arg, bool exactTypes = false) const;
-    // Resets the game and runs a saved game's text.
-    void RestoreGameText(const std::string& bytes);
+    // Resets the game and runs a saved game's text; false when the restore was cut short (the engine is
+    // stopping, or a player event started another game meanwhile).
+    bool RestoreGameText(const std::string& bytes);
     // Applies a screen, button, item, jump or variable line of a saved game straight to its routine.
     void RestoreLine(const std::string& plain);
 
@@ -328,8 +341,9 @@ public:
     // else as it stood when the player's running action began. Empty when there is nothing to keep: no
     // quest, a quest that has quit, or a first run that never came to rest.
     std::string KeptGameText() const;
-    // Restores a kept or undone game without the item messages a loaded game would show.
-    void RestoreQuietly(const std::string& bytes);
+    // Restores a kept or undone game without the item messages a loaded game would show; false as for
+    // RestoreGameText.
+    bool RestoreQuietly(const std::string& bytes);
     // "Ход назад": back to the game before the last choice or item action.
     bool CanUndo() const { return AtRest() && !m_UndoSteps.empty(); }
     size_t undoSteps() const { return m_UndoSteps.size(); }

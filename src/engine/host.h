@@ -150,9 +150,12 @@ public:
     virtual void PlacePicture(PictureSpot spot, int index, int top, int left, bool visible) {
         (void)spot, (void)index, (void)top, (void)left, (void)visible;
     }
-    // Shows the picture window, sized to its main picture, with `caption` (code page 1251) when that is not
-    // empty; or hides it (never destroys it).
-    virtual void ShowPictureWindow(bool visible, const std::string& caption) { (void)visible, (void)caption; }
+    // Shows the picture window, sized to its main picture, or hides it (never destroys it). `caption` (code
+    // page 1251) is the window's caption once the quest has set one (`captionSet`), an empty one included;
+    // until then the window keeps its own.
+    virtual void ShowPictureWindow(bool visible, const std::string& caption, bool captionSet) {
+        (void)visible, (void)caption, (void)captionSet;
+    }
     // The quest's window size, in twips; 0 leaves that side as it is. A host clamps sizes no screen can
     // take.
     virtual void SetFormSize(int heightTwips, int widthTwips) { (void)heightTwips, (void)widthTwips; }

@@ -140,6 +140,14 @@ static void ExpandIncludes(Engine& engine, const std::string& src, std::string& 
 }
 
 void Engine::LoadQuest(std::string& questFile) {
+    if (!LoadProgram(questFile)) return;
+    Changed(kScreenAll);
+    int level = 1;
+    std::string none;
+    RunLabel(level, none);
+}
+
+bool Engine::LoadProgram(std::string& questFile) {
     m_LabelIndex.clear();
     m_LabelTails.clear();
     ResetGame();
@@ -200,7 +208,7 @@ void Engine::LoadQuest(std::string& questFile) {
         state.total = src.size();
         state.game = m_Game;
         ExpandIncludes(*this, src, expanded, 0, state);
-        if (state.abandoned) return;
+        if (state.abandoned) return false;
         src.swap(expanded);
     }
 
@@ -247,11 +255,7 @@ void Engine::LoadQuest(std::string& questFile) {
 
     m_LineFlags.resize(m_ProgramLines.size());
     for (size_t i = 0; i < m_ProgramLines.size(); ++i) m_LineFlags[i] = LineFlagsOf(m_ProgramLines[i]);
-
-    Changed(kScreenAll);
-    int level = 1;
-    std::string none;
-    RunLabel(level, none);
+    return true;
 }
 
 void Engine::OpenQuest(const std::string& nativePath) {
@@ -261,6 +265,22 @@ void Engine::OpenQuest(const std::string& nativePath) {
     ForgetPast();
     LoadQuest(file);
     NotePage();
+}
+
+bool Engine::ContinueQuest(const std::string& nativePath, const std::string& kept) {
+    if (!IsSavedGameText(kept)) {
+        OpenQuest(nativePath);
+        return false;
+    }
+    m_OpenedNative = nativePath;
+    m_QuestFile = text::Utf8ToCp1251(nativePath);
+    std::string file = m_QuestFile;
+    ForgetPast();
+    // The opening is not run: it would greet, ask or wait as for a new game before the kept one is back.
+    if (!LoadProgram(file) || m_Stopping) return false;
+    const bool restored = RestoreQuietly(kept);
+    NotePage();
+    return restored;
 }
 
 void Engine::mFileNewgame_Click() {

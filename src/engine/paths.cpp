@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <climits>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -134,19 +135,21 @@ bool WriteFileAtomically(const std::string& utf8Path, std::string_view bytes) {
     if (fs::is_directory(target, ec)) return false;
     fs::path temp = target;
     temp += ".part" + std::to_string(::getpid());
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            fs::remove(temp, ec);
-            return false;
-        }
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd < 0) return false;
+    bool ok = true;
+    for (size_t done = 0; ok && done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        if (ok) done += static_cast<size_t>(n);
     }
-    fs::rename(temp, target, ec);
-    if (ec) {
+    // On the disk before the rename: a power cut must leave the old file or the whole new one, never an
+    // empty file under the old name.
+    ok = ok && ::fdatasync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (ok) fs::rename(temp, target, ec);
+    if (!ok || ec) {
         fs::remove(temp, ec);
         return false;
     }

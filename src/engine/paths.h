@@ -27,8 +27,9 @@ bool FileLargerThan(const std::string& utf8Path, uint64_t maxSize);
 // mid-write (their writer no longer runs). Returns how many were removed.
 int RemoveStaleTempFiles(const std::string& utf8Folder);
 
-// Writes a whole file under a temporary name beside it and renames it into place, so a failed write never
-// leaves a truncated file and an old file is replaced, never written through a link. False on failure, with
+// Writes a whole file under a temporary name beside it, flushes it to the disk and renames it into place, so
+// a failed write or a power cut never leaves a truncated file and an old file is replaced, never written
+// through a link. False on failure, with
 // the old file untouched and no temporary file left.
 bool WriteFileAtomically(const std::string& utf8Path, std::string_view bytes);
 

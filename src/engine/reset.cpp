@@ -73,7 +73,7 @@ void Engine::ResetAppearance() {
     m_Pictures.image.clear();
     m_Host.SetPicture(PictureSpot::Main, 1, std::string());
     m_Pictures.windowVisible = false;
-    m_Host.ShowPictureWindow(false, m_Pictures.caption);
+    m_Host.ShowPictureWindow(false, m_Pictures.caption, m_Pictures.captionSet);
 }
 
 // The variable half of the colour modes.

@@ -85,7 +85,7 @@ void Engine::UpdatePictureWindow() {
         m_Host.SetPicture(PictureSpot::Main, 1, std::string());
         m.image.clear();
         m.windowVisible = false;
-        m_Host.ShowPictureWindow(false, m.caption);
+        m_Host.ShowPictureWindow(false, m.caption, m.captionSet);
     };
 
     std::string img = ValueText(*this, "Image");
@@ -123,9 +123,12 @@ void Engine::UpdatePictureWindow() {
     }
 
     std::string caption = ValueText(*this, "image_caption");
-    if (caption != "0") m.caption = caption;
+    if (caption != "0") {
+        m.caption = caption;
+        m.captionSet = true;
+    }
     m.windowVisible = true;
-    m_Host.ShowPictureWindow(true, m.caption);
+    m_Host.ShowPictureWindow(true, m.caption, m.captionSet);
 }
 
 void Engine::RunPictureClick(const std::string& flag, const std::string& value,

@@ -152,12 +152,12 @@ std::vector<std::string> SplitLines(const std::string& bytes) {
     return lines;
 }
 
+}  // namespace
+
 bool IsSavedGameText(std::string_view bytes) {
     size_t end = bytes.find_first_of("\r\n");
     return text::EqualsNoCase(text::TrimView(bytes.substr(0, end)), "PerKill");
 }
-
-}  // namespace
 
 std::string Engine::SavedGameText(const std::string& arg, bool exactTypes) const {
     std::string out;
@@ -270,7 +270,7 @@ void Engine::RestoreGame() {
     RestoreGameText(bytes);
 }
 
-void Engine::RestoreGameText(const std::string& bytes) {
+bool Engine::RestoreGameText(const std::string& bytes) {
     std::vector<std::string> lines = SplitLines(bytes);
     ResetGame();
     m_ReplayFrom = bytes;
@@ -281,7 +281,7 @@ void Engine::RestoreGameText(const std::string& bytes) {
 
     std::string last;
     for (std::string& line : lines) {
-        if (m_Game != game || m_Stopping) return;
+        if (m_Game != game || m_Stopping) return false;
         last = line;
         if (!line.empty() && line.front() == kEscapeMark) {
             RestoreLine(Decode(std::string_view(line).substr(1)));
@@ -295,7 +295,7 @@ void Engine::RestoreGameText(const std::string& bytes) {
         int level = 2;
         RunLabel(level, line);
     }
-    if (m_Game != game || m_Stopping) return;
+    if (m_Game != game || m_Stopping) return false;
 
     if (text::EqualsNoCase(text::Trim(last), "end")) {
         int level = 1;
@@ -306,6 +306,7 @@ void Engine::RestoreGameText(const std::string& bytes) {
         std::string none;
         RunLabel(level, none);
     }
+    return m_Game == game && !m_Stopping;
 }
 
 void Engine::RestoreLine(const std::string& plain) {

@@ -42,13 +42,14 @@ std::string Engine::KeptGameText() const {
     return m_ActionFrom;
 }
 
-void Engine::RestoreQuietly(const std::string& bytes) {
+bool Engine::RestoreQuietly(const std::string& bytes) {
     // The items a restore gives back are no news to the player.
     const bool quiet = m_Options.Soobit;
     m_Options.Soobit = true;
-    RestoreGameText(bytes);
+    const bool restored = RestoreGameText(bytes);
     m_Options.Soobit = quiet;
     NotePage();
+    return restored;
 }
 
 bool Engine::Undo() {

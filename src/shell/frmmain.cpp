@@ -397,9 +397,12 @@ void frmMain::Post(std::function<void()> action) {
         this,
         [this, action = std::move(action)] {
             if (m_Closing) return;
+            // Opening a quest or a new game clears this again: a fresh opening is nothing to keep.
+            m_PlayerActed = true;
             action();
             Render();
             CheckWaits();
+            if (m_PlayerActed) KeepGameAtRest();
         },
         Qt::QueuedConnection);
 }
@@ -489,16 +492,25 @@ void frmMain::LoadQuest(const std::string& utf8Path) {
     const bool resume =
         offer && MessageBox(text::Utf8ToCp1251("Продолжить игру с того места, где вы остановились?"),
                             text::Utf8ToCp1251("Тарвик"), 32 + 4) == kAnswerYes;
-    if (offer && !resume) tools::DropKeptGame(utf8Path);
-    m_PlayingPath = utf8Path;
+    m_KeepFailed = false;
+    m_PlayerActed = false;
+    const uint64_t load = ++m_Loads;
     // Named before the run starts: the quest may keep running for as long as it is played.
     const QFileInfo info(QString::fromStdString(utf8Path));
     setWindowTitle(info.fileName() + QString::fromUtf8(" — Тарвик"));
     WatchQuestFile();
-    m_Engine->OpenQuest(utf8Path);
-    // The opening run has come to rest (a quest opened during a wait of the old game still has the old
-    // game's waits to unwind, which the restore ends as the opening did).
-    if (resume && !m_Engine->Stopping()) m_Engine->RestoreQuietly(kept);
+    if (resume) {
+        // The kept game comes back in place of the opening, which would greet or ask as for a new game. The
+        // kept file stays as it is until the game is back: a restore cut short keeps nothing.
+        m_Keeper.SetQuest({});
+        const bool back = m_Engine->ContinueQuest(utf8Path, kept);
+        // A quest opened meanwhile keeps its own game.
+        if (load == m_Loads && (back || !IsSavedGameText(kept))) m_Keeper.SetQuest(utf8Path);
+    } else {
+        m_Keeper.SetQuest(utf8Path);
+        if (offer) m_Keeper.Drop();
+        m_Engine->OpenQuest(utf8Path);
+    }
     UpdateSessionMenus();
 }
 

@@ -38,6 +38,7 @@
 #include "shell/recent.h"
 #include "shell/settings.h"
 #include "shell/story_view.h"
+#include "tools/kept_games.h"
 
 namespace tarvik::shell {
 
@@ -148,6 +149,14 @@ public:
     void SetContinueEnabled(bool on);
     // Keeps the game being left (or drops the kept one when the game ended) for the quest playing now.
     void KeepLeftGame();
+    // Keeps the game when it has come to rest, as it does after every player action, so that a crash or a
+    // kill loses at most the action under way.
+    void KeepGameAtRest();
+    // The desktop session or the system is ending the player: the settings and the game are kept now,
+    // asking nothing.
+    void KeepForQuit();
+    // SIGTERM, SIGHUP: ends the player as closing the window does, asking nothing.
+    void QuitOnSignal();
     // "Ход назад".
     void mFileUndo_Click();
     // "Запись сеанса…": starts writing the transcript to `utf8Path`, or stops it for an empty path.
@@ -173,7 +182,7 @@ public:
     // Host: pictures and the quest's look
     bool SetPicture(PictureSpot spot, int index, const std::string& path) override;
     void PlacePicture(PictureSpot spot, int index, int top, int left, bool visible) override;
-    void ShowPictureWindow(bool visible, const std::string& caption) override;
+    void ShowPictureWindow(bool visible, const std::string& caption, bool captionSet) override;
     void SetFormSize(int heightTwips, int widthTwips) override;
     void SetControlColours(bool hasFore, int32_t fore, bool hasBack, int32_t back) override;
 
@@ -333,7 +342,12 @@ private:
 
     // Continue, undo and transcript.
     QAction *mFileUndo = nullptr, *mFileTranscript = nullptr, *mContinue = nullptr;
-    std::string m_PlayingPath;  // UTF-8 path of the quest the engine plays, for its kept game
+    tools::GameKeeper m_Keeper;  // the kept game of the quest the engine plays
+    bool m_KeepFailed = false;   // the last keeping failed and the player has been told
+    bool m_QuietQuit = false;    // ending without a window to ask in: failures are not shown
+    uint64_t m_Loads = 0;        // quests opened
+    bool m_PlayerActed = false;  // a player event ran since the quest opened or a new game began
+    void KeepGame(const std::string& text, bool background);
 
     // Reload in place.
     QAction *mFileReload = nullptr, *mWatchQuest = nullptr;

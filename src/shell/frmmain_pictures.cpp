@@ -126,14 +126,14 @@ void frmMain::PlacePicture(PictureSpot spot, int index, int top, int left, bool 
     if (visible) box->raise();
 }
 
-void frmMain::ShowPictureWindow(bool visible, const std::string& caption) {
+void frmMain::ShowPictureWindow(bool visible, const std::string& caption, bool captionSet) {
     if (m_Closing) return;
     if (!visible) {
         if (m_Form1) m_Form1->hide();
         return;
     }
     Form1* f = PictureWindow();
-    if (!caption.empty()) f->setWindowTitle(QString::fromStdString(text::Cp1251ToUtf8(caption)));
+    if (captionSet) f->setWindowTitle(QString::fromStdString(text::Cp1251ToUtf8(caption)));
     // Shown first, so the window system's frame is known when the size is worked out.
     f->show();
     f->FitToPicture();
@@ -156,8 +156,11 @@ void frmMain::ApplyPendingLook() {
     if (m_Closing) return;
     // A size no screen could take is refused and the window keeps its size.
     const int h = look.heightTwips, w = look.widthTwips;
-    if (h > 0 && h <= kMaxWindowTwips) ResizeWithinScreen(*this, QSize(width(), h / kTwipsPerPixel));
-    if (w > 0 && w <= kMaxWindowTwips) ResizeWithinScreen(*this, QSize(w / kTwipsPerPixel, height()));
+    // The quest's sizes are the window's outer ones, as the classic window's were.
+    if (h > 0 && h <= kMaxWindowTwips)
+        ResizeFrameWithinScreen(*this, QSize(frameGeometry().width(), h / kTwipsPerPixel));
+    if (w > 0 && w <= kMaxWindowTwips)
+        ResizeFrameWithinScreen(*this, QSize(w / kTwipsPerPixel, frameGeometry().height()));
     if (look.hasFore || look.hasBack)
         ApplyControlColours(look.hasFore ? look.fore : kNoColour, look.hasBack ? look.back : kNoColour);
 }

@@ -1,5 +1,6 @@
 // Continue, undo and transcript in the window: their menu items, the question at opening a quest with a
 // kept game, and keeping the game that is left.
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QKeySequence>
 #include <QMenu>
@@ -68,17 +69,50 @@ void frmMain::SetContinueEnabled(bool on) {
 }
 
 void frmMain::KeepLeftGame() {
-    if (m_PlayingPath.empty() || !ContinueEnabled()) return;
     // Nothing to keep (the quest quit, or never came to rest) drops what an earlier play kept.
-    if (!tools::KeepGame(m_PlayingPath, m_Engine->KeptGameText()))
-        MessageBox(text::Utf8ToCp1251("Не удалось сохранить игру в ") +
-                       text::Utf8ToCp1251(tools::KeptGamePath(m_PlayingPath)),
-                   text::Utf8ToCp1251("Тарвик:"), 16);
+    KeepGame(m_Engine->KeptGameText(), false);
+}
+
+void frmMain::KeepGameAtRest() {
+    // Written on the keeper's thread: the disk's flush takes longer than the action did.
+    if (!m_Closing && m_Engine->AtRest()) KeepGame(m_Engine->KeptGameText(), true);
+}
+
+void frmMain::KeepForQuit() {
+    // A log-out the player cancels goes on playing, and is told of failures again.
+    const bool quiet = m_QuietQuit;
+    m_QuietQuit = true;
+    SaveSettings();
+    KeepLeftGame();
+    m_QuietQuit = quiet;
+}
+
+void frmMain::QuitOnSignal() {
+    m_QuietQuit = true;
+    KeepForQuit();
+    close();
+    // Also ends the waits of a message box or a quest statement the window is inside.
+    QCoreApplication::quit();
+}
+
+void frmMain::KeepGame(const std::string& text, bool background) {
+    if (m_Keeper.quest().empty() || !ContinueEnabled()) return;
+    if (background ? m_Keeper.KeepInBackground(text) : m_Keeper.Keep(text)) {
+        m_KeepFailed = false;
+        return;
+    }
+    // Told once until keeping works again: a full disk would otherwise ask after every action.
+    if (m_KeepFailed || m_QuietQuit) return;
+    m_KeepFailed = true;
+    MessageBox(text::Utf8ToCp1251("Не удалось сохранить игру в ") +
+                   text::Utf8ToCp1251(tools::KeptGamePath(m_Keeper.quest())),
+               text::Utf8ToCp1251("Тарвик:"), 16);
 }
 
 void frmMain::mFileNewgame_Click() {
     // A new game ends the one under way: it is not kept.
-    if (!m_PlayingPath.empty()) tools::DropKeptGame(m_PlayingPath);
+    m_Keeper.Drop();
+    m_PlayerActed = false;
     m_Engine->mFileNewgame_Click();
     UpdateSessionMenus();
 }

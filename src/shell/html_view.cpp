@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "engine/paths.h"
 #include "text/text.h"
 
 namespace tarvik::shell {
@@ -161,8 +162,12 @@ void HtmlView::SetAllowedFolders(const QStringList& folders) {
 QString HtmlView::AllowedFile(const QUrl& url) const {
     QUrl resolved = url.isRelative() ? document()->baseUrl().resolved(url) : url;
     if (!resolved.isLocalFile()) return {};
+    // Pages written on Windows name their files with "\" and in any letter case; they are found as the
+    // quest's other files are, and then held to the allowed folders like any other name.
+    QString local = resolved.toLocalFile();
+    if (!QFileInfo::exists(local)) local = QString::fromStdString(ResolvePath(local.toStdString()));
     // Links resolve through every symbolic link first, so a link cannot lead out of the allowed folders.
-    const QFileInfo info(resolved.toLocalFile());
+    const QFileInfo info(local);
     const QString canonical = info.canonicalFilePath();
     if (canonical.isEmpty()) return {};
     bool inside = false;

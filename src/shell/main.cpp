@@ -1,14 +1,8 @@
 // tarvik: the desktop player. The command line is one quest path, as a file manager passes it.
-#include <QApplication>
-#include <QIcon>
-#include <QStringList>
-
 #include <cstdio>
 #include <cstring>
 
-#include "shell/frmmain.h"
-#include "shell/guarded_app.h"
-#include "shell/translations.h"
+#include "shell/player_app.h"
 
 namespace {
 
@@ -39,21 +33,5 @@ int main(int argc, char** argv) {
         }
     }
 
-    tarvik::shell::GuardedApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tarvik"));
-    QApplication::setApplicationVersion(QStringLiteral(TARVIK_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("tarvik"));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tarvik")));
-
-    // The standard dialogs speak the program's language, not the desktop's.
-    tarvik::shell::InstallQtTranslations(&app);
-
-    // A path with blanks may arrive as several arguments; together they are the one quest path.
-    QStringList words = QApplication::arguments();
-    words.removeFirst();
-    const QString commandLine = words.join(' ');
-
-    tarvik::shell::frmMain window;
-    window.Startup(commandLine);
-    return app.exec();
+    return tarvik::shell::RunPlayer(argc, argv);
 }

@@ -76,12 +76,29 @@ void PictureBox::Clear() {
 
 void PictureBox::mousePressEvent(QMouseEvent* e) {
     e->accept();
+    // The second press of a double click, where Qt hands it over as a press of its own before the
+    // double-click event, belongs to the click before.
+    if (e->flags().testFlag(Qt::MouseEventCreatedDoubleClick)) {
+        m_InDoubleClick = true;
+        return;
+    }
+    m_InDoubleClick = false;
     emit pressed(e->button(), e->position());
 }
 
 void PictureBox::mouseReleaseEvent(QMouseEvent* e) {
     e->accept();
+    if (m_InDoubleClick) {
+        m_InDoubleClick = false;
+        return;
+    }
     if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) emit clicked();
+}
+
+void PictureBox::mouseDoubleClickEvent(QMouseEvent* e) {
+    // Not passed on as a press, which is what QWidget does with it.
+    e->accept();
+    m_InDoubleClick = true;
 }
 
 Form1::Form1(QWidget* owner) : QWidget(owner, Qt::Window) {

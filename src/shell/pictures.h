@@ -31,7 +31,7 @@ struct DecodedPicture {
 DecodedPicture DecodePicture(const QString& path);
 
 // One picture control: shows its picture at the picture's natural size in logical pixels, and reports
-// presses and clicks.
+// presses and clicks. A double click counts as one press and one click, as the classic controls counted it.
 class PictureBox : public QLabel {
     Q_OBJECT
 public:
@@ -50,9 +50,11 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
 
 private:
     int m_Index;
+    bool m_InDoubleClick = false;  // the second press of a double click is down: its release is no click
     QSize m_Size;
     std::unique_ptr<QMovie> m_Movie;
 };

@@ -19,4 +19,9 @@ void ResizeWithinScreen(QWidget& window, QSize wanted) {
     window.resize(FitToScreen(window, wanted));
 }
 
+void ResizeFrameWithinScreen(QWidget& window, QSize outer) {
+    const QSize frame = window.frameGeometry().size() - window.geometry().size();
+    window.resize((FitToScreen(window, outer) - frame).expandedTo(QSize(1, 1)));
+}
+
 }  // namespace tarvik::shell

@@ -14,4 +14,8 @@ QSize FitToScreen(const QWidget& window, QSize wanted);
 // Resizes `window` to `wanted`, clamped as FitToScreen does.
 void ResizeWithinScreen(QWidget& window, QSize wanted);
 
+// Resizes `window` so that its frame, title bar and borders included, is `outer`, clamped as FitToScreen
+// does. A window not shown yet has no known frame and takes `outer` as its inner size.
+void ResizeFrameWithinScreen(QWidget& window, QSize outer);
+
 }  // namespace tarvik::shell

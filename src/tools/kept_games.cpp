@@ -68,4 +68,87 @@ void DropKeptGame(const std::string& questPath) {
     fs::remove(KeptGamePath(questPath), ec);
 }
 
+GameKeeper::~GameKeeper() {
+    {
+        std::lock_guard lock(m_Mutex);
+        m_Stop = true;
+    }
+    m_Wake.notify_all();
+    if (m_Thread.joinable()) m_Thread.join();
+}
+
+void GameKeeper::Run() {
+    std::unique_lock lock(m_Mutex);
+    for (;;) {
+        m_Wake.wait(lock, [this] { return m_Stop || m_HasJob; });
+        if (!m_HasJob) return;
+        const std::string quest = std::move(m_JobQuest), text = std::move(m_JobText);
+        m_HasJob = false;
+        m_Writing = true;
+        lock.unlock();
+        const bool ok = KeepGame(quest, text);
+        lock.lock();
+        m_Writing = false;
+        if (!ok) m_Failed = true;
+        m_Idle.notify_all();
+    }
+}
+
+void GameKeeper::Finish() {
+    std::unique_lock lock(m_Mutex);
+    m_Idle.wait(lock, [this] { return !m_HasJob && !m_Writing; });
+}
+
+void GameKeeper::SetQuest(const std::string& questPath) {
+    Finish();
+    m_Quest = questPath;
+    m_Last.clear();
+    m_Known = false;
+}
+
+bool GameKeeper::Keep(const std::string& text) {
+    Finish();
+    {
+        // This write tells for itself; a background one that failed left the file as it was.
+        std::lock_guard lock(m_Mutex);
+        if (m_Failed) m_Known = false;
+        m_Failed = false;
+    }
+    if (m_Quest.empty()) return true;
+    if (m_Known && text == m_Last) return true;
+    m_Known = false;
+    if (!KeepGame(m_Quest, text)) return false;
+    m_Last = text;
+    m_Known = true;
+    return true;
+}
+
+bool GameKeeper::KeepInBackground(const std::string& text) {
+    if (m_Quest.empty()) return true;
+    bool failed = false;
+    {
+        std::lock_guard lock(m_Mutex);
+        std::swap(failed, m_Failed);
+        // A failed write leaves the file as it was: the next text is written whatever it holds.
+        if (failed) m_Known = false;
+        if (m_Known && text == m_Last) return !failed;
+        m_JobQuest = m_Quest;
+        m_JobText = text;
+        m_HasJob = true;
+        if (!m_Thread.joinable()) m_Thread = std::thread([this] { Run(); });
+    }
+    m_Wake.notify_one();
+    m_Last = text;
+    m_Known = true;
+    return !failed;
+}
+
+void GameKeeper::Drop() {
+    Finish();
+    if (m_Quest.empty()) return;
+    DropKeptGame(m_Quest);
+    m_Last.clear();
+    m_Known = true;
+}
+
 }  // namespace tarvik::tools

@@ -162,6 +162,26 @@ TEST_F(HtmlWindow, OnlyRegularFilesInTheGivenFoldersLoad) {
     EXPECT_EQ(view.toPlainText(), "ok");
 }
 
+TEST_F(HtmlWindow, PagesWrittenOnWindowsFindTheirPicturesOnlyInsideTheAllowedFolders) {
+    HtmlView view(nullptr);
+    QDir(m_Dir.path()).mkpath("quest/pics");
+    QImage red(20, 20, QImage::Format_RGB32);
+    red.fill(QColor(255, 0, 0));
+    ASSERT_TRUE(red.save(Path("quest/pics/map.png")) && red.save(Path("secret.png")));
+    view.SetAllowedFolders({Path("quest")});
+    const QUrl base = QUrl::fromLocalFile(Path("quest") + "/");
+    view.ShowPage(QString(), base);
+    for (const char* src : {"Pics\\Map.PNG", "PICS/MAP.png", "..\\secret.png", "Pics\\..\\..\\Secret.png"}) {
+        const bool inside = src[0] != '.' && !QString(src).contains("..");
+        EXPECT_EQ(view.AllowedFile(QUrl(src)),
+                  inside ? QFileInfo(Path("quest/pics/map.png")).canonicalFilePath() : "")
+            << src;
+    }
+    view.resize(200, 100);
+    view.ShowPage("<img src=\"Pics\\Map.PNG\">", base);
+    EXPECT_GT(CountPixels(view.viewport(), QColor(255, 0, 0)), 20 * 20 / 2);
+}
+
 TEST_F(HtmlWindow, HostilePagesAreCutAndShownWithoutHanging) {
     const std::string folder = m_Dir.path().toStdString() + "/";
     auto* WB = Find<HtmlView>("WB");

@@ -145,6 +145,35 @@ TEST_F(Session, AKeptGameOpenedDuringAnotherQuestsInputComesBack) {
     EXPECT_FALSE(tools::ReadKeptGame(waiting.toStdString(), kept));
 }
 
+TEST_F(Session, AQuestThatOpensWithAQuestionIsTakenUpWithoutItAndKeptAfterEveryAction) {
+    const QString quest = WriteQuest(
+        "named.qst", "input name\npln Привет, #name$\nbtn hall, В зал\nend\n:hall\npln Зал\nend\n");
+    auto* Text1 = Find<QLineEdit>("Text1");
+    After(100, [&] {
+        Text1->setText(Q("Вася"));
+        QTest::keyClick(Text1, Qt::Key_Return);
+    });
+    w->OpenQuestFile(quest);
+    Settle();
+    DoubleClick(Find<QListWidget>("List1"), 0);
+    // Kept by the keeper's thread with the window still open.
+    std::string kept;
+    for (int i = 0; i < 250 && kept.find(text::Utf8ToCp1251("PrintLn Зал")) == std::string::npos; ++i) {
+        QTest::qWait(20);
+        tools::ReadKeptGame(quest.toStdString(), kept);
+    }
+    EXPECT_NE(kept.find(text::Utf8ToCp1251("PrintLn Зал")), std::string::npos) << kept;
+
+    w->OpenQuestFile(WriteQuest("other.qst", "pln Other\nend\n"));
+    QString asked;
+    Answer(QMessageBox::Yes, &asked);
+    w->OpenQuestFile(quest);
+    Settle();
+    EXPECT_EQ(Screen(), Q("Зал \n"));
+    EXPECT_EQ(Var("name"), "Вася");
+    EXPECT_FALSE(Text1->isVisible()) << "the opening's question is not asked again";
+}
+
 TEST_F(Session, TheContinueSettingIsWrittenOnlyWhenOff) {
     ShellSettings s;
     const std::string classic = WriteSettings(s, {});

@@ -140,6 +140,14 @@ TEST_F(Window, ARestoredSizeIsKeptOnTheScreen) {
     EXPECT_TRUE(area.contains(w->frameGeometry())) << w->frameGeometry().x() << "," << w->frameGeometry().y();
 }
 
+TEST_F(Window, TheQuestsSizesAreTheWindowsOuterSize) {
+    ASSERT_NE(w->frameGeometry().size(), w->size()) << "the platform gives windows a frame";
+    w->OpenQuestFile(
+        WriteQuest("size.qst", "Style_FormWidth=6000\nStyle_FormMinimumHeight=4500\npln x\nend\n"));
+    Settle();
+    EXPECT_EQ(w->frameGeometry().size(), QSize(400, 300));
+}
+
 TEST_F(Window, AFileThatIsNoSavedGameIsRefusedWithAMessage) {
     w->OpenQuestFile(WriteQuest("q.qst", "gold=5\npln Идёт игра.\nbtn room, Дальше\nend\n:room\nend\n"));
     Settle();
