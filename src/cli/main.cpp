@@ -47,77 +47,77 @@ constexpr int kExitInternal = 70;
 const char* Usage() {
     static const std::string text = [] {
         std::string t;
-        for (const char* piece : {
-                 _("Usage: tarvik-cli play QUEST [--script FILE] [--dump] [--seed N] [--set NAME=true|false]... "
-                   "[--mute]\n"
-                   "                             [--timeout SECONDS] [--net]\n"
-                   "                             [--transcript FILE] [--continue] [--warnings]\n"),
-                 _("       tarvik-cli encipher QUEST      write the ciphered quest (.qs1) beside QUEST\n"),
-                 _("       tarvik-cli compress QUEST      write the compressed quest (.qs3) beside QUEST\n"),
-                 _("       tarvik-cli decompress IN OUT   decode the compressed quest IN into OUT\n"),
-                 _("       tarvik-cli analyze QUEST       print the analyzer's report on QUEST\n"),
-                 _("       tarvik-cli check QUEST         report broken labels, missing files and cut lines in "
-                   "QUEST\n"
-                   "                                      (exit 0 clean, 1 errors, 2 warnings only)\n"),
-                 _("       tarvik-cli test QUEST SCRIPT... [--bless] [--seed N] [--timeout S]\n"
-                   "                                      play each script and compare its transcript with\n"
-                   "                                      SCRIPT.expected (exit 0 all match, 1 a difference, "
-                   "shown as\n"
-                   "                                      a unified diff); --bless writes the expected files\n"),
-                 _("       tarvik-cli explore QUEST [--json] [--max-states N] [--input TEXT]... [--seed N]\n"
-                   "                                      play every path of QUEST breadth-first; report "
-                   "unreached\n"
-                   "                                      labels, dead ends, run-time errors and endings, each "
-                   "with the\n"
-                   "                                      --script actions that lead there (exit 0 nothing "
-                   "found, 1\n"
-                   "                                      something found, 2 cut by --max-states, default "
-                   "100000)\n"),
-                 _("       tarvik-cli map QUEST [-o FILE] [--format dot|svg] [--explore]\n"
-                   "                                      draw the labels with their buttons, jumps and calls: "
-                   "DOT to\n"
-                   "                                      stdout, SVG to FILE; --explore colours unreached "
-                   "labels, dead\n"
-                   "                                      ends and errors\n"),
-                 _("       tarvik-cli --help | --version\n"),
-                 "\n",
-                 _("Plays a Zot text quest (.qst, .qs1, .qs3). Without --script the game is played at the "
-                   "terminal.\n"),
-                 "\n",
-                 _("  --script FILE   play the actions in FILE (one per line) instead of asking the player; - "
-                   "reads them\n"
-                   "                  from standard input\n"),
-                 _("  --dump          print the final state as one JSON object (without --script: after the "
-                   "first run stops)\n"),
-                 _("  --seed N        seed the random generator, so RND repeats\n"),
-                 _("  --set NAME=V    set a player option before the quest loads; NAME is Soobit, clk, Zvuk, "
-                   "Music,\n"
-                   "                  SvBlock or inv, V is true or false\n"),
-                 _("  --transcript FILE  write every page shown, button chosen, item used and line typed to "
-                   "FILE (UTF-8)\n"),
-                 _("  --continue      take up the game kept from the last play of QUEST in place of its "
-                   "opening, and keep\n"
-                   "                  this one after every action and when the play ends (in "
-                   "$XDG_STATE_HOME/tarvik)\n"),
-                 _("  --net           let \"include http://...\" fetch from the web; its questions are message "
-                   "boxes (in a\n"
-                   "                  script answered by its answer lines, else by their first button) and its "
-                   "progress\n"
-                   "                  goes to stderr. Without it every network include brings nothing and asks "
-                   "nothing\n"),
-                 _("  --timeout S     with --script or --dump: stop a run that takes longer than S seconds and "
-                   "exit with\n"
-                   "                  code 4 (\"the quest did not stop\")\n"),
-                 _("  --warnings      print the run-time errors the quest meets (a jump to a missing label, "
-                   "an\n"
-                   "                  expression error, a missing file...) to stderr, with their quest lines\n"),
-                 _("  --mute          play no music or sounds (runs with --script or --dump never do; their "
-                   "dump lists\n"
-                   "                  what would have played under \"audio\")\n"),
-                 "\n",
-                 _("MIDI music is played with the soundfont that TARVIK_SOUNDFONT names, else the largest "
-                   "General MIDI\n"
-                   "soundfont installed under /usr/share/sounds.\n")})
+        for (const char* piece :
+             {_("Usage: tarvik-cli play QUEST [--script FILE] [--dump] [--seed N] [--set NAME=true|false]... "
+                "[--mute]\n"
+                "                             [--timeout SECONDS] [--net]\n"
+                "                             [--transcript FILE] [--continue] [--warnings]\n"),
+              _("       tarvik-cli encipher QUEST      write the ciphered quest (.qs1) beside QUEST\n"),
+              _("       tarvik-cli compress QUEST      write the compressed quest (.qs3) beside QUEST\n"),
+              _("       tarvik-cli decompress IN OUT   decode the compressed quest IN into OUT\n"),
+              _("       tarvik-cli analyze QUEST       print the analyzer's report on QUEST\n"),
+              _("       tarvik-cli check QUEST         report broken labels, missing files and cut lines in "
+                "QUEST\n"
+                "                                      (exit 0 clean, 1 errors, 2 warnings only)\n"),
+              _("       tarvik-cli test QUEST SCRIPT... [--bless] [--seed N] [--timeout S]\n"
+                "                                      play each script and compare its transcript with\n"
+                "                                      SCRIPT.expected (exit 0 all match, 1 a difference, "
+                "shown as\n"
+                "                                      a unified diff); --bless writes the expected files\n"),
+              _("       tarvik-cli explore QUEST [--json] [--max-states N] [--input TEXT]... [--seed N]\n"
+                "                                      play every path of QUEST breadth-first; report "
+                "unreached\n"
+                "                                      labels, dead ends, run-time errors and endings, each "
+                "with the\n"
+                "                                      --script actions that lead there (exit 0 nothing "
+                "found, 1\n"
+                "                                      something found, 2 cut by --max-states, default "
+                "100000)\n"),
+              _("       tarvik-cli map QUEST [-o FILE] [--format dot|svg] [--explore]\n"
+                "                                      draw the labels with their buttons, jumps and calls: "
+                "DOT to\n"
+                "                                      stdout, SVG to FILE; --explore colours unreached "
+                "labels, dead\n"
+                "                                      ends and errors\n"),
+              _("       tarvik-cli --help | --version\n"),
+              "\n",
+              _("Plays a Zot text quest (.qst, .qs1, .qs3). Without --script the game is played at the "
+                "terminal.\n"),
+              "\n",
+              _("  --script FILE   play the actions in FILE (one per line) instead of asking the player; - "
+                "reads them\n"
+                "                  from standard input\n"),
+              _("  --dump          print the final state as one JSON object (without --script: after the "
+                "first run stops)\n"),
+              _("  --seed N        seed the random generator, so RND repeats\n"),
+              _("  --set NAME=V    set a player option before the quest loads; NAME is Soobit, clk, Zvuk, "
+                "Music,\n"
+                "                  SvBlock or inv, V is true or false\n"),
+              _("  --transcript FILE  write every page shown, button chosen, item used and line typed to "
+                "FILE (UTF-8)\n"),
+              _("  --continue      take up the game kept from the last play of QUEST in place of its "
+                "opening, and keep\n"
+                "                  this one after every action and when the play ends (in "
+                "$XDG_STATE_HOME/tarvik)\n"),
+              _("  --net           let \"include http://...\" fetch from the web; its questions are message "
+                "boxes (in a\n"
+                "                  script answered by its answer lines, else by their first button) and its "
+                "progress\n"
+                "                  goes to stderr. Without it every network include brings nothing and asks "
+                "nothing\n"),
+              _("  --timeout S     with --script or --dump: stop a run that takes longer than S seconds and "
+                "exit with\n"
+                "                  code 4 (\"the quest did not stop\")\n"),
+              _("  --warnings      print the run-time errors the quest meets (a jump to a missing label, "
+                "an\n"
+                "                  expression error, a missing file...) to stderr, with their quest lines\n"),
+              _("  --mute          play no music or sounds (runs with --script or --dump never do; their "
+                "dump lists\n"
+                "                  what would have played under \"audio\")\n"),
+              "\n",
+              _("MIDI music is played with the soundfont that TARVIK_SOUNDFONT names, else the largest "
+                "General MIDI\n"
+                "soundfont installed under /usr/share/sounds.\n")})
             t += piece;
         return t;
     }();
@@ -315,7 +315,8 @@ private:
         } else if (!m_Told) {
             m_Told = true;
             std::cerr << "tarvik-cli: "
-                      << Format(_("cannot keep the game in %s"), tools::KeptGamePath(m_Keeper.quest())) << "\n";
+                      << Format(_("cannot keep the game in %s"), tools::KeptGamePath(m_Keeper.quest()))
+                      << "\n";
         }
     }
     Engine& m_Engine;

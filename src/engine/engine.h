@@ -456,7 +456,6 @@ private:
     std::string m_ReplayFrom;         // the saved-game text the game began from; empty: the quest's start
     std::deque<ReplayStep> m_Replay;  // steps still to replay
     size_t m_ReplayTotal = 0;
-    std::string m_ReplayRestore;  // the text to restore before the first step, once the opening run allows
     bool m_Replaying = false;
     std::function<void(const std::string&)> m_ReplayStopped;
     void NoteStep(ReplayStep step);

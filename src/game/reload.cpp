@@ -62,7 +62,6 @@ void Engine::StopReplay(const std::string& reasonUtf8) {
     const size_t step = m_ReplayTotal - Events(m_Replay) + 1;
     m_Replay.clear();
     m_Replaying = false;
-    m_ReplayRestore.clear();
     if (m_ReplayStopped)
         m_ReplayStopped(text::Utf8ToCp1251("перезагрузка остановилась на шаге " + std::to_string(step) +
                                            " из " + std::to_string(m_ReplayTotal) + ": " + reasonUtf8));
@@ -144,14 +143,6 @@ bool Engine::ReplayNext() {
 }
 
 bool Engine::ReplayInWait(WaitReason why) {
-    // A game that began from a restored text takes it up in the opening run's first wait, which the new game
-    // then ends.
-    if (!m_ReplayRestore.empty()) {
-        std::string from = std::move(m_ReplayRestore);
-        m_ReplayRestore.clear();
-        RestoreQuietly(from);
-        return true;
-    }
     if (why == WaitReason::Pause) return true;
     if (m_Replay.empty()) {
         m_Replaying = false;
@@ -166,7 +157,7 @@ void Engine::Reload(const std::function<void(const std::string&)>& stopped) {
     if (m_QuestPath.empty() || m_Replaying) return;
     m_Replay.assign(m_ReplaySteps.begin(), m_ReplaySteps.end());
     m_ReplayTotal = Events(m_Replay);
-    m_ReplayRestore = m_ReplayFrom;
+    const std::string from = m_ReplayFrom;
     m_ReplayStopped = stopped;
     m_Replaying = true;
     const uint32_t before = m_Game;
@@ -177,24 +168,22 @@ void Engine::Reload(const std::function<void(const std::string&)>& stopped) {
         return m_RunNesting == depth && !m_Resetting && !m_QuitWait && !m_InputWait && !m_AnykeyWaiting &&
                !m_Stopping;
     };
-    OpenQuest(m_QuestPathNative);
+    // A game that began from a restored text comes back as a kept game does, without the quest's opening,
+    // which would greet or ask as for a new game.
+    if (!from.empty())
+        ContinueQuest(m_QuestPathNative, from);
+    else
+        OpenQuest(m_QuestPathNative);
     if (m_Game == before || m_QuestPath.empty()) {
         // The quest could not be read again: nothing was replaced, nothing to replay.
         m_Replaying = false;
         m_Replay.clear();
-        m_ReplayRestore.clear();
         return;
-    }
-    if (m_Replaying && !m_ReplayRestore.empty() && settled()) {
-        std::string from = std::move(m_ReplayRestore);
-        m_ReplayRestore.clear();
-        RestoreQuietly(from);
     }
     while (m_Replaying && !m_Replay.empty() && settled())
         if (!ReplayNext()) break;
     m_Replaying = false;
     m_Replay.clear();
-    m_ReplayRestore.clear();
     m_ReplayStopped = nullptr;
 }
 

@@ -498,6 +498,7 @@ void frmMain::LoadQuest(const std::string& utf8Path) {
     // Named before the run starts: the quest may keep running for as long as it is played.
     const QFileInfo info(QString::fromStdString(utf8Path));
     setWindowTitle(info.fileName() + QString::fromUtf8(" — Тарвик"));
+    m_PlayingPath = utf8Path;
     WatchQuestFile();
     if (resume) {
         // The kept game comes back in place of the opening, which would greet or ask as for a new game. The

@@ -351,6 +351,7 @@ private:
 
     // Reload in place.
     QAction *mFileReload = nullptr, *mWatchQuest = nullptr;
+    std::string m_PlayingPath;  // UTF-8 path of the quest the engine plays, read again by a reload
     QFileSystemWatcher* m_Watcher = nullptr;
     QTimer m_ReloadTimer;  // lets an editor finish writing before the file is read
     QString m_QuestStamp;  // size and modification time of the quest file as last read
