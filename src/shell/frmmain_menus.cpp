@@ -9,7 +9,10 @@
 #include <QScrollBar>
 #include <QUrl>
 
+#include <QTextToSpeech>
+
 #include "shell/about.h"
+#include "shell/accessibility.h"
 #include "shell/frmhelp.h"
 #include "shell/frminfo.h"
 #include "shell/frmmain.h"
@@ -30,6 +33,9 @@ QString MenuCaption(const std::string& utf8) {
     s.replace('&', QStringLiteral("&&"));
     return s;
 }
+
+// Each zoom key changes the fonts by this many percent of their chosen size.
+constexpr int kZoomStep = 10;
 
 // Colour values as the window system spells them: explicit colours, and system colours by number.
 constexpr int32_t kSysWindowText = static_cast<int32_t>(0x80000008u);
@@ -95,6 +101,11 @@ void frmMain::BuildMenus() {
     shr3 = AddItem(Ihban, "shr3", U("&Главное окно"));
     shr1 = AddItem(Ihban, "shr1", U("&Окно инвентаря"));
     shr2 = AddItem(Ihban, "shr2", U("&Кнопки"));
+    mZoomIn = AddItem(vid, "mZoomIn", U("&Крупнее"));
+    mZoomOut = AddItem(vid, "mZoomOut", U("&Мельче"));
+    mZoomReset = AddItem(vid, "mZoomReset", U("&Обычный размер"));
+    mExactColours = AddItem(vid, "mExactColours", U("&Точные цвета квеста"), true);
+    mPictureWindow = AddItem(vid, "mPictureWindow", U("&Окно картинки"));
 
     mnuUtil = AddMenu(bar, "mnuUtil", U("&Утилиты"));
     Compress1 = AddItem(mnuUtil, "Compress1", U("&Сжатие"));
@@ -107,6 +118,10 @@ void frmMain::BuildMenus() {
     Zvuk = AddItem(Parametr, "Zvuk", U("&Звук"), true);
     Music = AddItem(Parametr, "Music", U("&Музыка"), true);
     mSoundFont = AddItem(Parametr, "mSoundFont", U("&Шрифт MIDI..."));
+    AddSeparator(Parametr, "mReadP");
+    mReadAloud = AddItem(Parametr, "mReadAloud", U("&Читать вслух"), true);
+    mRepeatPage = AddItem(Parametr, "mRepeatPage", U("&Повторить страницу"));
+    mStopReading = AddItem(Parametr, "mStopReading", U("&Остановить чтение"));
     Soobit->setChecked(true);
     Zvuk->setChecked(true);
     Music->setChecked(true);
@@ -132,6 +147,14 @@ void frmMain::BuildMenus() {
     mFileLoadgame->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     mFileExit->setShortcut(QKeySequence::Quit);
     help->setShortcut(QKeySequence::HelpContents);
+    // Ctrl and the keys that carry + and = on most keyboards; the desktop's own zoom keys too.
+    mZoomIn->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Plus),
+                           QKeySequence::ZoomIn});
+    mZoomOut->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Minus), QKeySequence::ZoomOut});
+    mZoomReset->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    mPictureWindow->setShortcut(QKeySequence(Qt::Key_F6));
+    mRepeatPage->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    mStopReading->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Period));
 
     // Commands that may run the quest go through the event loop, out of the menu's own handling.
     connect(mFileNewgame, &QAction::triggered, this, [this] { Post([this] { mFileNewgame_Click(); }); });
@@ -161,6 +184,19 @@ void frmMain::BuildMenus() {
     connect(shr1, &QAction::triggered, this, [this] { Post([this] { ChooseFont(1); }); });
     connect(shr2, &QAction::triggered, this, [this] { Post([this] { ChooseFont(2); }); });
     connect(shr3, &QAction::triggered, this, [this] { Post([this] { ChooseFont(3); }); });
+    connect(mZoomIn, &QAction::triggered, this, [this] { SetZoom(m_Zoom + kZoomStep); });
+    connect(mZoomOut, &QAction::triggered, this, [this] { SetZoom(m_Zoom - kZoomStep); });
+    connect(mZoomReset, &QAction::triggered, this, [this] { SetZoom(100); });
+    connect(mExactColours, &QAction::toggled, this, [this] {
+        PaintForeColours();
+        RedrawStory();
+    });
+    connect(mPictureWindow, &QAction::triggered, this, [this] { FocusPictureWindow(); });
+    connect(mReadAloud, &QAction::toggled, this, [this](bool on) { SetReadAloud(on); });
+    connect(mRepeatPage, &QAction::triggered, this, [this] { RepeatPage(); });
+    connect(mStopReading, &QAction::triggered, this, [this] {
+        if (m_Speech) m_Speech->stop();
+    });
 
     connect(Compress1, &QAction::triggered, this, [this] { Post([this] { ShowCompressor(); }); });
     connect(mnuUtilsShifr1, &QAction::triggered, this, [this] { Post([this] { ShowCipher(); }); });
@@ -217,14 +253,7 @@ void frmMain::ApplyControlColours(int32_t fore, int32_t back) {
     const QPalette base = QApplication::palette();
     std::optional<QColor> f = ColourFromValue(fore, base);
     std::optional<QColor> b = ColourFromValue(back, base);
-    if (f) {
-        for (QWidget* w : std::initializer_list<QWidget*>{lstItems, Combo1, List1, Text1}) {
-            QPalette p = w->palette();
-            for (auto role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
-                p.setColor(QPalette::Active, role, *f), p.setColor(QPalette::Inactive, role, *f);
-            w->setPalette(p);
-        }
-    }
+    if (f) m_QuestFore = *f;
     if (b) {
         for (QWidget* w : std::initializer_list<QWidget*>{txtText, WB, lstItems, Combo1, List1, Text1}) {
             QPalette p = w->palette();
@@ -233,6 +262,29 @@ void frmMain::ApplyControlColours(int32_t fore, int32_t back) {
                     p.setColor(group, role, *b);
             w->setPalette(p);
         }
+    }
+    PaintForeColours();
+}
+
+bool frmMain::MendsColours() const {
+    // The DOS mode's own colours read well, and a quest written for it is shown as its author saw it.
+    return !mExactColours->isChecked() && !svet3->isChecked();
+}
+
+QColor frmMain::Readable(const QColor& fore, const QWidget* on) const {
+    return MendsColours() ? ReadableColour(fore, on->palette().color(QPalette::Active, QPalette::Base))
+                          : fore;
+}
+
+// The lists' and input line's text in the quest's colour, each mended against its own background.
+void frmMain::PaintForeColours() {
+    if (!m_QuestFore.isValid()) return;
+    for (QWidget* w : std::initializer_list<QWidget*>{lstItems, Combo1, List1, Text1}) {
+        const QColor c = Readable(m_QuestFore, w);
+        QPalette p = w->palette();
+        for (auto role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+            p.setColor(QPalette::Active, role, c), p.setColor(QPalette::Inactive, role, c);
+        w->setPalette(p);
     }
 }
 
@@ -280,7 +332,19 @@ void frmMain::ResetAppearance() {
 
 // ---- Fonts ----------------------------------------------------------------------------------------------
 
-void frmMain::SetFontOf(int which, const QFont& font) {
+void frmMain::SetZoom(int percent) {
+    m_Zoom = std::clamp(percent, kMinZoom, kMaxZoom);
+    for (int which = 1; which <= 3; ++which) SetFontOf(which, m_ChosenFonts[which]);
+}
+
+void frmMain::SetFontOf(int which, const QFont& chosen) {
+    if (which < 1 || which > 3) return;
+    m_ChosenFonts[which] = chosen;
+    QFont font = chosen;
+    if (chosen.pointSizeF() > 0)
+        font.setPointSizeF(chosen.pointSizeF() * m_Zoom / 100.0);
+    else if (chosen.pixelSize() > 0)
+        font.setPixelSize(std::max(1, chosen.pixelSize() * m_Zoom / 100));
     switch (which) {
         case 1:
             lstItems->setFont(font);
@@ -303,11 +367,9 @@ void frmMain::SetFontOf(int which, const QFont& font) {
 }
 
 void frmMain::ChooseFont(int which) {
-    QWidget* first = txtText;
-    if (which == 1) first = lstItems;
-    if (which == 2) first = List1;
+    if (which < 1 || which > 3) return;
     bool ok = false;
-    QFont chosen = QFontDialog::getFont(&ok, first->font(), this);
+    QFont chosen = QFontDialog::getFont(&ok, m_ChosenFonts[which], this);
     if (!ok) return;
     SetFontOf(which, chosen);
 }

@@ -1,7 +1,12 @@
 #include "shell/pictures.h"
 
+#include <QFileInfo>
 #include <QImageReader>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 #include "shell/settings.h"
 
@@ -46,7 +51,18 @@ DecodedPicture DecodePicture(const QString& path) {
 PictureBox::PictureBox(QWidget* parent, int index) : QLabel(parent), m_Index(index) {
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setAttribute(Qt::WA_TranslucentBackground);
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleDescription(QString::fromUtf8("Картинка: Enter или пробел щёлкает по ней"));
     hide();
+}
+
+void PictureBox::SetCaption(const QString& caption) {
+    m_Caption = caption;
+    UpdateName();
+}
+
+void PictureBox::UpdateName() {
+    setAccessibleName(!m_Caption.isEmpty() ? m_Caption : m_FileName);
 }
 
 bool PictureBox::Load(const QString& path) {
@@ -63,6 +79,8 @@ bool PictureBox::Load(const QString& path) {
     }
     m_Size = d.size;
     resize(m_Size);
+    m_FileName = QFileInfo(path).fileName();
+    UpdateName();
     return true;
 }
 
@@ -72,6 +90,8 @@ void PictureBox::Clear() {
     clear();
     m_Size = QSize();
     resize(0, 0);
+    m_FileName.clear();
+    UpdateName();
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* e) {
@@ -82,6 +102,31 @@ void PictureBox::mousePressEvent(QMouseEvent* e) {
 void PictureBox::mouseReleaseEvent(QMouseEvent* e) {
     e->accept();
     if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) emit clicked();
+}
+
+void PictureBox::keyPressEvent(QKeyEvent* e) {
+    const int key = e->key();
+    const bool plain = (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (plain && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)) {
+        e->accept();
+        // What a mouse would do, at the one point that means the whole picture.
+        if (!e->isAutoRepeat()) {
+            emit pressed(Qt::LeftButton, QPointF(width() / 2.0, height() / 2.0));
+            emit clicked();
+        }
+        return;
+    }
+    QLabel::keyPressEvent(e);
+}
+
+void PictureBox::paintEvent(QPaintEvent* e) {
+    QLabel::paintEvent(e);
+    if (!hasFocus()) return;
+    // The picture has no frame of its own to show that it holds the keyboard.
+    QPainter p(this);
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &p, this);
 }
 
 Form1::Form1(QWidget* owner) : QWidget(owner, Qt::Window) {
@@ -112,6 +157,15 @@ void Form1::FitToPicture() {
                                         (kCaptionTwips + kTwipsPerPixel / 2) / kTwipsPerPixel);
     const QSize frame = frameGeometry().size() - geometry().size();
     resize(outer.expandedTo(picture + frame) - frame);
+}
+
+void Form1::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Escape) {
+        e->accept();
+        emit leftByKeyboard();
+        return;
+    }
+    QWidget::keyPressEvent(e);
 }
 
 bool Form1::event(QEvent* e) {

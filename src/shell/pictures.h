@@ -31,14 +31,17 @@ struct DecodedPicture {
 DecodedPicture DecodePicture(const QString& path);
 
 // One picture control: shows its picture at the picture's natural size in logical pixels, and reports
-// presses and clicks.
+// presses and clicks. It takes the keyboard focus with Tab; Enter or Space is a left click at its middle.
 class PictureBox : public QLabel {
     Q_OBJECT
 public:
     PictureBox(QWidget* parent, int index);
     int index() const { return m_Index; }
     // False, with the old picture kept, when the file cannot be shown.
+    // The accessible name becomes the file's name unless a caption was given.
     bool Load(const QString& path);
+    // What a screen reader calls the picture; empty: the name of its file.
+    void SetCaption(const QString& caption);
     void Clear();
     bool HasPicture() const { return !m_Size.isEmpty(); }
     QSize pictureSize() const { return m_Size; }
@@ -50,9 +53,13 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
 
 private:
+    void UpdateName();
     int m_Index;
+    QString m_FileName, m_Caption;
     QSize m_Size;
     std::unique_ptr<QMovie> m_Movie;
 };
@@ -75,9 +82,11 @@ public:
 signals:
     void activated();
     void overlayClicked(int index);
+    void leftByKeyboard();  // Escape: back to the main window
 
 protected:
     bool event(QEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     PictureBox* m_Picture1;

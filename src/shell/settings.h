@@ -27,6 +27,10 @@ inline constexpr double kMaxFontPoints = 2160;
 
 inline constexpr int kRecentCount = 10;
 
+// The zoom of the story, button and inventory fonts, in percent of their chosen size.
+inline constexpr int kMinZoom = 50;
+inline constexpr int kMaxZoom = 400;
+
 // A settings file or line larger than these is damaged or hostile: the file is not read, the line reads as
 // empty.
 inline constexpr uint64_t kMaxSettingsFile = uint64_t{1} << 20;
@@ -62,6 +66,10 @@ struct ShellSettings {
     // "Продолжать игру": keep the game left and offer it back. Written only when off, so a file of the
     // classic keys stays as it was.
     bool keepGames = true;
+    // Written only when they differ from these, for the same reason.
+    int zoom = 100;             // percent
+    bool readAloud = false;     // "Читать вслух"
+    bool exactColours = false;  // "Точные цвета квеста": no mending of unreadable colours
 
     bool operator==(const ShellSettings&) const = default;
 };
