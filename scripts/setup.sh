@@ -28,6 +28,19 @@ packages=(
     timgm6mb-soundfont
     # the network include
     libcurl4-openssl-dev
+    # read aloud (Qt's text to speech through speech-dispatcher; its CMake files need QmlIntegration)
+    qt6-speech-dev
+    qt6-speech-speechd-plugin
+    qt6-declarative-dev
+    # what a screen reader user hears: Orca and the player under Xvfb on a private AT-SPI bus
+    xvfb
+    xdotool
+    orca
+    speech-dispatcher
+    at-spi2-core
+    dbus-x11
+    python3-pyatspi
+    libao4
     # the Debian package build
     dpkg-dev
     file

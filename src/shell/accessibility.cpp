@@ -38,8 +38,8 @@ QColor ReadableColour(const QColor& fore, const QColor& back) {
     // monotonically along it and a bisection finds the smallest move that is enough.
     const QColor hsl = fore.toHsl();
     const bool darker = ContrastRatio(Qt::black, back) >= ContrastRatio(Qt::white, back);
+    // Black or white gives at least 4.58 against any background, so the far end always reads well.
     double near = hsl.lightnessF(), far = darker ? 0.0 : 1.0;
-    if (ContrastRatio(WithLightness(hsl, far), back) < kGoodContrast) return WithLightness(hsl, far);
     for (int i = 0; i < 24; ++i) {
         const double mid = (near + far) / 2;
         (ContrastRatio(WithLightness(hsl, mid), back) >= kGoodContrast ? far : near) = mid;

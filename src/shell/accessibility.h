@@ -17,8 +17,8 @@ inline constexpr double kPoorContrast = 2.0;
 inline constexpr double kGoodContrast = 4.5;
 
 // `fore` as it should be drawn on `back`: unchanged when its contrast is kPoorContrast or more, otherwise
-// lightened or darkened in the same hue, as little as reaches kGoodContrast (or as far as the hue goes,
-// towards whichever of black and white lies further from the background).
+// lightened or darkened in the same hue, towards whichever of black and white lies further from the
+// background, as little as reaches kGoodContrast.
 QColor ReadableColour(const QColor& fore, const QColor& back);
 
 // Has a screen reader speak a text now, while the keyboard focus stays where it is. An invisible widget of

@@ -282,9 +282,12 @@ void frmMain::SpeakNewPage() {
     for (size_t i = m_SpokenRuns; i < runs.size(); ++i)
         added.append(runs[i].text, i == m_SpokenRuns ? std::min(m_SpokenOffset, runs[i].text.size()) : 0);
     if (!runs.empty()) m_SpokenRuns = runs.size() - 1, m_SpokenOffset = runs.back().text.size();
-    QString page = FromCp1251(added).trimmed();
-    if (page.isEmpty()) return;
-    page.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace('\r', '\n');
+    // Line by line, without the blanks and empty lines that only place the text on the screen.
+    QStringList lines;
+    for (const QString& line : FromCp1251(added).split(QRegularExpression(QStringLiteral("\r\n|\r|\n"))))
+        if (!line.trimmed().isEmpty()) lines << line.trimmed();
+    if (lines.isEmpty()) return;
+    const QString page = lines.join('\n');
     m_LastPage = page;
     m_Voice->Say(page);
     if (m_Speech) m_Speech->say(page);

@@ -148,9 +148,16 @@ void frmMain::BuildMenus() {
     mFileExit->setShortcut(QKeySequence::Quit);
     help->setShortcut(QKeySequence::HelpContents);
     // Ctrl and the keys that carry + and = on most keyboards; the desktop's own zoom keys too.
-    mZoomIn->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Plus),
-                           QKeySequence::ZoomIn});
-    mZoomOut->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Minus), QKeySequence::ZoomOut});
+    auto keys = [](std::initializer_list<QKeySequence> wanted, QKeySequence::StandardKey desktop) {
+        QList<QKeySequence> all(wanted);
+        for (const QKeySequence& k : QKeySequence::keyBindings(desktop))
+            if (!all.contains(k)) all << k;
+        return all;
+    };
+    mZoomIn->setShortcuts(
+        keys({QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Plus)},
+             QKeySequence::ZoomIn));
+    mZoomOut->setShortcuts(keys({QKeySequence(Qt::CTRL | Qt::Key_Minus)}, QKeySequence::ZoomOut));
     mZoomReset->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
     mPictureWindow->setShortcut(QKeySequence(Qt::Key_F6));
     mRepeatPage->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
