@@ -29,7 +29,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Music is MIDI played through a soundfont; any General MIDI one will do.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "timgm6mb-soundfont | sf3-soundfont-gm | sf2-soundfont-gm")
-# Qt draws pictures in these formats only with its image-format plugins.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-image-formats-plugins")
+# Qt draws pictures in these formats only with its image-format plugins, and reads aloud through
+# speech-dispatcher only with its speech plugin.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-image-formats-plugins, qt6-speech-speechd-plugin")
 
 include(CPack)
