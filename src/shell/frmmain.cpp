@@ -365,9 +365,9 @@ ShellSettings frmMain::CurrentSettings() const {
     s.clk = clk->isChecked();
     s.soundFont = m_SoundFont;
     // The fonts as chosen: the zoom is kept apart.
-    s.font1 = SpecFromFont(m_ChosenFonts[3]);
-    s.font2 = SpecFromFont(m_ChosenFonts[1]);
-    s.font3 = SpecFromFont(m_ChosenFonts[2]);
+    s.font1 = SpecFromFont(ChosenFont(3));
+    s.font2 = SpecFromFont(ChosenFont(1));
+    s.font3 = SpecFromFont(ChosenFont(2));
     s.zoom = m_Zoom;
     s.readAloud = mReadAloud->isChecked();
     s.exactColours = mExactColours->isChecked();

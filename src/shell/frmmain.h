@@ -241,7 +241,9 @@ private:
     Form1* PictureWindow();
     void PaintBackground();
     void RedrawStory();
+    // `font` as chosen, shown at the zoom; ChosenFont gives it back.
     void SetFontOf(int which, const QFont& font);
+    QFont ChosenFont(int which) const;
     void ShowSplash();
     bool HasHelp() const;
     void ShowHelp();
@@ -272,6 +274,7 @@ private:
     void RenderHtml();
     void ScrollToTop();
     void SpeakNewPage();
+    void SpeakPage(const QString& page);
     QColor Readable(const QColor& fore, const QWidget* on) const;
     void PaintForeColours();
 
@@ -323,8 +326,7 @@ private:
     bool m_GameStarted = false;  // a reset since the last render: colours of the ticked mode
     QPointer<frmHelp> m_Help;
 
-    // Zoom: the fonts as chosen (1 inventory, 2 buttons, 3 story), shown at m_Zoom percent.
-    std::array<QFont, 4> m_ChosenFonts;
+    // The story, button and inventory fonts are shown at this percentage of their chosen size.
     int m_Zoom = 100;
     // The quest's colour of the lists and the input line, before any mending.
     QColor m_QuestFore;

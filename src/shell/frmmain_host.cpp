@@ -287,7 +287,10 @@ void frmMain::SpeakNewPage() {
     for (const QString& line : FromCp1251(added).split(QRegularExpression(QStringLiteral("\r\n|\r|\n"))))
         if (!line.trimmed().isEmpty()) lines << line.trimmed();
     if (lines.isEmpty()) return;
-    const QString page = lines.join('\n');
+    SpeakPage(lines.join('\n'));
+}
+
+void frmMain::SpeakPage(const QString& page) {
     m_LastPage = page;
     m_Voice->Say(page);
     if (m_Speech) m_Speech->say(page);
@@ -411,6 +414,9 @@ void frmMain::ShowHtmlPage(const std::string& page, const std::string& pageFile,
     std::string_view bytes(page);
     if (bytes.size() > static_cast<size_t>(kMaxViewChars) + 1) bytes = bytes.substr(0, kMaxViewChars + 1);
     WB->ShowPage(FromCp1251(bytes), QUrl::fromLocalFile(QString::fromStdString(baseFolder)));
+    // A page of the HTML view is a page of the story too.
+    const QString text = WB->toPlainText().simplified();
+    if (!text.isEmpty()) SpeakPage(text);
 }
 
 // ---- Waiting and letting events in ----------------------------------------------------------------------

@@ -101,11 +101,12 @@ void frmMain::BuildMenus() {
     shr3 = AddItem(Ihban, "shr3", U("&Главное окно"));
     shr1 = AddItem(Ihban, "shr1", U("&Окно инвентаря"));
     shr2 = AddItem(Ihban, "shr2", U("&Кнопки"));
+    AddSeparator(vid, "mZoomP");
     mZoomIn = AddItem(vid, "mZoomIn", U("&Крупнее"));
     mZoomOut = AddItem(vid, "mZoomOut", U("&Мельче"));
     mZoomReset = AddItem(vid, "mZoomReset", U("&Обычный размер"));
     mExactColours = AddItem(vid, "mExactColours", U("&Точные цвета квеста"), true);
-    mPictureWindow = AddItem(vid, "mPictureWindow", U("&Окно картинки"));
+    mPictureWindow = AddItem(vid, "mPictureWindow", U("Ок&но картинки"));
 
     mnuUtil = AddMenu(bar, "mnuUtil", U("&Утилиты"));
     Compress1 = AddItem(mnuUtil, "Compress1", U("&Сжатие"));
@@ -120,8 +121,8 @@ void frmMain::BuildMenus() {
     mSoundFont = AddItem(Parametr, "mSoundFont", U("&Шрифт MIDI..."));
     AddSeparator(Parametr, "mReadP");
     mReadAloud = AddItem(Parametr, "mReadAloud", U("&Читать вслух"), true);
-    mRepeatPage = AddItem(Parametr, "mRepeatPage", U("&Повторить страницу"));
-    mStopReading = AddItem(Parametr, "mStopReading", U("&Остановить чтение"));
+    mRepeatPage = AddItem(Parametr, "mRepeatPage", U("По&вторить страницу"));
+    mStopReading = AddItem(Parametr, "mStopReading", U("Ос&тановить чтение"));
     Soobit->setChecked(true);
     Zvuk->setChecked(true);
     Music->setChecked(true);
@@ -339,19 +340,37 @@ void frmMain::ResetAppearance() {
 
 // ---- Fonts ----------------------------------------------------------------------------------------------
 
+namespace {
+
+QFont Scaled(QFont font, double factor) {
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(font.pointSizeF() * factor);
+    else if (font.pixelSize() > 0)
+        font.setPixelSize(std::max(1, static_cast<int>(std::lround(font.pixelSize() * factor))));
+    return font;
+}
+
+}  // namespace
+
+// The controls hold the fonts at the zoom; the chosen size is theirs without it.
+QFont frmMain::ChosenFont(int which) const {
+    const QWidget* control = txtText;
+    if (which == 1) control = lstItems;
+    if (which == 2) control = List1;
+    QFont f = Scaled(control->font(), 100.0 / m_Zoom);
+    // Hundredths of a point: the way back through the zoom must not leave a rounding error in the settings.
+    if (f.pointSizeF() > 0) f.setPointSizeF(std::round(f.pointSizeF() * 100) / 100);
+    return f;
+}
+
 void frmMain::SetZoom(int percent) {
+    const std::array<QFont, 3> chosen{ChosenFont(1), ChosenFont(2), ChosenFont(3)};
     m_Zoom = std::clamp(percent, kMinZoom, kMaxZoom);
-    for (int which = 1; which <= 3; ++which) SetFontOf(which, m_ChosenFonts[which]);
+    for (int which = 1; which <= 3; ++which) SetFontOf(which, chosen[which - 1]);
 }
 
 void frmMain::SetFontOf(int which, const QFont& chosen) {
-    if (which < 1 || which > 3) return;
-    m_ChosenFonts[which] = chosen;
-    QFont font = chosen;
-    if (chosen.pointSizeF() > 0)
-        font.setPointSizeF(chosen.pointSizeF() * m_Zoom / 100.0);
-    else if (chosen.pixelSize() > 0)
-        font.setPixelSize(std::max(1, chosen.pixelSize() * m_Zoom / 100));
+    const QFont font = Scaled(chosen, m_Zoom / 100.0);
     switch (which) {
         case 1:
             lstItems->setFont(font);
@@ -376,7 +395,7 @@ void frmMain::SetFontOf(int which, const QFont& chosen) {
 void frmMain::ChooseFont(int which) {
     if (which < 1 || which > 3) return;
     bool ok = false;
-    QFont chosen = QFontDialog::getFont(&ok, m_ChosenFonts[which], this);
+    QFont chosen = QFontDialog::getFont(&ok, ChosenFont(which), this);
     if (!ok) return;
     SetFontOf(which, chosen);
 }
