@@ -5,8 +5,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 
 #include "shell/settings.h"
 
@@ -51,7 +49,8 @@ DecodedPicture DecodePicture(const QString& path) {
 PictureBox::PictureBox(QWidget* parent, int index) : QLabel(parent), m_Index(index) {
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setAttribute(Qt::WA_TranslucentBackground);
-    setFocusPolicy(Qt::StrongFocus);
+    // Tab only: a mouse click leaves the keys where they were, with the buttons.
+    setFocusPolicy(Qt::TabFocus);
     setAccessibleDescription(QString::fromUtf8("Картинка: Enter или пробел щёлкает по ней"));
     hide();
 }
@@ -122,11 +121,14 @@ void PictureBox::keyPressEvent(QKeyEvent* e) {
 void PictureBox::paintEvent(QPaintEvent* e) {
     QLabel::paintEvent(e);
     if (!hasFocus()) return;
-    // The picture has no frame of its own to show that it holds the keyboard.
+    // The picture has no frame of its own to show that it holds the keyboard, and the style's dotted focus
+    // frame is lost on a picture: a frame in the highlight colour, on a light one so it shows on any picture.
     QPainter p(this);
-    QStyleOptionFocusRect option;
-    option.initFrom(this);
-    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &p, this);
+    const QRectF frame = QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5);
+    p.setPen(QPen(Qt::white, 3));
+    p.drawRect(frame);
+    p.setPen(QPen(palette().color(QPalette::Highlight), 1));
+    p.drawRect(frame);
 }
 
 Form1::Form1(QWidget* owner) : QWidget(owner, Qt::Window) {
