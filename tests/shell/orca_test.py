@@ -89,7 +89,8 @@ def write_configuration(work, spoken):
                 'DefaultModule "capture"\n'
                 'DefaultLanguage "ru"\n'
                 'LogDir "%s"\n'
-                'Timeout 600\n' % work)
+                # Orca stays connected while the test runs; once it is gone the daemon leaves soon.
+                'Timeout 5\n' % work)
     # sd_generic fills in $DATA, the text with its quotes escaped, and runs the line with sh.
     with open(os.path.join(modules, "capture.conf"), "w") as f:
         f.write('GenericExecuteSynth "printf \'%%s\\\\n\' \\\'$DATA\\\' >> %s"\n' % spoken)
@@ -245,6 +246,12 @@ def inner(player, work, launcher):
                 p.wait(timeout=10)
             except subprocess.TimeoutExpired:
                 os.killpg(p.pid, signal.SIGKILL)
+        # Orca spawned speech-dispatcher as a daemon of its own, outside the children's process groups.
+        try:
+            with open(os.path.join(work, "run", "speech-dispatcher", "pid", "speech-dispatcher.pid")) as f:
+                os.kill(int(f.read().split()[0]), signal.SIGTERM)
+        except (OSError, ValueError, IndexError):
+            pass
 
 
 if __name__ == "__main__":
