@@ -31,6 +31,19 @@ packages=(
     # quest maps drawn with Graphviz, and shown in the window with Qt SVG
     libgraphviz-dev
     qt6-svg-dev
+    # read aloud (Qt's text to speech through speech-dispatcher; its CMake files need QmlIntegration)
+    qt6-speech-dev
+    qt6-speech-speechd-plugin
+    qt6-declarative-dev
+    # what a screen reader user hears: Orca and the player under Xvfb on a private AT-SPI bus
+    xvfb
+    xdotool
+    orca
+    speech-dispatcher
+    at-spi2-core
+    dbus-x11
+    python3-pyatspi
+    libao4
     # the Debian package build (scripts/package.sh), its checks and the manual pages
     dpkg-dev
     file

@@ -275,6 +275,18 @@ void frmMain::BuildControls() {
                                          List1->viewport(), Text1, Combo1, WB, WB->viewport()})
         w->setAcceptDrops(false);
 
+    m_Voice = new ScreenReaderVoice(m_Client);
+    // What a screen reader calls each control.
+    txtText->setAccessibleName(QString::fromUtf8("Текст истории"));
+    WB->setAccessibleName(QString::fromUtf8("Текст истории"));
+    lstItems->setAccessibleName(QString::fromUtf8("Инвентарь"));
+    Combo1->setAccessibleName(QString::fromUtf8("Действие с предметом"));
+    Command1->setAccessibleName(QString::fromUtf8("Выполнить действие"));
+    Command1->setToolTip(Command1->accessibleName());
+    List1->setAccessibleName(QString::fromUtf8("Кнопки"));
+    Text1->setAccessibleName(QString::fromUtf8("Ответ на вопрос"));
+    Text1->setAccessibleDescription(QString::fromUtf8("Введите ответ и нажмите Enter"));
+
     ShellSettings defaults;
     SetFontOf(3, FontFromSpec(defaults.font1));
     SetFontOf(1, FontFromSpec(defaults.font2));
@@ -336,6 +348,9 @@ void frmMain::ApplySettings(const ShellSettings& s) {
     RefreshRecentMenu();
     SetContinueEnabled(s.keepGames);
     SetWatchEnabled(s.watchQuest);
+    mExactColours->setChecked(s.exactColours);
+    SetZoom(s.zoom);
+    SetReadAloud(s.readAloud);
     Render();
 }
 
@@ -350,9 +365,13 @@ ShellSettings frmMain::CurrentSettings() const {
     s.Music = Music->isChecked();
     s.clk = clk->isChecked();
     s.soundFont = m_SoundFont;
-    s.font1 = SpecFromFont(txtText->font());
-    s.font2 = SpecFromFont(lstItems->font());
-    s.font3 = SpecFromFont(List1->font());
+    // The fonts as chosen: the zoom is kept apart.
+    s.font1 = SpecFromFont(ChosenFont(3));
+    s.font2 = SpecFromFont(ChosenFont(1));
+    s.font3 = SpecFromFont(ChosenFont(2));
+    s.zoom = m_Zoom;
+    s.readAloud = mReadAloud->isChecked();
+    s.exactColours = mExactColours->isChecked();
     s.RecentFiles = m_Recent.Entries();
     s.keepGames = ContinueEnabled();
     s.watchQuest = WatchEnabled();

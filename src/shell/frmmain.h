@@ -33,12 +33,15 @@
 #include "engine/engine.h"
 #include "media/audio.h"
 #include "net/curl_client.h"
+#include "shell/accessibility.h"
 #include "shell/html_view.h"
 #include "shell/pictures.h"
 #include "shell/recent.h"
 #include "shell/settings.h"
 #include "shell/story_view.h"
 #include "tools/kept_games.h"
+
+class QTextToSpeech;
 
 namespace tarvik::shell {
 
@@ -139,6 +142,23 @@ public:
     void ResetAppearance();
     void mFileLoadquest_Click();
     void ChooseFont(int which);  // 1 shr1 (inventory), 2 shr2 (buttons), 3 shr3 (story text)
+    // The story, button and inventory fonts at `percent` of their chosen size (kMinZoom to kMaxZoom).
+    void SetZoom(int percent);
+    int zoom() const { return m_Zoom; }
+
+    // ---- Players who cannot see the screen well
+    // The text printed since the page last spoken, for the screen reader and, with "Читать вслух", for the
+    // speech engine; empty when nothing new was printed.
+    const QString& lastPage() const { return m_LastPage; }
+    // "Повторить страницу": the last page again.
+    void RepeatPage();
+    // "Читать вслух".
+    void SetReadAloud(bool on);
+    // Whether quest colours are drawn as the quest set them ("Точные цвета квеста", or the DOS mode), or
+    // mended where they would be unreadable.
+    bool MendsColours() const;
+    // Gives the keyboard to the picture window's main picture, when the window is shown.
+    void FocusPictureWindow();
 
     // Brings the controls up to date with the engine's screen model now.
     void Render();
@@ -245,7 +265,9 @@ private:
     Form1* PictureWindow();
     void PaintBackground();
     void RedrawStory();
+    // `font` as chosen, shown at the zoom; ChosenFont gives it back.
     void SetFontOf(int which, const QFont& font);
+    QFont ChosenFont(int which) const;
     void ShowSplash();
     bool HasHelp() const;
     void ShowHelp();
@@ -276,6 +298,10 @@ private:
     void RenderInput();
     void RenderHtml();
     void ScrollToTop();
+    void SpeakNewPage();
+    void SpeakPage(const QString& page);
+    QColor Readable(const QColor& fore, const QWidget* on) const;
+    void PaintForeColours();
 
     // Network include: the client the engine fetches with, and the window's own caption while a download
     // shows its progress there.
@@ -325,6 +351,21 @@ private:
     } m_PendingLook;
     bool m_GameStarted = false;  // a reset since the last render: colours of the ticked mode
     QPointer<frmHelp> m_Help;
+
+    // The story, button and inventory fonts are shown at this percentage of their chosen size.
+    int m_Zoom = 100;
+    // The quest's colour of the lists and the input line, before any mending.
+    QColor m_QuestFore;
+    // What has been spoken of the story: a position in the engine's runs, like the shown one.
+    size_t m_SpokenRuns = 0, m_SpokenOffset = 0;
+    bool m_PageToSpeak = false;
+    QString m_LastPage;
+    QTextToSpeech* m_Speech = nullptr;
+    ScreenReaderVoice* m_Voice = nullptr;
+    bool m_PictureByKeyboard = false;  // the picture window is being activated to take the keyboard
+    QAction *mZoomIn = nullptr, *mZoomOut = nullptr, *mZoomReset = nullptr, *mExactColours = nullptr,
+            *mPictureWindow = nullptr;
+    QAction *mReadAloud = nullptr, *mRepeatPage = nullptr, *mStopReading = nullptr;
 
     // Menus.
     QMenu *mFileF = nullptr, *Histoti = nullptr, *vid = nullptr, *svet = nullptr, *Ihban = nullptr;

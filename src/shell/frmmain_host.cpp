@@ -13,7 +13,9 @@
 #include <QStandardPaths>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextToSpeech>
 
+#include "shell/accessibility.h"
 #include "shell/frmmain.h"
 #include "shell/screen_fit.h"
 #include "text/text.h"
@@ -145,6 +147,7 @@ void frmMain::ScreenChanged(unsigned parts) {
         // The old game's pending look gives way to the new game's.
         m_GameStarted = true;
         m_PendingLook = {};
+        m_SpokenRuns = m_SpokenOffset = 0;
     }
     if (parts & kScreenText) {
         // Text only grows between clears, so a shown position that no longer exists means it was cleared.
@@ -157,7 +160,12 @@ void frmMain::ScreenChanged(unsigned parts) {
             m_ShownOffset = 0;
             m_TextCleared = true;
         }
+        // The spoken position may lie elsewhere: the story is spoken by pages, shown as it grows.
+        if (m_SpokenRuns >= runs.size() ? m_SpokenRuns > 0 || m_SpokenOffset > 0
+                                        : runs[m_SpokenRuns].text.size() < m_SpokenOffset)
+            m_SpokenRuns = m_SpokenOffset = 0;
     }
+    if (parts & kScreenPageTop) m_PageToSpeak = true;
     // A finished page is shown from its beginning at once, before anything printed later moves the view.
     if ((parts & kScreenPageTop) && parts != kScreenAll && m_Started && !m_Rendering) {
         m_Rendering = true;
@@ -210,6 +218,8 @@ void frmMain::Render() {
     if (d & kScreenHtml) RenderHtml();
     if (d & kScreenPageTop) ScrollToTop();
     mFileLoadgame->setEnabled(!m_Engine->questPath().empty());
+    // After the lists: the new buttons take the focus first, and the page is spoken over them.
+    if (m_PageToSpeak) SpeakNewPage();
     m_LastRender = Clock::now();
     m_Rendering = false;
 }
@@ -234,7 +244,7 @@ void frmMain::RenderText() {
     QColor pendingColour = last;
     auto flush = [&] {
         if (pending.empty()) return;
-        txtText->AppendStory(pending, pendingColour);
+        txtText->AppendStory(pending, Readable(pendingColour, txtText));
         pending.clear();
         appended = true;
     };
@@ -262,6 +272,28 @@ void frmMain::RenderText() {
         // Like the classic text box, the view follows what was just printed.
         txtText->ScrollToEnd();
     }
+}
+
+// The text printed since the last page spoken: a new page, or what a question or a pause added to it.
+void frmMain::SpeakNewPage() {
+    m_PageToSpeak = false;
+    const auto& runs = m_Engine->textRuns();
+    std::string added;
+    for (size_t i = m_SpokenRuns; i < runs.size(); ++i)
+        added.append(runs[i].text, i == m_SpokenRuns ? std::min(m_SpokenOffset, runs[i].text.size()) : 0);
+    if (!runs.empty()) m_SpokenRuns = runs.size() - 1, m_SpokenOffset = runs.back().text.size();
+    // Line by line, without the blanks and empty lines that only place the text on the screen.
+    QStringList lines;
+    for (const QString& line : FromCp1251(added).split(QRegularExpression(QStringLiteral("\r\n|\r|\n"))))
+        if (!line.trimmed().isEmpty()) lines << line.trimmed();
+    if (lines.isEmpty()) return;
+    SpeakPage(lines.join('\n'));
+}
+
+void frmMain::SpeakPage(const QString& page) {
+    m_LastPage = page;
+    m_Voice->Say(page);
+    if (m_Speech) m_Speech->say(page);
 }
 
 void frmMain::ScrollToTop() {
@@ -338,6 +370,8 @@ void frmMain::RenderInput() {
         Text1->setText(QStringLiteral(">"));
         Text1->setFocus();
         Text1->setCursorPosition(1);
+        // The question has been printed: it is read with the line that waits for its answer.
+        m_PageToSpeak = true;
     } else {
         Text1->hide();
         List1->setEnabled(true);
@@ -369,8 +403,9 @@ void frmMain::ShowHtmlPage(const std::string& page, const std::string& pageFile,
         textColour = 0;
     if (std::optional<QColor> c = ColourFromValue(textColour, QApplication::palette())) {
         QPalette p = WB->palette();
+        const QColor readable = Readable(*c, WB);
         for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-            p.setColor(group, QPalette::Text, *c);
+            p.setColor(group, QPalette::Text, readable);
         WB->setPalette(p);
     }
     WB->SetAllowedFolders({QString::fromStdString(baseFolder),
@@ -379,6 +414,9 @@ void frmMain::ShowHtmlPage(const std::string& page, const std::string& pageFile,
     std::string_view bytes(page);
     if (bytes.size() > static_cast<size_t>(kMaxViewChars) + 1) bytes = bytes.substr(0, kMaxViewChars + 1);
     WB->ShowPage(FromCp1251(bytes), QUrl::fromLocalFile(QString::fromStdString(baseFolder)));
+    // A page of the HTML view is a page of the story too.
+    const QString text = WB->toPlainText().simplified();
+    if (!text.isEmpty()) SpeakPage(text);
 }
 
 // ---- Waiting and letting events in ----------------------------------------------------------------------

@@ -10,7 +10,10 @@
 #include <QScrollBar>
 #include <QUrl>
 
+#include <QTextToSpeech>
+
 #include "shell/about.h"
+#include "shell/accessibility.h"
 #include "shell/frmhelp.h"
 #include "shell/frminfo.h"
 #include "shell/frmmain.h"
@@ -32,6 +35,9 @@ QString MenuCaption(const std::string& utf8) {
     s.replace('&', QStringLiteral("&&"));
     return s;
 }
+
+// Each zoom key changes the fonts by this many percent of their chosen size.
+constexpr int kZoomStep = 10;
 
 // Colour values as the window system spells them: explicit colours, and system colours by number.
 constexpr int32_t kSysWindowText = static_cast<int32_t>(0x80000008u);
@@ -97,6 +103,12 @@ void frmMain::BuildMenus() {
     shr3 = AddItem(Ihban, "shr3", U("&Главное окно"));
     shr1 = AddItem(Ihban, "shr1", U("&Окно инвентаря"));
     shr2 = AddItem(Ihban, "shr2", U("&Кнопки"));
+    AddSeparator(vid, "mZoomP");
+    mZoomIn = AddItem(vid, "mZoomIn", U("&Крупнее"));
+    mZoomOut = AddItem(vid, "mZoomOut", U("&Мельче"));
+    mZoomReset = AddItem(vid, "mZoomReset", U("&Обычный размер"));
+    mExactColours = AddItem(vid, "mExactColours", U("&Точные цвета квеста"), true);
+    mPictureWindow = AddItem(vid, "mPictureWindow", U("Ок&но картинки"));
 
     mnuUtil = AddMenu(bar, "mnuUtil", U("&Утилиты"));
     Compress1 = AddItem(mnuUtil, "Compress1", U("&Сжатие"));
@@ -110,6 +122,10 @@ void frmMain::BuildMenus() {
     Zvuk = AddItem(Parametr, "Zvuk", U("&Звук"), true);
     Music = AddItem(Parametr, "Music", U("&Музыка"), true);
     mSoundFont = AddItem(Parametr, "mSoundFont", U("&Шрифт MIDI..."));
+    AddSeparator(Parametr, "mReadP");
+    mReadAloud = AddItem(Parametr, "mReadAloud", U("&Читать вслух"), true);
+    mRepeatPage = AddItem(Parametr, "mRepeatPage", U("По&вторить страницу"));
+    mStopReading = AddItem(Parametr, "mStopReading", U("Ос&тановить чтение"));
     Soobit->setChecked(true);
     Zvuk->setChecked(true);
     Music->setChecked(true);
@@ -136,6 +152,21 @@ void frmMain::BuildMenus() {
     mFileLoadgame->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     mFileExit->setShortcut(QKeySequence::Quit);
     help->setShortcut(QKeySequence::HelpContents);
+    // Ctrl and the keys that carry + and = on most keyboards; the desktop's own zoom keys too.
+    auto keys = [](std::initializer_list<QKeySequence> wanted, QKeySequence::StandardKey desktop) {
+        QList<QKeySequence> all(wanted);
+        for (const QKeySequence& k : QKeySequence::keyBindings(desktop))
+            if (!all.contains(k)) all << k;
+        return all;
+    };
+    mZoomIn->setShortcuts(
+        keys({QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Plus)},
+             QKeySequence::ZoomIn));
+    mZoomOut->setShortcuts(keys({QKeySequence(Qt::CTRL | Qt::Key_Minus)}, QKeySequence::ZoomOut));
+    mZoomReset->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    mPictureWindow->setShortcut(QKeySequence(Qt::Key_F6));
+    mRepeatPage->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    mStopReading->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Period));
 
     // Commands that may run the quest go through the event loop, out of the menu's own handling.
     connect(mFileNewgame, &QAction::triggered, this, [this] { Post([this] { mFileNewgame_Click(); }); });
@@ -165,6 +196,19 @@ void frmMain::BuildMenus() {
     connect(shr1, &QAction::triggered, this, [this] { Post([this] { ChooseFont(1); }); });
     connect(shr2, &QAction::triggered, this, [this] { Post([this] { ChooseFont(2); }); });
     connect(shr3, &QAction::triggered, this, [this] { Post([this] { ChooseFont(3); }); });
+    connect(mZoomIn, &QAction::triggered, this, [this] { SetZoom(m_Zoom + kZoomStep); });
+    connect(mZoomOut, &QAction::triggered, this, [this] { SetZoom(m_Zoom - kZoomStep); });
+    connect(mZoomReset, &QAction::triggered, this, [this] { SetZoom(100); });
+    connect(mExactColours, &QAction::toggled, this, [this] {
+        PaintForeColours();
+        RedrawStory();
+    });
+    connect(mPictureWindow, &QAction::triggered, this, [this] { FocusPictureWindow(); });
+    connect(mReadAloud, &QAction::toggled, this, [this](bool on) { SetReadAloud(on); });
+    connect(mRepeatPage, &QAction::triggered, this, [this] { RepeatPage(); });
+    connect(mStopReading, &QAction::triggered, this, [this] {
+        if (m_Speech) m_Speech->stop();
+    });
 
     connect(Compress1, &QAction::triggered, this, [this] { Post([this] { ShowCompressor(); }); });
     connect(mnuUtilsShifr1, &QAction::triggered, this, [this] { Post([this] { ShowCipher(); }); });
@@ -222,14 +266,7 @@ void frmMain::ApplyControlColours(int32_t fore, int32_t back) {
     const QPalette base = QApplication::palette();
     std::optional<QColor> f = ColourFromValue(fore, base);
     std::optional<QColor> b = ColourFromValue(back, base);
-    if (f) {
-        for (QWidget* w : std::initializer_list<QWidget*>{lstItems, Combo1, List1, Text1}) {
-            QPalette p = w->palette();
-            for (auto role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
-                p.setColor(QPalette::Active, role, *f), p.setColor(QPalette::Inactive, role, *f);
-            w->setPalette(p);
-        }
-    }
+    if (f) m_QuestFore = *f;
     if (b) {
         for (QWidget* w : std::initializer_list<QWidget*>{txtText, WB, lstItems, Combo1, List1, Text1}) {
             QPalette p = w->palette();
@@ -238,6 +275,29 @@ void frmMain::ApplyControlColours(int32_t fore, int32_t back) {
                     p.setColor(group, role, *b);
             w->setPalette(p);
         }
+    }
+    PaintForeColours();
+}
+
+bool frmMain::MendsColours() const {
+    // The DOS mode's own colours read well, and a quest written for it is shown as its author saw it.
+    return !mExactColours->isChecked() && !svet3->isChecked();
+}
+
+QColor frmMain::Readable(const QColor& fore, const QWidget* on) const {
+    return MendsColours() ? ReadableColour(fore, on->palette().color(QPalette::Active, QPalette::Base))
+                          : fore;
+}
+
+// The lists' and input line's text in the quest's colour, each mended against its own background.
+void frmMain::PaintForeColours() {
+    if (!m_QuestFore.isValid()) return;
+    for (QWidget* w : std::initializer_list<QWidget*>{lstItems, Combo1, List1, Text1}) {
+        const QColor c = Readable(m_QuestFore, w);
+        QPalette p = w->palette();
+        for (auto role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+            p.setColor(QPalette::Active, role, c), p.setColor(QPalette::Inactive, role, c);
+        w->setPalette(p);
     }
 }
 
@@ -285,7 +345,37 @@ void frmMain::ResetAppearance() {
 
 // ---- Fonts ----------------------------------------------------------------------------------------------
 
-void frmMain::SetFontOf(int which, const QFont& font) {
+namespace {
+
+QFont Scaled(QFont font, double factor) {
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(font.pointSizeF() * factor);
+    else if (font.pixelSize() > 0)
+        font.setPixelSize(std::max(1, static_cast<int>(std::lround(font.pixelSize() * factor))));
+    return font;
+}
+
+}  // namespace
+
+// The controls hold the fonts at the zoom; the chosen size is theirs without it.
+QFont frmMain::ChosenFont(int which) const {
+    const QWidget* control = txtText;
+    if (which == 1) control = lstItems;
+    if (which == 2) control = List1;
+    QFont f = Scaled(control->font(), 100.0 / m_Zoom);
+    // Hundredths of a point: the way back through the zoom must not leave a rounding error in the settings.
+    if (f.pointSizeF() > 0) f.setPointSizeF(std::round(f.pointSizeF() * 100) / 100);
+    return f;
+}
+
+void frmMain::SetZoom(int percent) {
+    const std::array<QFont, 3> chosen{ChosenFont(1), ChosenFont(2), ChosenFont(3)};
+    m_Zoom = std::clamp(percent, kMinZoom, kMaxZoom);
+    for (int which = 1; which <= 3; ++which) SetFontOf(which, chosen[which - 1]);
+}
+
+void frmMain::SetFontOf(int which, const QFont& chosen) {
+    const QFont font = Scaled(chosen, m_Zoom / 100.0);
     switch (which) {
         case 1:
             lstItems->setFont(font);
@@ -308,11 +398,9 @@ void frmMain::SetFontOf(int which, const QFont& font) {
 }
 
 void frmMain::ChooseFont(int which) {
-    QWidget* first = txtText;
-    if (which == 1) first = lstItems;
-    if (which == 2) first = List1;
+    if (which < 1 || which > 3) return;
     bool ok = false;
-    QFont chosen = QFontDialog::getFont(&ok, first->font(), this);
+    QFont chosen = QFontDialog::getFont(&ok, ChosenFont(which), this);
     if (!ok) return;
     SetFontOf(which, chosen);
 }

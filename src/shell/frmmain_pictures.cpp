@@ -44,6 +44,14 @@ Form1* frmMain::PictureWindow() {
         // The player's keys keep going to the buttons while the picture is looked at.
         connect(m_Form1, &Form1::activated, this, [this] {
             if (m_Closing) return;
+            if (m_PictureByKeyboard) {
+                m_PictureByKeyboard = false;
+                return;
+            }
+            activateWindow();
+            List1->setFocus();
+        });
+        connect(m_Form1, &Form1::leftByKeyboard, this, [this] {
             activateWindow();
             List1->setFocus();
         });
@@ -134,6 +142,7 @@ void frmMain::ShowPictureWindow(bool visible, const std::string& caption, bool c
     }
     Form1* f = PictureWindow();
     if (captionSet) f->setWindowTitle(QString::fromStdString(text::Cp1251ToUtf8(caption)));
+    f->Picture1()->SetCaption(QString::fromStdString(text::Cp1251ToUtf8(caption)));
     // Shown first, so the window system's frame is known when the size is worked out.
     f->show();
     f->FitToPicture();
@@ -161,8 +170,13 @@ void frmMain::ApplyPendingLook() {
         ResizeFrameWithinScreen(*this, QSize(frameGeometry().width(), h / kTwipsPerPixel));
     if (w > 0 && w <= kMaxWindowTwips)
         ResizeFrameWithinScreen(*this, QSize(w / kTwipsPerPixel, frameGeometry().height()));
+    const QColor storyBack = txtText->palette().color(QPalette::Base);
     if (look.hasFore || look.hasBack)
         ApplyControlColours(look.hasFore ? look.fore : kNoColour, look.hasBack ? look.back : kNoColour);
+    // The story's colours were mended against the old background; this runs inside a render, so the story
+    // is drawn again once it is done.
+    if (MendsColours() && txtText->palette().color(QPalette::Base) != storyBack)
+        QMetaObject::invokeMethod(this, &frmMain::RedrawStory, Qt::QueuedConnection);
 }
 
 void frmMain::PaintBackground() {

@@ -1,7 +1,10 @@
 #include "shell/pictures.h"
 
+#include <QFileInfo>
 #include <QImageReader>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 
 #include "shell/settings.h"
 
@@ -46,7 +49,19 @@ DecodedPicture DecodePicture(const QString& path) {
 PictureBox::PictureBox(QWidget* parent, int index) : QLabel(parent), m_Index(index) {
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setAttribute(Qt::WA_TranslucentBackground);
+    // Tab only: a mouse click leaves the keys where they were, with the buttons.
+    setFocusPolicy(Qt::TabFocus);
+    setAccessibleDescription(QString::fromUtf8("Картинка: Enter или пробел щёлкает по ней"));
     hide();
+}
+
+void PictureBox::SetCaption(const QString& caption) {
+    m_Caption = caption;
+    UpdateName();
+}
+
+void PictureBox::UpdateName() {
+    setAccessibleName(!m_Caption.isEmpty() ? m_Caption : m_FileName);
 }
 
 bool PictureBox::Load(const QString& path) {
@@ -63,6 +78,8 @@ bool PictureBox::Load(const QString& path) {
     }
     m_Size = d.size;
     resize(m_Size);
+    m_FileName = QFileInfo(path).fileName();
+    UpdateName();
     return true;
 }
 
@@ -72,6 +89,8 @@ void PictureBox::Clear() {
     clear();
     m_Size = QSize();
     resize(0, 0);
+    m_FileName.clear();
+    UpdateName();
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* e) {
@@ -99,6 +118,34 @@ void PictureBox::mouseDoubleClickEvent(QMouseEvent* e) {
     // Not passed on as a press, which is what QWidget does with it.
     e->accept();
     m_InDoubleClick = true;
+}
+
+void PictureBox::keyPressEvent(QKeyEvent* e) {
+    const int key = e->key();
+    const bool plain = (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (plain && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)) {
+        e->accept();
+        // What a mouse would do, at the one point that means the whole picture.
+        if (!e->isAutoRepeat()) {
+            emit pressed(Qt::LeftButton, QPointF(width() / 2.0, height() / 2.0));
+            emit clicked();
+        }
+        return;
+    }
+    QLabel::keyPressEvent(e);
+}
+
+void PictureBox::paintEvent(QPaintEvent* e) {
+    QLabel::paintEvent(e);
+    if (!hasFocus()) return;
+    // The picture has no frame of its own to show that it holds the keyboard, and the style's dotted focus
+    // frame is lost on a picture: a frame in the highlight colour, on a light one so it shows on any picture.
+    QPainter p(this);
+    const QRectF frame = QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5);
+    p.setPen(QPen(Qt::white, 3));
+    p.drawRect(frame);
+    p.setPen(QPen(palette().color(QPalette::Highlight), 1));
+    p.drawRect(frame);
 }
 
 Form1::Form1(QWidget* owner) : QWidget(owner, Qt::Window) {
@@ -129,6 +176,15 @@ void Form1::FitToPicture() {
                                         (kCaptionTwips + kTwipsPerPixel / 2) / kTwipsPerPixel);
     const QSize frame = frameGeometry().size() - geometry().size();
     resize(outer.expandedTo(picture + frame) - frame);
+}
+
+void Form1::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Escape) {
+        e->accept();
+        emit leftByKeyboard();
+        return;
+    }
+    QWidget::keyPressEvent(e);
 }
 
 bool Form1::event(QEvent* e) {

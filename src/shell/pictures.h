@@ -32,13 +32,17 @@ DecodedPicture DecodePicture(const QString& path);
 
 // One picture control: shows its picture at the picture's natural size in logical pixels, and reports
 // presses and clicks. A double click counts as one press and one click, as the classic controls counted it.
+// It takes the keyboard focus with Tab; Enter or Space is a left click at its middle.
 class PictureBox : public QLabel {
     Q_OBJECT
 public:
     PictureBox(QWidget* parent, int index);
     int index() const { return m_Index; }
     // False, with the old picture kept, when the file cannot be shown.
+    // The accessible name becomes the file's name unless a caption was given.
     bool Load(const QString& path);
+    // What a screen reader calls the picture; empty: the name of its file.
+    void SetCaption(const QString& caption);
     void Clear();
     bool HasPicture() const { return !m_Size.isEmpty(); }
     QSize pictureSize() const { return m_Size; }
@@ -51,10 +55,14 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
 
 private:
+    void UpdateName();
     int m_Index;
     bool m_InDoubleClick = false;  // the second press of a double click is down: its release is no click
+    QString m_FileName, m_Caption;
     QSize m_Size;
     std::unique_ptr<QMovie> m_Movie;
 };
@@ -77,9 +85,11 @@ public:
 signals:
     void activated();
     void overlayClicked(int index);
+    void leftByKeyboard();  // Escape: back to the main window
 
 protected:
     bool event(QEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     PictureBox* m_Picture1;

@@ -97,6 +97,13 @@ const Rule kRules[] = {
     {"[Font3.Italic]=true", [](ShellSettings& s, std::string_view) { s.font3.italic = true; }},
     {"[Font3.Underline]=true", [](ShellSettings& s, std::string_view) { s.font3.underline = true; }},
     {"[Font3.Strikethrough]=true", [](ShellSettings& s, std::string_view) { s.font3.strikethrough = true; }},
+    {"[Zoom]=",
+     [](ShellSettings& s, std::string_view v) {
+         double z = text::LeadingNumber(v);
+         if (std::isfinite(z) && z >= kMinZoom && z <= kMaxZoom) s.zoom = static_cast<int>(z);
+     }},
+    {"[ReadAloud]=true", [](ShellSettings& s, std::string_view) { s.readAloud = true; }},
+    {"[ExactColours]=true", [](ShellSettings& s, std::string_view) { s.exactColours = true; }},
     {"[SoundFont]=", [](ShellSettings& s, std::string_view v) { s.soundFont = text::Cp1251ToUtf8(v); }},
 };
 
@@ -181,6 +188,9 @@ std::string WriteSettings(const ShellSettings& s, const std::function<bool(const
     }
     if (!s.keepGames) out += "[Continue]=False\r\n";
     if (s.watchQuest) out += "[WatchQuest]=True\r\n";
+    if (s.zoom != 100) out += "[Zoom]=" + std::to_string(s.zoom) + "\r\n";
+    if (s.readAloud) out += "[ReadAloud]=True\r\n";
+    if (s.exactColours) out += "[ExactColours]=True\r\n";
     WriteFont(out, "[*Font1*]", "Font1", s.font1);
     WriteFont(out, "[*Font2*]", "font2", s.font2);
     WriteFont(out, "[*Font3*]", "Font3", s.font3);

@@ -27,6 +27,10 @@ inline constexpr double kMaxFontPoints = 2160;
 
 inline constexpr int kRecentCount = 10;
 
+// The zoom of the story, button and inventory fonts, in percent of their chosen size.
+inline constexpr int kMinZoom = 50;
+inline constexpr int kMaxZoom = 400;
+
 // A settings file or line larger than these is damaged or hostile: the file is not read, the line reads as
 // empty.
 inline constexpr uint64_t kMaxSettingsFile = uint64_t{1} << 20;
@@ -64,6 +68,10 @@ struct ShellSettings {
     bool keepGames = true;
     // "Следить за файлом квеста": reload the quest when its file changes. Written only when on.
     bool watchQuest = false;
+    // Written only when they differ from these, for the same reason.
+    int zoom = 100;             // percent
+    bool readAloud = false;     // "Читать вслух"
+    bool exactColours = false;  // "Точные цвета квеста": no mending of unreadable colours
 
     bool operator==(const ShellSettings&) const = default;
 };

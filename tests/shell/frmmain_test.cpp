@@ -159,19 +159,24 @@ TEST_F(Menus, TheTreeHasEveryItemWithItsCaption) {
                            "mFileP1 -", "mFileLoadquest " + Q("Загрузить квест"),
                            "mFileReload " + Q("Перезагрузить квест"), "Histoti " + Q("История"),
                            "  mFileP5 " + Q("(пусто)"), "mFileP2 -", "mFileExit " + Q("Выход")}));
-    EXPECT_EQ(Tree(Find<QMenu>("vid")),
-              QStringList({"inv " + Q("Инвентарь"), "mFileP4 -", "SvBlock " + Q("Блок"), "svet " + Q("Режим"),
-                           "  svet1 " + Q("Тарвик"), "  svet3 " + Q("Дос"), "Ihban " + Q("Шрифт"),
-                           "  shr3 " + Q("Главное окно"), "  shr1 " + Q("Окно инвентаря"),
-                           "  shr2 " + Q("Кнопки")}));
+    EXPECT_EQ(
+        Tree(Find<QMenu>("vid")),
+        QStringList({"inv " + Q("Инвентарь"), "mFileP4 -", "SvBlock " + Q("Блок"), "svet " + Q("Режим"),
+                     "  svet1 " + Q("Тарвик"), "  svet3 " + Q("Дос"), "Ihban " + Q("Шрифт"),
+                     "  shr3 " + Q("Главное окно"), "  shr1 " + Q("Окно инвентаря"), "  shr2 " + Q("Кнопки"),
+                     "mZoomP -", "mZoomIn " + Q("Крупнее"), "mZoomOut " + Q("Мельче"),
+                     "mZoomReset " + Q("Обычный размер"), "mExactColours " + Q("Точные цвета квеста"),
+                     "mPictureWindow " + Q("Окно картинки")}));
     EXPECT_EQ(Tree(Find<QMenu>("mnuUtil")),
               QStringList({"Compress1 " + Q("Сжатие"), "mnuUtilsShifr1 " + Q("Шифрование (qs1)"),
                            "mQuestMap " + Q("Карта квеста")}));
     EXPECT_EQ(
         Tree(Find<QMenu>("Parametr")),
         QStringList({"Soobit " + Q("Без событий"), "clk " + Q("Один клик"), "mFileP3 -", "Zvuk " + Q("Звук"),
-                     "Music " + Q("Музыка"), "mSoundFont " + Q("Шрифт MIDI..."),
-                     "mContinue " + Q("Продолжать игру"), "mWatchQuest " + Q("Следить за файлом квеста")}));
+                     "Music " + Q("Музыка"), "mSoundFont " + Q("Шрифт MIDI..."), "mReadP -",
+                     "mReadAloud " + Q("Читать вслух"), "mRepeatPage " + Q("Повторить страницу"),
+                     "mStopReading " + Q("Остановить чтение"), "mContinue " + Q("Продолжать игру"),
+                     "mWatchQuest " + Q("Следить за файлом квеста")}));
     QStringList helpMenu = Tree(Find<QMenu>("mHelp"));
     ASSERT_EQ(helpMenu.size(), 4);
     EXPECT_EQ(helpMenu[0], "help " + Q("Помощь"));
@@ -197,7 +202,8 @@ TEST_F(Menus, CheckItemsAndTheirInitialMarks) {
     checkable.sort();
     checked.sort();
     EXPECT_EQ(checkable, QStringList({"Music", "Soobit", "SvBlock", "Zvuk", "clk", "inv", "mContinue",
-                                      "mFileTranscript", "mWatchQuest", "svet1", "svet3"}));
+                                      "mExactColours", "mFileTranscript", "mReadAloud", "mWatchQuest", "svet1",
+                                      "svet3"}));
     EXPECT_EQ(checked, QStringList({"Music", "Soobit", "Zvuk", "svet1"}));
 
     // The options reach the engine as the player ticks them.

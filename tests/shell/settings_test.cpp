@@ -86,6 +86,9 @@ TEST(SettingsFile, WrittenThenReadBackRestoresEverySetting) {
     changed.font2 = {"Arial", 11, false, true, true, true};
     changed.font3 = {"DejaVu Sans", 12, true, true, true, true};
     changed.RecentFiles = {"/home/игрок/квесты/Дом.qst", "/q/b.qs1", "/q/c.qs3"};
+    changed.zoom = 150;
+    changed.readAloud = true;
+    changed.exactColours = true;
     const std::string written =
         WriteSettings(changed, ExistsIn({"/home/игрок/квесты/Дом.qst", "/q/b.qs1", "/q/c.qs3"}));
     EXPECT_EQ(Read(written), changed);
