@@ -47,8 +47,7 @@ void frmMain::BuildReloadMenus() {
     connect(m_Watcher, &QFileSystemWatcher::fileChanged, this, [this] { m_ReloadTimer.start(); });
     connect(m_Watcher, &QFileSystemWatcher::directoryChanged, this, [this] { m_ReloadTimer.start(); });
     connect(&m_ReloadTimer, &QTimer::timeout, this, [this] { QuestFileTouched(); });
-    connect(mFileF, &QMenu::aboutToShow, this,
-            [this] { mFileReload->setEnabled(!m_PlayingPath.empty()); });
+    connect(mFileF, &QMenu::aboutToShow, this, [this] { mFileReload->setEnabled(!m_PlayingPath.empty()); });
 }
 
 bool frmMain::WatchEnabled() const {

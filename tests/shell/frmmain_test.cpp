@@ -201,9 +201,9 @@ TEST_F(Menus, CheckItemsAndTheirInitialMarks) {
     }
     checkable.sort();
     checked.sort();
-    EXPECT_EQ(checkable, QStringList({"Music", "Soobit", "SvBlock", "Zvuk", "clk", "inv", "mContinue",
-                                      "mExactColours", "mFileTranscript", "mReadAloud", "mWatchQuest", "svet1",
-                                      "svet3"}));
+    EXPECT_EQ(checkable,
+              QStringList({"Music", "Soobit", "SvBlock", "Zvuk", "clk", "inv", "mContinue", "mExactColours",
+                           "mFileTranscript", "mReadAloud", "mWatchQuest", "svet1", "svet3"}));
     EXPECT_EQ(checked, QStringList({"Music", "Soobit", "Zvuk", "svet1"}));
 
     // The options reach the engine as the player ticks them.
