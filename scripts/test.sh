@@ -26,6 +26,7 @@ stage "Release build and tests" build -DCMAKE_BUILD_TYPE=Release -DTARVIK_BUILD_
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$root/scripts/lsan.supp
 # The window toolkit's own allocations would drown the engine's reports; the widgets are tested above.
 stage "Sanitizer build and tests" build-asan -DCMAKE_BUILD_TYPE=Debug -DTARVIK_SANITIZE=ON -DTARVIK_BUILD_GUI=OFF
 
