@@ -13,23 +13,13 @@
 #include <fstream>
 #include <string>
 
+#include "bench_quests.h"
 #include "engine/engine.h"
 #include "tools/kept_games.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-class KeepHost : public tarvik::Host {
-public:
-    void Wait(tarvik::WaitReason, int) override {}
-    int MessageBox(const std::string&, const std::string&, int) override { return tarvik::kAnswerOk; }
-    tarvik::DialogResult InputBox(const std::string&, const std::string&) override { return {}; }
-    tarvik::DialogResult SaveFileDialog(const std::string&, const std::string&) override { return {}; }
-    tarvik::DialogResult OpenFileDialog(const std::string&, const std::string&, const std::string&) override {
-        return {};
-    }
-};
 
 // Half the variables numbers, half texts; each action changes one and prints a line.
 std::string Quest(int variables) {
@@ -56,7 +46,7 @@ void Action(benchmark::State& state, Keeping keeping) {
     setenv("XDG_STATE_HOME", folder.c_str(), 1);
     const fs::path quest = folder / "quest.qst";
     std::ofstream(quest, std::ios::binary) << Quest(static_cast<int>(state.range(0)));
-    KeepHost host;
+    tarvik::bench::QuietHost host;
     tarvik::Engine engine(host);
     engine.OpenQuest(quest.string());
     tarvik::tools::GameKeeper keeper;

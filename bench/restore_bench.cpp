@@ -7,22 +7,12 @@
 #include <fstream>
 #include <string>
 
+#include "bench_quests.h"
 #include "engine/engine.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-class RestoreHost : public tarvik::Host {
-public:
-    void Wait(tarvik::WaitReason, int) override {}
-    int MessageBox(const std::string&, const std::string&, int) override { return tarvik::kAnswerOk; }
-    tarvik::DialogResult InputBox(const std::string&, const std::string&) override { return {}; }
-    tarvik::DialogResult SaveFileDialog(const std::string&, const std::string&) override { return {}; }
-    tarvik::DialogResult OpenFileDialog(const std::string&, const std::string&, const std::string&) override {
-        return {};
-    }
-};
 
 enum Kind { Items, Variables, ScreenLines };
 
@@ -46,7 +36,7 @@ void Restore(benchmark::State& state, Kind kind) {
     const fs::path quest =
         fs::temp_directory_path() / ("tarvik-restore-bench-" + std::to_string(getpid()) + ".qst");
     std::ofstream(quest, std::ios::binary) << ":lend\r\nend\r\n";
-    RestoreHost host;
+    tarvik::bench::QuietHost host;
     tarvik::Engine engine(host);
     engine.options().Soobit = true;
     engine.OpenQuest(quest.string());
