@@ -52,8 +52,7 @@ void Action(benchmark::State& state, Keeping keeping) {
     tarvik::tools::GameKeeper keeper;
     keeper.SetQuest(quest.string());
     for (auto _ : state) {
-        engine.SelectButton(0);
-        engine.List1_DblClick();
+        engine.ChooseButton(0);
         if (keeping == Keeping::None || !engine.AtRest()) continue;
         const std::string text = engine.KeptGameText();
         if (!(keeping == Keeping::Durable ? keeper.Keep(text) : keeper.KeepInBackground(text)))

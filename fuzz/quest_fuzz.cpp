@@ -178,18 +178,17 @@ public:
             case 2:
             case 3:  // choose a button: select it and double-click
                 if (!e.buttons().empty()) {
-                    e.SelectButton(static_cast<int>(m_Choices.Below(e.buttons().size())));
-                    e.List1_DblClick();
+                    e.ChooseButton(static_cast<int>(m_Choices.Below(e.buttons().size())));
                 } else {
-                    e.List1_MouseDown();
+                    e.ClickButtonList(-1);
                 }
                 break;
             case 4:
             case 5:  // click an inventory entry and run one of the actions offered for it
-                e.lstItems_Click(static_cast<int>(m_Choices.Below(e.inventory().size())));
+                e.ClickItem(static_cast<int>(m_Choices.Below(e.inventory().size())));
                 if (!e.itemActions().empty()) {
                     if (m_Choices.Below(2) == 0)
-                        e.Command1_Click();
+                        e.ChooseAction(e.selectedAction());
                     else
                         e.RunItemAction(e.itemActions()[m_Choices.Below(e.itemActions().size())]);
                 }
@@ -199,25 +198,25 @@ public:
                 break;
             case 7:  // a key in the window or on the button list
                 if (m_Choices.Below(2) == 0)
-                    e.Form_KeyPress(static_cast<int>(m_Choices.Below(256)));
+                    e.PressKey(static_cast<int>(m_Choices.Below(256)));
                 else
-                    e.List1_KeyPress(m_Choices.Below(2) == 0 ? 13 : static_cast<int>(m_Choices.Below(256)));
+                    e.PressButtonListKey(
+                        -1, m_Choices.Below(2) == 0 ? 13 : static_cast<int>(m_Choices.Below(256)));
                 break;
             case 8:
             case 9:  // type a text into the input line
-                e.Text1_Enter(Typed());
+                e.SubmitLine(Typed());
                 break;
             case 10:  // a single click with the one-click option flipped
                 e.options().clk = !e.options().clk;
                 if (!e.buttons().empty())
-                    e.SelectButton(static_cast<int>(m_Choices.Below(e.buttons().size())));
-                e.List1_MouseDown();
+                    e.ClickButtonList(static_cast<int>(m_Choices.Below(e.buttons().size())));
                 break;
             case 11:  // now and then a new game or a saved game restored; otherwise the item messages are
                       // switched
                 switch (m_Choices.Below(4)) {
                     case 0:
-                        e.mFileNewgame_Click();
+                        e.NewGame();
                         break;
                     case 1:
                         e.RestoreGame();

@@ -70,8 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     engine.RestoreGameText(std::string(reinterpret_cast<const char*>(data), size));
     // The restored game must be playable on: choose its first button.
     if (!engine.Stopping() && !engine.buttons().empty()) {
-        engine.SelectButton(0);
-        engine.List1_DblClick();
+        engine.ChooseButton(0);
     }
     engine.RequestStop();
     return 0;

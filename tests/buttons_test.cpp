@@ -12,10 +12,7 @@ class ButtonsTest : public ::testing::Test, public QuestFixture {
 protected:
     using QuestFixture::Run;
 
-    void Choose(int index) {
-        engine->SelectButton(index);
-        engine->List1_DblClick();
-    }
+    void Choose(int index) { engine->ChooseButton(index); }
 };
 
 TEST_F(ButtonsTest, CaptionPhantomAndHiddenPhantom) {
@@ -168,10 +165,10 @@ TEST_F(ButtonsTest, PhantomAndNoSelectionChooseNothing) {
         "pln a\n"
         "end\n");
     engine->SelectButton(-1);
-    engine->List1_DblClick();
+    engine->ChooseButton(-1);
     engine->SelectButton(5);  // out of range: ignored
     EXPECT_EQ(engine->selectedButton(), -1);
-    engine->List1_KeyPress(13);
+    engine->PressButtonListKey(-1, 13);
     EXPECT_EQ(Text(), "page \r\n");
 }
 
@@ -224,48 +221,44 @@ TEST_F(ButtonsTest, ClickRuleAndKeys) {
         "end\n";
     Run(quest);
     // Without clk a single click never chooses; Enter and a double click do.
-    engine->SelectButton(1);
-    engine->List1_MouseDown();
+    engine->ClickButtonList(1);
     EXPECT_EQ(Var("current_loc"), "<unset>");
-    engine->List1_KeyPress(13);
+    engine->PressButtonListKey(-1, 13);
     EXPECT_EQ(Var("current_loc"), "b");
     EXPECT_EQ(engine->selectedButton(), -1);
-    engine->SelectButton(0);
-    engine->List1_KeyPress(65);  // other keys only answer a waiting anykey
+    engine->PressButtonListKey(0, 65);  // other keys only answer a waiting anykey
     EXPECT_EQ(Var("current_loc"), "b");
 
     // With clk the selection stays at the chosen index while the new list is long enough, else goes to 0.
     engine->options().clk = true;
     Run(quest);
-    engine->SelectButton(1);
-    engine->List1_MouseDown();
+    engine->ClickButtonList(1);
     EXPECT_EQ(Var("current_loc"), "b");
     EXPECT_EQ(engine->selectedButton(), 0);
-    engine->List1_MouseDown();
+    engine->ClickButtonList(-1);
     EXPECT_EQ(Var("current_loc"), "a");
     EXPECT_EQ(engine->selectedButton(), 0);
-    engine->SelectButton(2);
-    engine->List1_MouseDown();
+    engine->ClickButtonList(2);
     EXPECT_EQ(Var("current_loc"), "c");
     EXPECT_EQ(Buttons(), Strings{});
     EXPECT_EQ(engine->selectedButton(), -1);
-    engine->List1_MouseDown();  // an empty list: nothing to choose
+    engine->ClickButtonList(-1);  // an empty list: nothing to choose
     EXPECT_EQ(Var("current_loc"), "c");
 }
 
 TEST_F(ButtonsTest, EmptyListCompletesAWaitingAnykey) {
-    host.waitEvents.push_back([](Engine& e) { e.List1_MouseDown(); });
+    host.waitEvents.push_back([](Engine& e) { e.ClickButtonList(-1); });
     Run("anykey k\n"
         "pln done\n"
         "end\n");
     EXPECT_EQ(Var("k"), "13");
 
-    host.waitEvents.push_back([](Engine& e) { e.List1_KeyPress(13); });
+    host.waitEvents.push_back([](Engine& e) { e.PressButtonListKey(-1, 13); });
     Run("anykey k\n"
         "end\n");
     EXPECT_EQ(Var("k"), "13");
 
-    host.waitEvents.push_back([](Engine& e) { e.List1_KeyPress(97); });
+    host.waitEvents.push_back([](Engine& e) { e.PressButtonListKey(-1, 97); });
     Run("btn a, A\n"
         "anykey k\n"
         "end\n"
@@ -275,10 +268,7 @@ TEST_F(ButtonsTest, EmptyListCompletesAWaitingAnykey) {
 }
 
 TEST_F(ButtonsTest, ChoiceDuringAnykeyTakesTheGameOver) {
-    host.waitEvents.push_back([](Engine& e) {
-        e.SelectButton(0);
-        e.List1_KeyPress(13);
-    });
+    host.waitEvents.push_back([](Engine& e) { e.PressButtonListKey(0, 13); });
     Run("btn a, A\n"
         "anykey k\n"
         "pln not reached\n"
@@ -293,12 +283,11 @@ TEST_F(ButtonsTest, ChoiceDuringAnykeyTakesTheGameOver) {
 
 TEST_F(ButtonsTest, ListsIgnoreThePlayerWhileTheInputLineWaits) {
     host.waitEvents.push_back([](Engine& e) {
-        e.SelectButton(0);
-        e.List1_DblClick();
-        e.List1_KeyPress(13);
-        e.lstItems_Click(0);
+        e.ChooseButton(0);
+        e.PressButtonListKey(-1, 13);
+        e.ClickItem(0);
     });
-    host.waitEvents.push_back([](Engine& e) { e.Text1_Enter("Bob"); });
+    host.waitEvents.push_back([](Engine& e) { e.SubmitLine("Bob"); });
     Run("btn a, A\n"
         "inv+ key\n"
         "input name\n"

@@ -55,8 +55,7 @@ TEST(Diagnostics, APhantomButtonIsReportedAndSurvivesASaveUnchanged) {
     const std::string saved = e.SavedGameText("", true);
     e.RestoreQuietly(saved);
     EXPECT_EQ(e.SavedGameText("", true), saved);
-    e.SelectButton(0);
-    e.List1_DblClick();
+    e.ChooseButton(0);
     ASSERT_EQ(f.host.diagnostics.size(), 1u);
     EXPECT_EQ(f.host.diagnostics[0].routine, "btn");
 }

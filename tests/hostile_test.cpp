@@ -61,8 +61,7 @@ TEST(Hostile, AChainOfTensOfThousandsOfPiecesRunsWithoutRecursion) {
     // The same chain as a button's command list, and in a crafted saved game.
     QuestFixture b;
     b.Run("v=\"p a&&\"\ni=0\n:l\nv=v+v\ni=i+1\nif i<16 then goto l\nxbtn r,{#v$},go\nend\n:r\npln room\nend");
-    b.engine->SelectButton(0);
-    b.engine->List1_DblClick();
+    b.engine->ChooseButton(0);
     EXPECT_EQ(Count(b.Text(), "a"), 65536u);
     EXPECT_NE(b.Text().find("room"), std::string::npos);
 

@@ -73,7 +73,7 @@ TEST(HtmlView, BufferCollectsPrintsAndBlocksAndIsShownAtPageEnds) {
     };
     for (const auto& c : cases) {
         QuestFixture q;
-        q.host.waitEvents.push_back([](Engine& e) { e.Form_KeyPress(13); });
+        q.host.waitEvents.push_back([](Engine& e) { e.PressKey(13); });
         q.Run(c.quest);
         // Every end stops the run; go on as a player's next action would.
         for (int i = 0; i < 5; ++i) {
@@ -110,7 +110,7 @@ TEST(HtmlView, ResetHidesTheViewAndEmptiesTheBuffer) {
     EXPECT_FALSE(q.engine->htmlBuffer().empty());
     q.host.changes = 0;
     q.WriteFile("quest.qst", "pln plain");
-    q.engine->mFileNewgame_Click();
+    q.engine->NewGame();
     EXPECT_FALSE(q.engine->htmlVisible());
     EXPECT_TRUE(q.engine->htmlBuffer().empty());
     EXPECT_TRUE(q.host.changes & kScreenHtml);

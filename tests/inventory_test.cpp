@@ -42,7 +42,7 @@ TEST_F(InventoryTest, StartsWithOnlyTheFixedEntry) {
     EXPECT_EQ(engine->invLast(), -1);
     ExpectFixedEntryLast();
     Run("inv+ Sword\ninv+ Shield\nend\n");
-    engine->mFileNewgame_Click();
+    engine->NewGame();
     // The new game starts empty and the quest gives both again: no counts of 2.
     EXPECT_EQ(Items(), (Strings{"1шт. Sword", "1шт. Shield"}));
     Run("end\n");
@@ -185,7 +185,7 @@ TEST_F(InventoryTest, VisibilityFollowsTrueUnlessBlocked) {
     engine->options().SvBlock = true;
     Run("inv_visible true\nend\n");
     EXPECT_FALSE(engine->options().inv);
-    engine->inv_Click();  // the menu command itself is not blocked
+    engine->SetOption("inv", true);  // the menu command itself is not blocked
     EXPECT_TRUE(engine->options().inv);
     Run("inv_visible false\nend\n");
     EXPECT_TRUE(engine->options().inv);
@@ -219,30 +219,30 @@ const char* kActionQuest =
 
 TEST_F(InventoryTest, ActionsComeFromUseLabelsOfExactlyThatItem) {
     Run(kActionQuest);
-    engine->lstItems_Click(0);
+    engine->ClickItem(0);
     EXPECT_EQ(Actions(), (Strings{"Открыть", "Осмотреть"}));
     EXPECT_TRUE(engine->actionsEnabled());
-    engine->lstItems_Click(1);
+    engine->ClickItem(1);
     EXPECT_EQ(Actions(), (Strings{"Открыть"}));
-    engine->lstItems_Click(2);
+    engine->ClickItem(2);
     EXPECT_EQ(Actions(), (Strings{"Бросить"}));
-    engine->lstItems_Click(3);  // the fixed entry is the item INV
+    engine->ClickItem(3);  // the fixed entry is the item INV
     EXPECT_EQ(Actions(), (Strings{"Осмотреть"}));
-    engine->lstItems_Click(9);  // no such entry: nothing changes
+    engine->ClickItem(9);  // no such entry: nothing changes
     EXPECT_EQ(engine->selectedItem(), 3);
     EXPECT_EQ(Actions(), (Strings{"Осмотреть"}));
 }
 
 TEST_F(InventoryTest, RunningAnActionCallsItsLabelAndComesBack) {
     Run(kActionQuest);
-    engine->lstItems_Click(1);
-    engine->Command1_Click();
-    engine->lstItems_Click(0);
+    engine->ClickItem(1);
+    engine->ChooseAction(engine->selectedAction());
+    engine->ClickItem(0);
     engine->RunItemAction(W("осмотреть"));
     engine->RunItemAction(W("Открыть"));
     engine->RunItemAction(W("Сломать"));  // no such label: nothing runs
-    engine->lstItems_Click(3);
-    engine->Command1_Click();
+    engine->ClickItem(3);
+    engine->ChooseAction(engine->selectedAction());
     // The screen is not cleared, the buttons stay and the location does not change.
     EXPECT_EQ(Text(), "page \r\nold opened \r\nlooked \r\nopened \r\nbag \r\n");
     EXPECT_EQ(Buttons(), (Strings{"Hall "}));
@@ -252,25 +252,25 @@ TEST_F(InventoryTest, RunningAnActionCallsItsLabelAndComesBack) {
 
 TEST_F(InventoryTest, TheChooserRunsThePickedAction) {
     Run("inv+ lamp\nend\n:use_lamp_On\npln on\nend\n:use_lamp_Off\npln off\nend");
-    engine->lstItems_Click(0);
+    engine->ClickItem(0);
     EXPECT_EQ(engine->selectedAction(), 0);
     engine->SelectAction(1);
     engine->SelectAction(5);  // no such action: the pick stays
-    engine->Command1_Click();
+    engine->ChooseAction(engine->selectedAction());
     EXPECT_EQ(Text(), "off \r\n");
-    engine->lstItems_Click(1);  // the fixed entry offers nothing here, so nothing can be picked
-    engine->SelectAction(0);
-    engine->Command1_Click();
+    engine->ClickItem(1);  // the fixed entry offers nothing here, so nothing can be picked
+    engine->ChooseAction(0);
     EXPECT_EQ(Text(), "off \r\n");
 }
 
 TEST_F(InventoryTest, SelectionFollowsItsEntryWhenOthersGo) {
     Run(kActionQuest);
-    engine->lstItems_Click(2);
-    engine->Command1_Click();  // the action takes the item itself away
+    engine->ClickItem(2);
+    engine->ChooseAction(engine->selectedAction());  // the action takes the item itself away
     EXPECT_EQ(Items(), (Strings{"1шт. key", "1шт. old key"}));
     EXPECT_EQ(engine->selectedItem(), -1);
-    engine->Command1_Click();  // the action list still offers it, but no entry is selected any more
+    engine->ChooseAction(
+        engine->selectedAction());  // the action list still offers it, but no entry is selected any more
     EXPECT_EQ(Text(), "page \r\ndropped \r\n");
 
     Run("inv+ key\n"
@@ -280,11 +280,11 @@ TEST_F(InventoryTest, SelectionFollowsItsEntryWhenOthersGo) {
         "inv- key\n"
         "pln spent\n"
         "end\n");
-    engine->lstItems_Click(1);
-    engine->Command1_Click();
+    engine->ClickItem(1);
+    engine->ChooseAction(engine->selectedAction());
     EXPECT_EQ(Items(), (Strings{"1шт. Coin"}));
     EXPECT_EQ(engine->selectedItem(), 0);
-    engine->Command1_Click();
+    engine->ChooseAction(engine->selectedAction());
     EXPECT_EQ(Text(), "spent \r\nspent \r\n");
 
     // A new item goes in before the fixed entry, which stays selected.
@@ -292,9 +292,9 @@ TEST_F(InventoryTest, SelectionFollowsItsEntryWhenOthersGo) {
         ":use_INV\n"
         "inv+ Gem\n"
         "end\n");
-    engine->lstItems_Click(0);
-    engine->Command1_Click();
-    engine->Command1_Click();
+    engine->ClickItem(0);
+    engine->ChooseAction(engine->selectedAction());
+    engine->ChooseAction(engine->selectedAction());
     EXPECT_EQ(Items(), (Strings{"2шт. Gem"}));
     EXPECT_EQ(engine->selectedItem(), 1);
 }
@@ -307,7 +307,7 @@ TEST_F(InventoryTest, HideUseHidesItemsAndSingleActions) {
         "end\n"
         ":use_key\n"
         "end\n");
-    engine->lstItems_Click(0);
+    engine->ClickItem(0);
     EXPECT_EQ(Actions(), (Strings{"Осмотреть"}));
 
     Run("inv+ key\n"
@@ -315,10 +315,10 @@ TEST_F(InventoryTest, HideUseHidesItemsAndSingleActions) {
         "end\n"
         ":use_key\n"
         "end\n");
-    engine->lstItems_Click(0);
+    engine->ClickItem(0);
     EXPECT_EQ(Actions(), Strings{});
     EXPECT_FALSE(engine->actionsEnabled());
-    engine->Command1_Click();  // disabled: nothing runs
+    engine->ChooseAction(engine->selectedAction());  // disabled: nothing runs
     EXPECT_EQ(Var("count_use_key"), "<unset>");
 }
 
@@ -327,18 +327,16 @@ TEST_F(InventoryTest, TheActionsAreOfferedAnewWhenARunEnds) {
         ":room\nhide_use_lamp_Off=1\nend\n"
         ":use_lamp_On\nhide_use_lamp_On=1\nhide_use_lamp_Off=0\nend\n"
         ":use_lamp_Off\nend");
-    engine->lstItems_Click(0);
+    engine->ClickItem(0);
     EXPECT_EQ(Actions(), (Strings{"On", "Off"}));
-    engine->SelectButton(0);
-    engine->List1_DblClick();
+    engine->ChooseButton(0);
     EXPECT_EQ(Actions(), (Strings{"On"}));  // the button's run hid one
-    engine->Command1_Click();
+    engine->ChooseAction(engine->selectedAction());
     EXPECT_EQ(Actions(), (Strings{"Off"}));  // the action's run swapped them
     EXPECT_EQ(engine->selectedAction(), 0);
     // With nothing selected there is nothing to offer.
-    engine->mFileNewgame_Click();
-    engine->SelectButton(0);
-    engine->List1_DblClick();
+    engine->NewGame();
+    engine->ChooseButton(0);
     EXPECT_EQ(Actions(), Strings{});
 }
 

@@ -171,7 +171,7 @@ TEST(Loader, NewGameReloadsFromDisk) {
     QuestFixture q;
     q.Run("pln first\nx=1");
     q.WriteFile("quest.qst", "pln second");
-    q.engine->mFileNewgame_Click();
+    q.engine->NewGame();
     EXPECT_EQ(q.Text(), "second \r\n");
     EXPECT_EQ(q.Var("x"), "<unset>");
 }

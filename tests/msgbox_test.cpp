@@ -1,6 +1,9 @@
 // MsgBox: the box shown and the answer stored.
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include "engine/message_box.h"
 #include "test_host.h"
 
 namespace tarvik::testing {
@@ -36,6 +39,33 @@ TEST(MsgBox, TooFewCommasShowNothing) {
     q.Run("MsgBox \"m\", \"t\", 0\npln next");
     EXPECT_TRUE(q.host.boxes.empty());
     EXPECT_EQ(q.Text(), "next \r\n");
+}
+
+// The one table every host draws its box from.
+TEST(MsgBox, EachStyleHasItsButtonsAndItsAnswerWhenClosed) {
+    using Answers = std::vector<MessageAnswer>;
+    const struct {
+        int style;
+        Answers answers;
+        MessageAnswer closed;
+    } kCases[] = {
+        {0, {kAnswerOk}, kAnswerOk},
+        {1, {kAnswerOk, kAnswerCancel}, kAnswerCancel},
+        {2, {kAnswerAbort, kAnswerRetry, kAnswerIgnore}, kAnswerAbort},
+        {3, {kAnswerYes, kAnswerNo, kAnswerCancel}, kAnswerCancel},
+        {4, {kAnswerYes, kAnswerNo}, kAnswerYes},
+        {5, {kAnswerRetry, kAnswerCancel}, kAnswerCancel},
+        {6, {kAnswerOk}, kAnswerOk},  // no set of the language's
+        {9, {kAnswerOk}, kAnswerOk},  // the set is in four bits, not three
+        {64 + 3, {kAnswerYes, kAnswerNo, kAnswerCancel}, kAnswerCancel},  // an icon added
+        {48 + 4 + 256, {kAnswerYes, kAnswerNo}, kAnswerYes},              // so are the default-button bits
+        {-1, {kAnswerOk}, kAnswerOk},  // a negative style keeps its low bits too
+    };
+    for (const auto& c : kCases) {
+        const MessageButtons set = MessageBoxButtons(c.style);
+        EXPECT_EQ(Answers(set.answers.begin(), set.answers.end()), c.answers) << c.style;
+        EXPECT_EQ(set.closed, c.closed) << c.style;
+    }
 }
 
 }  // namespace

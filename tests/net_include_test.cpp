@@ -285,7 +285,7 @@ TEST(NetInclude, NewGameDuringTheDownloadAbandonsIt) {
     // The player acts once the download has begun (the probe lets events through too).
     std::function<void(Engine&)> newGameOnceFetching = [&](Engine& e) {
         if (n.server.Count("GET") > 0)
-            e.mFileNewgame_Click();
+            e.NewGame();
         else
             n.q.host.onProcessEvents = newGameOnceFetching;
     };

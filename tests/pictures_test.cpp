@@ -77,7 +77,7 @@ TEST_F(PicturesTest, StylesWaitForThePageAndZeroSizesAreLeftAlone) {
     std::vector<std::string> atInput;
     host.waitEvents.push_back([&](Engine& e) {
         atInput = host.look;
-        e.Text1_Enter("x");
+        e.SubmitLine("x");
     });
     Run("Style_BackColor = 255\nStyle_FormWidth = 9000\ninput v\nend\n");
     ASSERT_EQ(atInput.size(), 3u) << "nothing but the reset before the page is shown";
@@ -162,9 +162,9 @@ TEST_F(PicturesTest, OverlaysLoopUntilTheFirstEmptyAndZeroClosesTheWindow) {
     PictureModel first;
     host.waitEvents.push_back([&](Engine& e) {
         first = e.pictures();
-        e.Form_KeyPress(13);
+        e.PressKey(13);
     });
-    host.waitEvents.push_back([&](Engine& e) { e.Form_KeyPress(13); });
+    host.waitEvents.push_back([&](Engine& e) { e.PressKey(13); });
     Run("Image = \"main.bmp\"\nImage2 = \"o2.bmp\"\nimage2top = 150\nimage2left = 300\nImage3 = \"o3\"\n"
         "image_caption = \"Окно\"\nanykey k\n"
         "Image3 = 0\nimage_caption = 0\nanykey k\n"
@@ -202,21 +202,21 @@ TEST_F(PicturesTest, ClickVariablesReadOneOnlyInsideTheProcedure) {
     Run("formpicture1 = \"a.bmp\"\npicture\nImage = \"main.bmp\"\nImage2 = \"o2.bmp\"\nend\n"
         ":form_image_click\ninside = form_click1\nend\n"
         ":image_click\nb1 = BMouse1\nb2 = BMouse2\nx = xmouse\ny = ymouse\nend\n");
-    engine->Image1_Click(1);
+    engine->ClickSlot(1);
     EXPECT_EQ(Var("inside"), "1");
     EXPECT_EQ(Var("form_click1"), "0");
 
-    engine->Picture1_MouseDown(2, 151.1, 302.2);
+    engine->ClickImage(2, 151.1, 302.2);
     EXPECT_EQ(Var("b1"), "2");
     EXPECT_EQ(Var("BMouse1"), "0");
     EXPECT_EQ(Var("x"), "10") << "151.1 twips at 15.11 to the unit";
     EXPECT_EQ(Var("y"), "20");
 
-    engine->Picture1_MouseDown(1, 100, 0);
+    engine->ClickImage(1, 100, 0);
     EXPECT_NEAR(Number("xmouse"), 100 / 15.11, 1e-9) << "the fraction is kept";
     EXPECT_EQ(Var("b1"), "1");
 
-    engine->picture2_Click(2);
+    engine->ClickOverlay(2);
     EXPECT_EQ(Var("b2"), "1");
     EXPECT_EQ(Var("BMouse2"), "0");
 }
@@ -249,11 +249,10 @@ TEST_F(PicturesTest, ANewGameClearsTheBackgroundAndThePictureWindowButNotTheSlot
     Run("btn go, Go\nend\n:go\nformpicture1 = \"a.bmp\"\npicture\nstyle_formpicture = \"bg.bmp\"\nImage = "
         "\"main.bmp\"\n"
         "end\n");
-    engine->SelectButton(0);
-    engine->List1_DblClick();
+    engine->ChooseButton(0);
     ASSERT_EQ(engine->pictures().background, "bg.bmp");
     ASSERT_TRUE(engine->pictures().windowVisible);
-    engine->mFileNewgame_Click();
+    engine->NewGame();
     EXPECT_EQ(engine->pictures().background, "");
     EXPECT_FALSE(engine->pictures().windowVisible);
     EXPECT_EQ(engine->pictures().image, "");

@@ -25,14 +25,12 @@ TEST(Reload, TakesTheStepsAgainOnTheEditedQuestOrStopsWhereOneIsGone) {
         QuestFixture q;
         Engine& e = q.Run(Quest("Lamp", "Cellar"));
         q.host.inputAnswers.push_back({DialogResult::State::Accepted, W("Вася")});
-        e.SelectButton(0);
-        e.List1_DblClick();
+        e.ChooseButton(0);
         q.host.answers.push_back(kAnswerYes);
-        e.lstItems_Click(0);
+        e.ClickItem(0);
         e.RunItemAction(e.itemActions().at(0));
-        q.host.waitEvents.push_back([](Engine& en) { en.Form_KeyPress(65); });
-        e.SelectButton(0);
-        e.List1_DblClick();
+        q.host.waitEvents.push_back([](Engine& en) { en.PressKey(65); });
+        e.ChooseButton(0);
         ASSERT_EQ(q.Text(), "Cellar 6 \r\nkey 65 \r\n");
         const size_t boxes = q.host.boxes.size(), inputs = q.host.inputs.size(), waits = q.host.waits.size();
 

@@ -7,8 +7,7 @@ namespace tarvik::testing {
 namespace {
 
 void Choose(QuestFixture& q, int index) {
-    q.engine->SelectButton(index);
-    q.engine->List1_DblClick();
+    q.engine->ChooseButton(index);
 }
 
 TEST(RunLoop, ChainsRunPieceByPieceAndDoubledAmpersandIsLiteral) {

@@ -130,7 +130,7 @@ TEST(SavedGames, SaveWithALabelKeepsStateOnlyAndRestoresThroughTheLabel) {
                                          "Inv+  2 ,apples", "Cls",       "GoTo room5 "};
     EXPECT_EQ(LinesAfter(bytes, "gold=7"), expected);
 
-    e.mFileNewgame_Click();
+    e.NewGame();
     q.host.openAnswers.push_back(Chosen(q.dir / "five.qsv"));
     e.RestoreGame();
     EXPECT_EQ(q.Text(), "back in five, gold 7 \r\n");
@@ -146,8 +146,8 @@ TEST(SavedGames, RoundTripRestoresEveryFieldIncludingAwkwardText) {
     auto file = q.dir / "round.qsv";
     // Text the plain format would damage: comment, quotes, substitution forms, HTML tags, "&", CR LF.
     q.host.saveAnswers.push_back(Chosen(file));
-    q.host.waitEvents.push_back([](Engine& e) { e.Text1_Enter(W("a;b \"q\" #x$ <html> 100% & more")); });
-    q.host.waitEvents.push_back([](Engine& e) { e.Text1_Enter(W("semi; \"q\" </html> #y$")); });
+    q.host.waitEvents.push_back([](Engine& e) { e.SubmitLine(W("a;b \"q\" #x$ <html> 100% & more")); });
+    q.host.waitEvents.push_back([](Engine& e) { e.SubmitLine(W("semi; \"q\" </html> #y$")); });
     Engine& e = q.Run(
         "gold=5\n"
         "hero=\"Иван\"\n"
@@ -175,9 +175,9 @@ TEST(SavedGames, RoundTripRestoresEveryFieldIncludingAwkwardText) {
     Snapshot before(e);
 
     // The new game asks again and gets other answers.
-    q.host.waitEvents.push_back([](Engine& e) { e.Text1_Enter("other"); });
-    q.host.waitEvents.push_back([](Engine& e) { e.Text1_Enter("answers"); });
-    e.mFileNewgame_Click();
+    q.host.waitEvents.push_back([](Engine& e) { e.SubmitLine("other"); });
+    q.host.waitEvents.push_back([](Engine& e) { e.SubmitLine("answers"); });
+    e.NewGame();
     ASSERT_NE(Snapshot(e).variables, before.variables);
     q.host.openAnswers.push_back(Chosen(file));
     e.RestoreGame();
@@ -217,13 +217,12 @@ TEST(SavedGames, RestoreEndsWaitingForAChoiceAndButtonsRunAtLevelOne) {
         "pln next room\n"
         "end\n");
     EXPECT_EQ(q.Text(), "start \r\nafter save \r\n");
-    e.mFileNewgame_Click();
+    e.NewGame();
     q.host.openAnswers.push_back(Chosen(file));
     e.RestoreGame();
     // The quest's own lines after the save point do not run: the restored screen waits.
     EXPECT_EQ(q.Text(), "start \r\n");
-    e.SelectButton(0);
-    e.List1_DblClick();
+    e.ChooseButton(0);
     EXPECT_EQ(q.Text(), "next room \r\n");
 }
 
@@ -291,7 +290,7 @@ TEST(SavedGames, ANewGameDuringARestoreEndsIt) {
     Engine& e = q.Run("pln fresh\nend\n");
     int calls = 0;
     q.host.onProcessEvents = [&](Engine& eng) {
-        if (++calls == 1) eng.mFileNewgame_Click();
+        if (++calls == 1) eng.NewGame();
     };
     q.host.openAnswers.push_back(Chosen(file));
     e.RestoreGame();
@@ -307,7 +306,7 @@ TEST(SavedGames, RestoredItemsReadAsTheyDidWhenSaved) {
     Engine& e = q.Run("inv+ Фонарь\ninv+ 3, Монета\ninv+ Монета\ninv+ 2,Ключ\ninv- Ключ\nsave\nend\n");
     const std::vector<std::string> saved = q.Items();
     ASSERT_EQ(saved, (std::vector<std::string>{"1шт. Фонарь", "4шт. Монета", "1шт. Ключ"}));
-    e.mFileNewgame_Click();
+    e.NewGame();
     q.host.openAnswers.push_back(Chosen(file));
     e.RestoreGame();
     EXPECT_EQ(q.Items(), saved);

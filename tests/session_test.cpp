@@ -66,13 +66,12 @@ void PrintTo(const State& s, std::ostream* os) {
 }
 
 void Choose(Engine& e, int index) {
-    e.SelectButton(index);
-    e.List1_DblClick();
+    e.ChooseButton(index);
 }
 
 void UseItem(Engine& e, int index) {
-    e.lstItems_Click(index);
-    e.Command1_Click();
+    e.ClickItem(index);
+    e.ChooseAction(e.selectedAction());
 }
 
 TEST(Continue, AKeptGameComesBackIdenticalInAFreshPlayer) {
@@ -103,7 +102,7 @@ TEST(Continue, AKeptGameComesBackIdenticalInAFreshPlayer) {
 
 TEST(Continue, TakingUpAKeptGameRunsNoneOfTheOpening) {
     QuestFixture q;
-    q.host.waitEvents.push_back([](Engine& e) { e.Text1_Enter(W("Вася")); });
+    q.host.waitEvents.push_back([](Engine& e) { e.SubmitLine(W("Вася")); });
     // The opening plays a knock and asks a name before the first choice.
     Engine& e = q.Run(
         "play knock.wav\ninput name\npln Привет, #name$\nbtn hall, В зал\nend\n"
@@ -191,7 +190,7 @@ TEST(Undo, StepsBackOverAChoiceAnItemActionAndAnInput) {
     q.host.waitEvents.push_back([&](Engine& en) {
         undoDuringInput = en.CanUndo() || en.Undo();
         keptDuringInput = en.KeptGameText();
-        en.Text1_Enter(W(">Вася"));
+        en.SubmitLine(W(">Вася"));
     });
     Choose(e, 0);
     EXPECT_EQ(q.Text(), "Как вас зовут? \r\nПривет, Вася \r\n");
@@ -233,10 +232,10 @@ TEST(Undo, KeepsTheLastHundredStepsAndForgetsThemForANewGame) {
     EXPECT_EQ(q.Var("gold"), "16");
 
     Choose(e, 1);
-    e.mFileNewgame_Click();
+    e.NewGame();
     EXPECT_FALSE(e.CanUndo());
     // An action the quest has no procedure for leaves no step.
-    e.lstItems_Click(0);
+    e.ClickItem(0);
     e.RunItemAction("Съесть");
     EXPECT_FALSE(e.CanUndo());
 }
@@ -299,7 +298,7 @@ TEST(Transcript, HoldsThePagesChoicesItemsAndTypedLinesInOrder) {
     ASSERT_TRUE(e.StartTranscript(file.string()));
     Choose(e, 0);
     UseItem(e, 0);
-    q.host.waitEvents.push_back([](Engine& en) { en.Text1_Enter(W("Вася")); });
+    q.host.waitEvents.push_back([](Engine& en) { en.SubmitLine(W("Вася")); });
     Choose(e, 0);
     e.Undo();
     e.StopTranscript();

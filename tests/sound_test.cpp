@@ -66,15 +66,15 @@ TEST(Music, EndOfPieceRestartsFromTheVariable) {
     AudioOf(q, "music=\"theme\"\nend");
     const std::string dir = q.dir.string() + "/";
     q.host.audio.clear();
-    q.engine->MediaPlayer2_EndOfStream();
-    q.engine->MediaPlayer2_EndOfStream();
+    q.engine->MusicEnded();
+    q.engine->MusicEnded();
     EXPECT_EQ(q.host.audio, Calls({"music " + dir + "theme.mid", "music " + dir + "theme.mid"}));
 
     // A name with an extension restarts as that name plus ".mid", which is not there: the music ends.
     QuestFixture w;
     AudioOf(w, "music=\"intro.wav\"\nend");
     w.host.audio.clear();
-    w.engine->MediaPlayer2_EndOfStream();
+    w.engine->MusicEnded();
     EXPECT_EQ(w.host.audio, Calls({"music " + w.dir.string() + "/intro.wav.mid"}));
 }
 
@@ -86,7 +86,7 @@ TEST(Music, TheOptionGatesAssignmentsButNotTheRestart) {
 
     // Ticking it again starts nothing; the next assignment does.
     q.host.audio.clear();
-    q.engine->Music_Click();
+    EXPECT_TRUE(q.engine->SetOption("Music", true));
     EXPECT_TRUE(q.engine->options().Music);
     EXPECT_EQ(q.host.audio, Calls());
     std::string again = "music=\"theme\"";
@@ -95,9 +95,9 @@ TEST(Music, TheOptionGatesAssignmentsButNotTheRestart) {
 
     // Switching it off stops the music; the end of a piece still restarts it.
     q.host.audio.clear();
-    q.engine->Music_Click();
+    q.engine->SetOption("music", false);
     EXPECT_FALSE(q.engine->options().Music);
-    q.engine->MediaPlayer2_EndOfStream();
+    q.engine->MusicEnded();
     EXPECT_EQ(q.host.audio, Calls({"stop music", "music " + q.dir.string() + "/theme.mid"}));
 }
 
@@ -118,19 +118,20 @@ TEST(Sound, TheOptionSkipsPlayAndItsClickSilencesOnlySounds) {
     EXPECT_EQ(AudioOf(q, "play door.wav\npln after\nend"), Calls());
     EXPECT_EQ(q.Text(), "after \r\n");
 
-    q.engine->Zvuk_Click();
+    q.engine->SetOption("Zvuk", true);
     EXPECT_TRUE(q.engine->options().Zvuk);
     EXPECT_EQ(q.host.audio.size(), 2u);  // ticking it plays nothing back
     q.host.audio.clear();
-    q.engine->Zvuk_Click();
+    q.engine->SetOption("Zvuk", false);
     EXPECT_EQ(q.host.audio, Calls({"stop sound"}));
+    EXPECT_FALSE(q.engine->SetOption("Sound", true));  // the options go by their field names
 }
 
 TEST(Sound, ANewGameStopsBothChannelsAndKeepsNothing) {
     QuestFixture q;
     AudioOf(q, "music=\"theme\"\nplay door.wav\nend");
     q.host.audio.clear();
-    q.engine->mFileNewgame_Click();
+    q.engine->NewGame();
     Calls calls = q.host.audio;
     ASSERT_GE(calls.size(), 2u);
     EXPECT_EQ(Calls(calls.begin(), calls.begin() + 2), Calls({"stop sound", "stop music"}));

@@ -67,8 +67,7 @@ TEST(Utf8, QuestFilesWithAndWithoutMarkPlayWithCyrillicLabels) {
         q.engine->OpenQuest(p.string());
         EXPECT_EQ(q.Text(), "Дверь \r\n");
         EXPECT_EQ(q.engine->programLines()[1], W("btn Начало, Войти"));  // no mark left over
-        q.engine->SelectButton(0);
-        q.engine->List1_DblClick();
+        q.engine->ChooseButton(0);
         EXPECT_EQ(q.Text(), "Комната \r\n");
     }
 }

@@ -131,7 +131,7 @@ TEST(Variables, PerkillSurvivesANonNumericColour) {
 TEST(Variables, KeyPressReachesOnlyAWaitingAnykey) {
     QuestFixture q;
     q.Run("k=1");
-    q.engine->Form_KeyPress(97);
+    q.engine->PressKey(97);
     EXPECT_EQ(q.Var("k"), "1");
 }
 
@@ -164,12 +164,12 @@ TEST(Reset, NewGameDropsChainsHtmlAndVariables) {
     QuestFixture q;
     q.Run("gold=5\nend & pln stale");
     q.WriteFile("quest.qst", "pln fresh\n<html>");
-    q.engine->mFileNewgame_Click();
+    q.engine->NewGame();
     EXPECT_EQ(q.Text(), "fresh \r\n");
     EXPECT_EQ(q.Var("gold"), "<unset>");
     EXPECT_EQ(q.engine->htmlBuffer(), "<html>");
     q.WriteFile("quest.qst", "pln again");
-    q.engine->mFileNewgame_Click();
+    q.engine->NewGame();
     EXPECT_EQ(q.Text(), "again \r\n");
     EXPECT_TRUE(q.engine->htmlBuffer().empty());
     EXPECT_FALSE(q.engine->htmlVisible());

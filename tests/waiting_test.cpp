@@ -15,8 +15,8 @@ TEST(Waiting, PauseWaitsOnlyForAValidTime) {
 
 TEST(Waiting, AnykeyStoresTheKeyCode) {
     QuestFixture q;
-    q.host.waitEvents.push_back([](Engine& e) { e.Form_KeyPress(97); });
-    q.host.waitEvents.push_back([](Engine& e) { e.List1_KeyPress(13); });  // Enter on an empty list
+    q.host.waitEvents.push_back([](Engine& e) { e.PressKey(97); });
+    q.host.waitEvents.push_back([](Engine& e) { e.PressButtonListKey(-1, 13); });  // Enter on an empty list
     q.Run("pln first\nanykey k\npln k=#k$\nanykey  k2 \npln k2=#k2$");
     EXPECT_EQ(q.Var("k"), "97");
     EXPECT_EQ(q.Var("k2"), "13");
@@ -27,9 +27,9 @@ TEST(Waiting, InputLineStoresNumbersAndTexts) {
     QuestFixture q;
     q.host.waitEvents.push_back([](Engine& e) {
         EXPECT_TRUE(e.inputVisible());
-        e.Text1_Enter("12.5");
+        e.SubmitLine("12.5");
     });
-    q.host.waitEvents.push_back([](Engine& e) { e.Text1_Enter(">  hello  "); });
+    q.host.waitEvents.push_back([](Engine& e) { e.SubmitLine(">  hello  "); });
     q.Run("input n\ninput s\npln #n$ #s$");
     EXPECT_FALSE(q.engine->inputVisible());
     const Value* n = q.engine->FindVariable("n");
@@ -59,10 +59,7 @@ TEST(Waiting, InputBoxPromptsAndStoresTheAnswer) {
 
 TEST(Waiting, AButtonChosenDuringAWaitTakesTheGameOver) {
     QuestFixture q;
-    q.host.waitEvents.push_back([](Engine& e) {
-        e.SelectButton(0);
-        e.List1_DblClick();
-    });
+    q.host.waitEvents.push_back([](Engine& e) { e.ChooseButton(0); });
     q.Run(":start\nbtn room, Go\nanykey k\npln never\nend\n:room\npln room");
     EXPECT_EQ(q.Text(), "room \r\n");
     EXPECT_EQ(q.Var("k"), "<unset>");
@@ -74,7 +71,7 @@ TEST(Waiting, ARunInterruptedByANewGameDoesNotGoOnInIt) {
     QuestFixture q;
     q.Run("pln start\nend\n:loop\nx+=1\npln old\ngoto loop");
     q.WriteFile("quest.qst", "pln new\nend");
-    q.host.onProcessEvents = [](Engine& e) { e.mFileNewgame_Click(); };
+    q.host.onProcessEvents = [](Engine& e) { e.NewGame(); };
     q.engine->SelectButton(-1);
     std::string stmt = "goto loop";
     int level = 1;
@@ -90,7 +87,7 @@ TEST(Waiting, NewGameEndsAWaitingQuit) {
     q.host.waitEvents.push_back([&](Engine& e) {
         ++games;
         q.WriteFile("quest.qst", "pln second game");
-        e.mFileNewgame_Click();
+        e.NewGame();
     });
     q.Run("pln first game\nquit\npln never");
     EXPECT_EQ(games, 1);
@@ -105,7 +102,7 @@ TEST(Waiting, NewGameOrRestoreEndsAnykeyAndInputWaitsOfTheOldGame) {
         auto save = q.WriteBytes("s.qsv", "PerKill\r\nrestored=1\r\nend\r\n");
         q.host.waitEvents.push_back([&](Engine& e) {
             q.WriteFile("quest.qst", "pln second game\nbtn a, A\nend\n:a\nend");
-            e.mFileNewgame_Click();
+            e.NewGame();
             if (restore) {
                 DialogResult r;
                 r.state = DialogResult::State::Accepted;
@@ -119,8 +116,8 @@ TEST(Waiting, NewGameOrRestoreEndsAnykeyAndInputWaitsOfTheOldGame) {
         // Only the one wait: it ended with the game it belonged to.
         EXPECT_EQ(q.host.waits.size(), 1u) << restore;
         EXPECT_FALSE(q.engine->inputVisible()) << restore;
-        q.engine->Form_KeyPress(97);
-        q.engine->Text1_Enter("late");
+        q.engine->PressKey(97);
+        q.engine->SubmitLine("late");
         EXPECT_EQ(q.Var("k"), "<unset>") << restore;
         EXPECT_EQ(q.Var("typed"), "<unset>") << restore;
         EXPECT_EQ(q.Text().find("never"), std::string::npos) << restore;
@@ -133,13 +130,12 @@ TEST(Waiting, TheInnermostWaitIsReportedAndHandedBack) {
     std::vector<std::string> seen;
     q.host.waitEvents.push_back([&](Engine& e) {
         seen.push_back(e.waitingFor());
-        e.SelectButton(0);
-        e.List1_DblClick();  // its run waits for typed text inside the key wait
+        e.ChooseButton(0);  // its run waits for typed text inside the key wait
         seen.push_back(e.waitingFor());
     });
     q.host.waitEvents.push_back([&](Engine& e) {
         seen.push_back(e.waitingFor());
-        e.Text1_Enter("x");
+        e.SubmitLine("x");
     });
     q.Run("btn r, Go\nanykey\nend\n:r\ninput name\nend\n");
     EXPECT_EQ(seen, (std::vector<std::string>{"anykey", "input", "anykey"}));

@@ -151,16 +151,6 @@ bool EqualsAscii(const std::string& a, const char* b) {
     return i == a.size() && !b[i];
 }
 
-bool* OptionByName(Options& o, const std::string& name) {
-    if (EqualsAscii(name, "Soobit")) return &o.Soobit;
-    if (EqualsAscii(name, "clk")) return &o.clk;
-    if (EqualsAscii(name, "Zvuk")) return &o.Zvuk;
-    if (EqualsAscii(name, "Music")) return &o.Music;
-    if (EqualsAscii(name, "SvBlock")) return &o.SvBlock;
-    if (EqualsAscii(name, "inv")) return &o.inv;
-    return nullptr;
-}
-
 int UsageError(const std::string& message) {
     std::cerr << "tarvik-cli: " << message << "\n\n" << Usage();
     return kExitUsage;
@@ -206,8 +196,7 @@ int ParseArgs(const std::vector<std::string>& argv, Args& args) {
             if (!value(s)) return UsageError(_("--set needs NAME=true or NAME=false"));
             size_t eq = s.find('=');
             std::string name = s.substr(0, eq), v = eq == std::string::npos ? "" : s.substr(eq + 1);
-            Options probe;
-            if (!OptionByName(probe, name))
+            if (!Options().Named(name))
                 return UsageError(
                     Format(_("--set: unknown option \"%s\" (Soobit, clk, Zvuk, Music, SvBlock, inv)"), name));
             if (!EqualsAscii(v, "true") && !EqualsAscii(v, "false"))
@@ -273,7 +262,7 @@ net::CurlClient& NetClient() {
 }
 
 bool Prepare(Engine& engine, const Args& args) {
-    for (const auto& [name, on] : args.sets) *OptionByName(engine.options(), name) = on;
+    for (const auto& [name, on] : args.sets) *engine.options().Named(name) = on;
     if (args.hasSeed) engine.Seed(args.seed);
     if (args.net) engine.SetHttpClient(&NetClient());
     if (!args.transcript.empty() && !engine.StartTranscript(args.transcript)) {

@@ -6,23 +6,10 @@
 #include <system_error>
 
 #include "cli/messages.h"
+#include "engine/message_box.h"
 #include "engine/paths.h"
 
 namespace tarvik::cli {
-
-int FirstButton(int style) {
-    switch (style & 7) {
-        case 2:
-            return kAnswerAbort;  // Abort, Retry, Ignore
-        case 3:                   // Yes, No, Cancel
-        case 4:
-            return kAnswerYes;  // Yes, No
-        case 5:
-            return kAnswerRetry;  // Retry, Cancel
-        default:
-            return kAnswerOk;  // OK; OK, Cancel
-    }
-}
 
 ScriptHost::ScriptHost(std::vector<ScriptAction> actions)
     : m_Script(std::make_move_iterator(actions.begin()), std::make_move_iterator(actions.end())) {}
@@ -83,8 +70,7 @@ void ScriptHost::Deliver(const ScriptAction& a) {
                                static_cast<int>(e.buttons().size())));
                 return;
             }
-            e.SelectButton(a.number - 1);
-            e.List1_DblClick();
+            e.ChooseButton(a.number - 1);
             return;
         case ScriptAction::Kind::Item:
             if (a.number > static_cast<int>(e.inventory().size())) {
@@ -92,19 +78,19 @@ void ScriptHost::Deliver(const ScriptAction& a) {
                                static_cast<int>(e.inventory().size())));
                 return;
             }
-            e.lstItems_Click(a.number - 1);
+            e.ClickItem(a.number - 1);
             return;
         case ScriptAction::Kind::Action:
             e.RunItemAction(a.text);
             return;
         case ScriptAction::Kind::Key:
-            e.Form_KeyPress(a.number);
+            e.PressKey(a.number);
             return;
         case ScriptAction::Kind::Type:
-            e.Text1_Enter(a.text);
+            e.SubmitLine(a.text);
             return;
         case ScriptAction::Kind::NewGame:
-            e.mFileNewgame_Click();
+            e.NewGame();
             return;
         case ScriptAction::Kind::Undo:
             if (!e.Undo()) Warn(a, _("there is no step to undo"));
@@ -140,14 +126,14 @@ void ScriptHost::Deliver(const ScriptAction& a) {
                 Warn(a, Format(_("slot %d is not shown"), a.number));
                 return;
             }
-            e.Image1_Click(a.number);
+            e.ClickSlot(a.number);
             return;
         case ScriptAction::Kind::Image:
             if (!e.pictures().windowVisible) {
                 Warn(a, _("the picture window is not shown"));
                 return;
             }
-            e.Picture1_MouseDown(a.number, a.x, a.y);
+            e.ClickImage(a.number, a.x, a.y);
             return;
         case ScriptAction::Kind::Overlay:
             if (!e.pictures().windowVisible ||
@@ -155,21 +141,10 @@ void ScriptHost::Deliver(const ScriptAction& a) {
                 Warn(a, Format(_("overlay %d is not shown"), a.number));
                 return;
             }
-            e.picture2_Click(a.number);
+            e.ClickOverlay(a.number);
             return;
         case ScriptAction::Kind::Toggle:
-            if (text::EqualsNoCase(a.text, "Zvuk"))
-                e.Zvuk_Click();
-            else if (text::EqualsNoCase(a.text, "Music"))
-                e.Music_Click();
-            else if (text::EqualsNoCase(a.text, "inv"))
-                e.inv_Click();
-            else if (text::EqualsNoCase(a.text, "Soobit"))
-                e.options().Soobit = !e.options().Soobit;
-            else if (text::EqualsNoCase(a.text, "clk"))
-                e.options().clk = !e.options().clk;
-            else
-                e.options().SvBlock = !e.options().SvBlock;
+            if (const bool* now = e.options().Named(a.text)) e.SetOption(a.text, !*now);
             return;
         case ScriptAction::Kind::MusicEnd:
             // Only a piece that plays can end.
@@ -178,7 +153,7 @@ void ScriptHost::Deliver(const ScriptAction& a) {
                 return;
             }
             m_Audio.music.clear();
-            e.MediaPlayer2_EndOfStream();
+            e.MusicEnded();
             return;
         case ScriptAction::Kind::Answer:
         case ScriptAction::Kind::Prompt:
@@ -208,7 +183,7 @@ void ScriptHost::Wait(WaitReason why, int) {
 int ScriptHost::MessageBox(const std::string& text, const std::string& title, int style) {
     m_Messages.push_back({title, text});
     if (m_Answers.empty()) QueueLeadingAnswers();  // a dialog before any event takes the answers that lead
-    if (m_Answers.empty()) return FirstButton(style);
+    if (m_Answers.empty()) return MessageBoxButtons(style).answers.front();  // what Enter presses
     int a = m_Answers.front();
     m_Answers.pop_front();
     return a;

@@ -102,7 +102,4 @@ private:
 // The exit code of a scripted or dump run that outlived its --timeout.
 inline constexpr int kExitTimeout = 4;
 
-// The button that a message box of `style` shows first (what Enter presses).
-int FirstButton(int style);
-
 }  // namespace tarvik::cli

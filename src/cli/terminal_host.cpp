@@ -16,6 +16,7 @@
 
 #include "cli/dump.h"
 #include "cli/messages.h"
+#include "engine/message_box.h"
 #include "text/html_text.h"
 
 namespace tarvik::cli {
@@ -103,27 +104,25 @@ std::vector<std::string> Words(const std::string& s) {
     return words;
 }
 
-struct BoxButton {
-    int answer;
-    const char* caption;
-};
-
-// The buttons of each message box set, in the order the window system shows them.
-std::vector<BoxButton> BoxButtons(int style) {
-    switch (style & 7) {
-        case 1:
-            return {{kAnswerOk, "ОК"}, {kAnswerCancel, "Отмена"}};
-        case 2:
-            return {{kAnswerAbort, "Прервать"}, {kAnswerRetry, "Повтор"}, {kAnswerIgnore, "Пропустить"}};
-        case 3:
-            return {{kAnswerYes, "Да"}, {kAnswerNo, "Нет"}, {kAnswerCancel, "Отмена"}};
-        case 4:
-            return {{kAnswerYes, "Да"}, {kAnswerNo, "Нет"}};
-        case 5:
-            return {{kAnswerRetry, "Повтор"}, {kAnswerCancel, "Отмена"}};
-        default:
-            return {{kAnswerOk, "ОК"}};
+// The captions of the message box buttons, as the window system shows them.
+const char* ButtonCaption(MessageAnswer answer) {
+    switch (answer) {
+        case kAnswerOk:
+            return "ОК";
+        case kAnswerCancel:
+            return "Отмена";
+        case kAnswerAbort:
+            return "Прервать";
+        case kAnswerRetry:
+            return "Повтор";
+        case kAnswerIgnore:
+            return "Пропустить";
+        case kAnswerYes:
+            return "Да";
+        case kAnswerNo:
+            return "Нет";
     }
+    return "";
 }
 
 // Window-system colour values are negative (0x80000000 plus an index); the quest's default "window text" is
@@ -374,8 +373,7 @@ void TerminalHost::Command(const std::string& utf8Line) {
                   << "\n";
             return;
         }
-        m_Engine->SelectButton(n - 1);
-        m_Engine->List1_DblClick();
+        m_Engine->ChooseButton(n - 1);
         return;
     }
     if (cmd == "i" || cmd == "I") {
@@ -396,7 +394,7 @@ void TerminalHost::Command(const std::string& utf8Line) {
         return;
     }
     if (w.size() == 1 && (cmd == "n" || cmd == "N")) {
-        m_Engine->mFileNewgame_Click();
+        m_Engine->NewGame();
         return;
     }
     if (w.size() == 1 && (cmd == "l" || cmd == "L")) {
@@ -435,7 +433,7 @@ void TerminalHost::UseItem(int entry, int action) {
               << "\n";
         return;
     }
-    m_Engine->lstItems_Click(entry - 1);
+    m_Engine->ClickItem(entry - 1);
     if (m_Quit || m_Engine->Stopping()) return;
     const auto& actions = m_Engine->itemActions();
     std::string name = OneLine(ItemName(m_Engine->inventory()[entry - 1].text));
@@ -491,7 +489,7 @@ void TerminalHost::StopMusic() {
 }
 
 void TerminalHost::DeliverAudioEvents() {
-    if (m_Audio && m_Engine && !m_Quit && m_Audio->TakeMusicEnded()) m_Engine->MediaPlayer2_EndOfStream();
+    if (m_Audio && m_Engine && !m_Quit && m_Audio->TakeMusicEnded()) m_Engine->MusicEnded();
 }
 
 // A looping tune has to restart while the player is still reading, so a blocking read waits in steps. Only
@@ -529,12 +527,12 @@ void TerminalHost::Wait(WaitReason why, int ms) {
         case WaitReason::Anykey: {
             if (!ReadLine(_("[press Enter, or a key and Enter] "), line)) return;
             std::string key = text::Utf8ToCp1251(line);
-            m_Engine->Form_KeyPress(key.empty() ? 13 : static_cast<unsigned char>(key[0]));
+            m_Engine->PressKey(key.empty() ? 13 : static_cast<unsigned char>(key[0]));
             return;
         }
         case WaitReason::Input: {
             if (!ReadLine("> ", line)) return;
-            m_Engine->Text1_Enter(text::Utf8ToCp1251(line));
+            m_Engine->SubmitLine(text::Utf8ToCp1251(line));
             return;
         }
         case WaitReason::Quit: {
@@ -551,10 +549,9 @@ void TerminalHost::Wait(WaitReason why, int ms) {
 int TerminalHost::MessageBox(const std::string& text, const std::string& title, int style) {
     ShowNewText();
     EndLine();
-    std::vector<BoxButton> buttons = BoxButtons(style);
-    int fallback = buttons.front().answer;
-    for (const auto& b : buttons)
-        if (b.answer == kAnswerCancel) fallback = kAnswerCancel;
+    const MessageButtons set = MessageBoxButtons(style);
+    const auto buttons = set.answers;
+    const int fallback = set.closed;
 
     m_Out << "\n  " << Style("7") << " " << OneLine(title) << " " << Style("0") << "\n";
     std::string body = TerminalText(text);
@@ -567,22 +564,23 @@ int TerminalHost::MessageBox(const std::string& text, const std::string& title, 
     }
     if (buttons.size() == 1) {
         std::string line;
-        if (!ReadLine("  " + Format(_("[%s: Enter] "), buttons[0].caption), line)) return fallback;
-        return buttons[0].answer;
+        if (!ReadLine("  " + Format(_("[%s: Enter] "), ButtonCaption(buttons[0])), line)) return fallback;
+        return buttons[0];
     }
     m_Out << " ";
     for (size_t i = 0; i < buttons.size(); ++i)
-        m_Out << (i ? "   " : " ") << Style("1") << (i + 1) << "." << Style("0") << " " << buttons[i].caption;
+        m_Out << (i ? "   " : " ") << Style("1") << (i + 1) << "." << Style("0") << " "
+              << ButtonCaption(buttons[i]);
     m_Out << "\n";
     for (;;) {
         std::string line;
         if (!ReadLine("  " + Format(_("Button [1-%d] > "), static_cast<int>(buttons.size())), line))
             return fallback;
         std::vector<std::string> w = Words(line);
-        if (w.empty()) return buttons.front().answer;  // Enter presses the first button, as in the window
+        if (w.empty()) return buttons.front();  // Enter presses the first button, as in the window
         int n = 0;
         if (ParseNumber(w[0], n) && n >= 1 && n <= static_cast<int>(buttons.size()))
-            return buttons[n - 1].answer;
+            return buttons[static_cast<size_t>(n - 1)];
         m_Out << "  " << Format(_("Pick a number from 1 to %d."), static_cast<int>(buttons.size())) << "\n";
     }
 }

@@ -14,6 +14,16 @@ double Host::SecondsSinceMidnight() {
     return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + ts.tv_nsec / 1e9;
 }
 
+bool* Options::Named(std::string_view name) {
+    if (text::EqualsNoCase(name, "Soobit")) return &Soobit;
+    if (text::EqualsNoCase(name, "clk")) return &clk;
+    if (text::EqualsNoCase(name, "Zvuk")) return &Zvuk;
+    if (text::EqualsNoCase(name, "Music")) return &Music;
+    if (text::EqualsNoCase(name, "SvBlock")) return &SvBlock;
+    if (text::EqualsNoCase(name, "inv")) return &inv;
+    return nullptr;
+}
+
 Engine::Engine(Host& host) : m_Host(host) {
     ClearInventoryList();
 }

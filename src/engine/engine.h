@@ -54,6 +54,10 @@ struct Options {
     bool Music = true;     // "Музыка": music plays
     bool SvBlock = false;  // "Блок": the quest may not change the look or the inventory panel
     bool inv = false;      // "Инвентарь": the inventory panel is shown
+
+    // The option whose field is named `name` (ASCII letter case aside), or nullptr.
+    bool* Named(std::string_view name);
+    const bool* Named(std::string_view name) const { return const_cast<Options*>(this)->Named(name); }
 };
 
 enum class ColourMode { Normal, Dos };
@@ -125,7 +129,7 @@ public:
     // `kept` is no saved game, which opens the quest as OpenQuest does.
     bool ContinueQuest(const std::string& nativePath, const std::string& kept);
     // "Новая игра": reloads the open quest from disk.
-    void mFileNewgame_Click();
+    void NewGame();
 
     Options& options() { return m_Options; }
     const Options& options() const { return m_Options; }
@@ -133,25 +137,39 @@ public:
     void SetColourMode(ColourMode mode) { m_ColourMode = mode; }
     void Seed(uint32_t seed) { SeedAt(seed, 0); }
 
+    // The player's actions. The button list and the inventory list are disabled while the input line waits:
+    // their clicks and keys then do nothing (a selection made on the way stays).
+
     // Selection in the button list; -1 for none.
     void SelectButton(int index);
-    void List1_DblClick();
-    void List1_MouseDown();
-    void List1_KeyPress(int code);
+    // Actions on the button list at entry `index`, which they select first; with -1 (beside the entries), or
+    // an index the list does not have, they act on the selection as it stands.
+    // A double click: chooses the button.
+    void ChooseButton(int index);
+    // A press of any mouse button: on an empty list it completes a waiting anykey with Enter, and in
+    // one-click mode it chooses.
+    void ClickButtonList(int index);
+    // A key: Enter chooses; any other key, and Enter on an empty list, completes a waiting anykey.
+    void PressButtonListKey(int index, int code);
     // Any other key the player presses in the window.
-    void Form_KeyPress(int code);
+    void PressKey(int code);
     // Enter in the input line; `typed` is the line's whole text. A leading ">" is the prompt and is dropped,
     // so a front must not strip it itself (the player may have typed another).
-    void Text1_Enter(const std::string& typed);
+    void SubmitLine(const std::string& typed);
 
     // A click on inventory entry `index` (the fixed final entry included).
-    void lstItems_Click(int index);
-    // Picks action `index` in the action chooser; Command1_Click runs the picked one.
+    void ClickItem(int index);
+    // Picks action `index` in the action chooser without running it.
     void SelectAction(int index);
     int selectedAction() const { return m_Combo1Index; }
-    // Runs the action shown in the chooser (Command1) or picked from the pop-up menu.
-    void Command1_Click();
+    // Picks action `index` in the chooser and runs it; nothing when no such action is offered.
+    void ChooseAction(int index);
+    // Runs an action of the clicked entry by its text (the pop-up menu's entries).
     void RunItemAction(const std::string& action);
+    // Ticks or unticks the menu option named as its field in Options ("Zvuk", "inv", ...; letter case aside).
+    // Sound or music switched off silences its channel; "inv" shows or hides the inventory panel. False, with
+    // nothing done, for a name that is no option.
+    bool SetOption(std::string_view name, bool on);
 
     // "Загрузить игру": asks for a saved game and restores it.
     void RestoreGame();
@@ -264,6 +282,7 @@ public:
 
     void AddButton(const std::string& arg);
     void AddCommandButton(const std::string& arg);
+    // The sequence of a choice of the selected button (ChooseButton(index) is the player's).
     void ChooseButton();
 
     // ---- Inventory
@@ -273,7 +292,6 @@ public:
     void TakeItem(const std::string& arg);
     void KillItem(const std::string& arg);
     void SetInventoryVisible(const std::string& arg);
-    void inv_Click();
     void ListItemActions();
     int FindItem(std::string_view name) const;  // index among 0..InvLast, or -1
 
@@ -315,9 +333,9 @@ public:
     // Player events on pictures: a click on main-window slot `slot` (1..128); a press of `button` (1 left, 2
     // right, 4 middle) on the picture window's main picture at x, y twips from its top left; a click on
     // overlay `overlay` (2..101).
-    void Image1_Click(int slot);
-    void Picture1_MouseDown(int button, double xTwips, double yTwips);
-    void picture2_Click(int overlay);
+    void ClickSlot(int slot);
+    void ClickImage(int button, double xTwips, double yTwips);
+    void ClickOverlay(int overlay);
 
     // ---- Author tools
     // Hands a run-time error to the host (Host::Diagnose) with the line being run; nothing while the game is
@@ -397,10 +415,7 @@ public:
     void PlaySound(const std::string& arg);
     void PlayMusic();
     // The music channel finished its piece by itself (Host::PlayMusic says when).
-    void MediaPlayer2_EndOfStream();
-    // The "Звук" and "Музыка" menu actions: toggle the option, and silence its channel when it goes off.
-    void Zvuk_Click();
-    void Music_Click();
+    void MusicEnded();
 
     // ---- Network include
     // -----------------------------------------------------------------------------------

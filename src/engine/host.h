@@ -1,6 +1,6 @@
 // The narrow interface through which the engine reaches the outside world. The engine owns the model of what
 // is shown (text runs, buttons, inventory, actions, input line, HTML view); a host renders it, asks the
-// player, plays media and delivers the player's events back to the engine's event methods.
+// player, plays media and hands the player's actions to the engine (NewGame, ChooseButton, SubmitLine, ...).
 //
 // Everything runs on one thread. Any method that delivers player events (ProcessEvents, Wait) may re-enter
 // the engine: a button chosen during a wait starts a nested run inside that call. Strings crossing this
@@ -77,8 +77,8 @@ public:
     virtual void Wait(WaitReason why, int ms) = 0;
 
     // A modal message box. `style` is an icon code (16, 32, 48, 64) plus a button-set code (0 to 5); the
-    // result is the pressed button's MessageAnswer. A box closed without a choice answers Cancel where the
-    // set has one and its first button otherwise.
+    // result is the pressed button's MessageAnswer. MessageBoxButtons (engine/message_box.h) gives the
+    // buttons of each style and the answer of a box closed without a choice.
     virtual int MessageBox(const std::string& text, const std::string& title, int style) = 0;
 
     // A modal input dialog; a cancelled dialog is reported as Cancelled, never as an empty text.
@@ -124,8 +124,8 @@ public:
     virtual void StopSound() {}
     // Plays `path` once on the music channel in place of what it played (a file that cannot be played leaves
     // the channel silent). When the piece ends by itself -- not through StopMusic or another PlayMusic --
-    // the host calls Engine::MediaPlayer2_EndOfStream on the engine's thread, delivered like a player event
-    // (from ProcessEvents, Wait or its own event loop), never from the audio thread.
+    // the host calls Engine::MusicEnded on the engine's thread, delivered like a player event (from
+    // ProcessEvents, Wait or its own event loop), never from the audio thread.
     virtual void PlayMusic(const std::string& path, const std::string& named) {
         (void)path;
         (void)named;

@@ -283,7 +283,7 @@ bool Engine::ContinueQuest(const std::string& nativePath, const std::string& kep
     return restored;
 }
 
-void Engine::mFileNewgame_Click() {
+void Engine::NewGame() {
     if (m_QuestPath.empty()) return;
     m_OpenedNative = m_QuestPathNative;
     m_QuestFile = m_QuestPath;

@@ -224,7 +224,7 @@ void Engine::StoreKeyPress(const std::string& code) {
     }
 }
 
-void Engine::Form_KeyPress(int code) {
+void Engine::PressKey(int code) {
     StoreKeyPress(std::to_string(code));
 }
 

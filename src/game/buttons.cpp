@@ -179,18 +179,21 @@ void Engine::SelectButton(int index) {
 }
 
 // The list is disabled while the input line waits for the player's text.
-void Engine::List1_DblClick() {
+void Engine::ChooseButton(int index) {
+    if (index >= 0) SelectButton(index);
     if (m_Text1Visible) return;
     ChooseButton();
 }
 
-void Engine::List1_MouseDown() {
+void Engine::ClickButtonList(int index) {
+    if (index >= 0) SelectButton(index);
     if (m_Text1Visible) return;
     if (m_List1.empty()) StoreKeyPress("13");
     if (m_Options.clk) ChooseButton();
 }
 
-void Engine::List1_KeyPress(int code) {
+void Engine::PressButtonListKey(int index, int code) {
+    if (index >= 0) SelectButton(index);
     if (m_Text1Visible) return;
     if (code == 13 && !m_List1.empty()) {
         ChooseButton();

@@ -264,15 +264,10 @@ void Engine::SetInventoryCount(const std::string& item, const Value& v) {
     Changed(kScreenInventory);
 }
 
-void Engine::inv_Click() {
-    m_Options.inv = !m_Options.inv;
-    Changed(kScreenInventory);
-}
-
 void Engine::SetInventoryVisible(const std::string& arg) {
     if (m_Options.SvBlock) return;
     const bool show = text::EqualsNoCase(text::Trim(arg), "true");
-    if (show != m_Options.inv) inv_Click();
+    if (show != m_Options.inv) SetOption("inv", show);
 }
 
 void Engine::ListItemActions() {
@@ -321,7 +316,7 @@ void Engine::ListItemActions() {
     Changed(kScreenActions);
 }
 
-void Engine::lstItems_Click(int index) {
+void Engine::ClickItem(int index) {
     // The list is disabled while the input line waits for the player's text.
     if (m_Text1Visible) return;
     if (index < 0 || index >= static_cast<int>(m_lstItems.size())) return;
@@ -336,10 +331,11 @@ void Engine::SelectAction(int index) {
     Changed(kScreenActions);
 }
 
-void Engine::Command1_Click() {
-    // The button is disabled while no action is offered.
-    if (m_Combo1Index < 0 || m_Combo1Index >= static_cast<int>(m_Combo1.size())) return;
-    const std::string action = m_Combo1[static_cast<size_t>(m_Combo1Index)];
+// The run button is disabled while no action is offered.
+void Engine::ChooseAction(int index) {
+    if (!m_Combo1Enabled || index < 0 || index >= static_cast<int>(m_Combo1.size())) return;
+    SelectAction(index);
+    const std::string action = m_Combo1[static_cast<size_t>(index)];
     RunItemAction(action);
 }
 

@@ -151,13 +151,13 @@ void Engine::RunPictureClick(const std::string& flag, const std::string& value,
     }
 }
 
-void Engine::Image1_Click(int slot) {
+void Engine::ClickSlot(int slot) {
     if (slot < 1 || slot > PictureModel::kSlots) return;
     NoteStep({ReplayStep::Kind::Slot, slot, 0, 0, {}, {}, true});
     RunPictureClick("form_click" + std::to_string(slot), "1", "proc form_image_click");
 }
 
-void Engine::Picture1_MouseDown(int button, double xTwips, double yTwips) {
+void Engine::ClickImage(int button, double xTwips, double yTwips) {
     if (m_Resetting || m_Stopping) return;
     NoteStep({ReplayStep::Kind::Image, button, xTwips, yTwips, {}, {}, true});
     try {
@@ -173,7 +173,7 @@ void Engine::Picture1_MouseDown(int button, double xTwips, double yTwips) {
     RunPictureClick("BMouse1", std::to_string(button), "proc image_click");
 }
 
-void Engine::picture2_Click(int overlay) {
+void Engine::ClickOverlay(int overlay) {
     if (overlay < PictureModel::kFirstOverlay || overlay > PictureModel::kLastOverlay) return;
     NoteStep({ReplayStep::Kind::Overlay, overlay, 0, 0, {}, {}, true});
     RunPictureClick("BMouse" + std::to_string(overlay), "1", "proc image_click");

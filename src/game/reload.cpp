@@ -104,7 +104,7 @@ bool Engine::ReplayNext() {
                 StopReplay("нет предмета " + Quoted(step.item));
                 return false;
             }
-            lstItems_Click(at);
+            ClickItem(at);
             bool offered = step.text.empty();
             for (const std::string& a : m_Combo1) offered = offered || text::EqualsNoCase(a, step.text);
             if (!offered) {
@@ -121,19 +121,19 @@ bool Engine::ReplayNext() {
                 StopReplay("квест не ждёт ввода строки " + Quoted(step.text));
                 return false;
             }
-            Text1_Enter(step.text);
+            SubmitLine(step.text);
             return true;
         case Kind::Key:
             StoreKeyPress(step.text);
             return true;
         case Kind::Slot:
-            Image1_Click(step.number);
+            ClickSlot(step.number);
             return true;
         case Kind::Image:
-            Picture1_MouseDown(step.number, step.x, step.y);
+            ClickImage(step.number, step.x, step.y);
             return true;
         case Kind::Overlay:
-            picture2_Click(step.number);
+            ClickOverlay(step.number);
             return true;
         case Kind::Answer:
         case Kind::Input:

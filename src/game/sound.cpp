@@ -58,7 +58,7 @@ void Engine::PlayMusic() {
 
 // Restarting from the variable, not from the finished file, loops an extension-less tune for as long as the
 // variable names it; the option is not consulted, since switching it off already stopped the channel.
-void Engine::MediaPlayer2_EndOfStream() {
+void Engine::MusicEnded() {
     if (m_Stopping) return;
     std::string file;
     try {
@@ -70,15 +70,15 @@ void Engine::MediaPlayer2_EndOfStream() {
 }
 
 // Switching sounds off silences the sound channel and leaves the music alone: the music has its own switch.
-void Engine::Zvuk_Click() {
-    m_Options.Zvuk = !m_Options.Zvuk;
-    if (!m_Options.Zvuk) m_Host.StopSound();
-}
-
-// Ticking it again starts nothing; the next assignment to the music variable does.
-void Engine::Music_Click() {
-    m_Options.Music = !m_Options.Music;
-    if (!m_Options.Music) m_Host.StopMusic();
+// Ticking music again starts nothing; the next assignment to the music variable does.
+bool Engine::SetOption(std::string_view name, bool on) {
+    bool* option = m_Options.Named(name);
+    if (!option) return false;
+    *option = on;
+    if (option == &m_Options.Zvuk && !on) m_Host.StopSound();
+    if (option == &m_Options.Music && !on) m_Host.StopMusic();
+    if (option == &m_Options.inv) Changed(kScreenInventory);
+    return true;
 }
 
 }  // namespace tarvik

@@ -47,7 +47,7 @@ void Engine::InputLine(const std::string& arg) {
     while (m_InputWait && !m_Stopping && m_Game == game) WaitMs(WaitReason::Input, 50);
 }
 
-void Engine::Text1_Enter(const std::string& typed) {
+void Engine::SubmitLine(const std::string& typed) {
     if (!m_Text1Visible) return;
     // The line shows a ">" prompt, which is not part of the answer.
     std::string line = typed;

@@ -108,7 +108,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
         QMetaObject::invokeMethod(
             this,
             [this] {
-                if (!m_Closing && m_Engine && m_Audio->TakeMusicEnded()) m_Engine->MediaPlayer2_EndOfStream();
+                if (!m_Closing && m_Engine && m_Audio->TakeMusicEnded()) m_Engine->MusicEnded();
             },
             Qt::QueuedConnection);
     });
@@ -179,14 +179,14 @@ void frmMain::BuildControls() {
         int row = lstItems->row(item);
         Post([this, row] {
             m_Combo1Held = false;
-            m_Engine->lstItems_Click(row);
+            m_Engine->ClickItem(row);
         });
     });
     connect(lstItems, &EventList::movedByKey, this, [this](int row) {
         if (m_Rendering || row < 0) return;
         Post([this, row] {
             m_Combo1Held = false;
-            m_Engine->lstItems_Click(row);
+            m_Engine->ClickItem(row);
         });
     });
     // A right-click first clicks the entry under the pointer, as a left click would: the press has already
@@ -197,7 +197,7 @@ void frmMain::BuildControls() {
         Post([this, row, at] {
             if (row >= 0) {
                 m_Combo1Held = false;
-                m_Engine->lstItems_Click(row);
+                m_Engine->ClickItem(row);
                 Render();
             }
             inventar->popup(at);
@@ -220,10 +220,7 @@ void frmMain::BuildControls() {
     Command1->hide();
     connect(Command1, &QPushButton::clicked, this, [this] {
         int index = Combo1->currentIndex();
-        Post([this, index] {
-            m_Engine->SelectAction(index);
-            m_Engine->Command1_Click();
-        });
+        Post([this, index] { m_Engine->ChooseAction(index); });
     });
 
     Line1 = new LineControl(m_Client);
@@ -238,25 +235,16 @@ void frmMain::BuildControls() {
     // Every mouse button counts as a press on the list.
     connect(List1, &EventList::pressed, this, [this](Qt::MouseButton) {
         int row = List1->currentRow();
-        Post([this, row] {
-            if (row >= 0) m_Engine->SelectButton(row);
-            m_Engine->List1_MouseDown();
-        });
+        Post([this, row] { m_Engine->ClickButtonList(row); });
     });
     connect(List1, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
         int row = List1->row(item);
-        Post([this, row] {
-            m_Engine->SelectButton(row);
-            m_Engine->List1_DblClick();
-        });
+        Post([this, row] { m_Engine->ChooseButton(row); });
     });
     // Beside the entries a double click chooses the selected one.
     connect(List1, &EventList::doubleClickedBeside, this, [this] {
         int row = List1->currentRow();
-        Post([this, row] {
-            if (row >= 0) m_Engine->SelectButton(row);
-            m_Engine->List1_DblClick();
-        });
+        Post([this, row] { m_Engine->ChooseButton(row); });
     });
 
     Text1 = new QLineEdit(m_Client);
@@ -329,7 +317,7 @@ void frmMain::Startup(const QString& commandLine) {
 
 void frmMain::ApplySettings(const ShellSettings& s) {
     if (s.dos) svet3_Click();
-    if (s.invVisible != inv->isChecked()) m_Engine->inv_Click();
+    if (s.invVisible != inv->isChecked()) m_Engine->SetOption("inv", !m_Engine->options().inv);
     // A size the window cannot take leaves that one as it was, not the other.
     ResizeWithinScreen(*this, QSize(s.width > 0 ? s.width / kTwipsPerPixel : width(),
                                     s.height > 0 ? s.height / kTwipsPerPixel : height()));
@@ -442,18 +430,15 @@ void frmMain::EndAllWaits() {
 void frmMain::TextEnter() {
     // The line goes as typed, prompt and all: the game drops the one ">" it begins with, and no more.
     std::string line = text::Utf8ToCp1251(Text1->text().toStdString());
-    Post([this, line] { m_Engine->Text1_Enter(line); });
+    Post([this, line] { m_Engine->SubmitLine(line); });
 }
 
 void frmMain::KeyToEngine(QObject* origin, int code) {
     if (origin == List1) {
         int row = List1->currentRow();
-        Post([this, row, code] {
-            if (row >= 0) m_Engine->SelectButton(row);
-            m_Engine->List1_KeyPress(code);
-        });
+        Post([this, row, code] { m_Engine->PressButtonListKey(row, code); });
     } else {
-        Post([this, code] { m_Engine->Form_KeyPress(code); });
+        Post([this, code] { m_Engine->PressKey(code); });
     }
 }
 

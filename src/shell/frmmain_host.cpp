@@ -15,6 +15,7 @@
 #include <QTextCursor>
 #include <QTextToSpeech>
 
+#include "engine/message_box.h"
 #include "shell/accessibility.h"
 #include "shell/frmmain.h"
 #include "shell/screen_fit.h"
@@ -483,47 +484,36 @@ private:
     bool m_MustChoose;
 };
 
+QMessageBox::StandardButton StandardButtonOf(MessageAnswer answer) {
+    switch (answer) {
+        case kAnswerOk:
+            return QMessageBox::Ok;
+        case kAnswerCancel:
+            return QMessageBox::Cancel;
+        case kAnswerAbort:
+            return QMessageBox::Abort;
+        case kAnswerRetry:
+            return QMessageBox::Retry;
+        case kAnswerIgnore:
+            return QMessageBox::Ignore;
+        case kAnswerYes:
+            return QMessageBox::Yes;
+        case kAnswerNo:
+            return QMessageBox::No;
+    }
+    return QMessageBox::Ok;
+}
+
 }  // namespace
 
 int frmMain::MessageBox(const std::string& text, const std::string& title, int style) {
-    struct Choice {
-        QMessageBox::StandardButton button;
-        int answer;
-    };
-    std::vector<Choice> set;
-    switch (style & 0x0F) {
-        case 1:
-            set = {{QMessageBox::Ok, kAnswerOk}, {QMessageBox::Cancel, kAnswerCancel}};
-            break;
-        case 2:
-            set = {{QMessageBox::Abort, kAnswerAbort},
-                   {QMessageBox::Retry, kAnswerRetry},
-                   {QMessageBox::Ignore, kAnswerIgnore}};
-            break;
-        case 3:
-            set = {{QMessageBox::Yes, kAnswerYes},
-                   {QMessageBox::No, kAnswerNo},
-                   {QMessageBox::Cancel, kAnswerCancel}};
-            break;
-        case 4:
-            set = {{QMessageBox::Yes, kAnswerYes}, {QMessageBox::No, kAnswerNo}};
-            break;
-        case 5:
-            set = {{QMessageBox::Retry, kAnswerRetry}, {QMessageBox::Cancel, kAnswerCancel}};
-            break;
-        default:
-            set = {{QMessageBox::Ok, kAnswerOk}};
-            break;
-    }
-    // A box closed without a choice answers Cancel where the set has one, and its first button otherwise.
-    int fallback = set.front().answer;
-    for (const Choice& c : set)
-        if (c.answer == kAnswerCancel) fallback = kAnswerCancel;
+    const MessageButtons set = MessageBoxButtons(style);
+    const int fallback = set.closed;
     // Once the window is closing nothing more is asked.
     if (m_Closing) return fallback;
 
     Render();
-    QuestMessageBox box(this, set.size() > 1 && fallback != kAnswerCancel);
+    QuestMessageBox box(this, set.answers.size() > 1 && fallback != kAnswerCancel);
     box.setObjectName("MsgBox");
     box.setWindowTitle(FromCp1251(title));
     box.setTextFormat(Qt::PlainText);
@@ -549,10 +539,10 @@ int frmMain::MessageBox(const std::string& text, const std::string& title, int s
     }
     QAbstractButton* escape = nullptr;
     std::vector<std::pair<QAbstractButton*, int>> buttons;
-    for (const Choice& c : set) {
-        QAbstractButton* b = box.addButton(c.button);
-        buttons.emplace_back(b, c.answer);
-        if (c.answer == kAnswerCancel) escape = b;
+    for (const MessageAnswer answer : set.answers) {
+        QAbstractButton* b = box.addButton(StandardButtonOf(answer));
+        buttons.emplace_back(b, answer);
+        if (answer == kAnswerCancel) escape = b;
     }
     // The style's default-button bits (256 the second, 512 the third) pick the button Enter presses.
     const size_t first = static_cast<size_t>((style >> 8) & 3);

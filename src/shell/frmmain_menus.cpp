@@ -175,21 +175,15 @@ void frmMain::BuildMenus() {
     connect(mFileExit, &QAction::triggered, this, [this] { close(); });
 
     connect(inv, &QAction::triggered, this, [this] {
-        m_Engine->inv_Click();
+        m_Engine->SetOption("inv", !m_Engine->options().inv);
         Render();
     });
     for (QAction* a : {SvBlock, Soobit, clk, Zvuk, Music})
         connect(a, &QAction::toggled, this, [this] { SyncOptionsFromMenu(); });
-    // The player's own click also silences the channel it switches off; the check mark has already moved
-    // (and been copied), so the engine's toggle starts from the old state.
-    connect(Zvuk, &QAction::triggered, this, [this](bool on) {
-        m_Engine->options().Zvuk = !on;
-        m_Engine->Zvuk_Click();
-    });
-    connect(Music, &QAction::triggered, this, [this](bool on) {
-        m_Engine->options().Music = !on;
-        m_Engine->Music_Click();
-    });
+    // The player's own click also silences the channel it switches off; a check mark set by the settings
+    // is only copied.
+    connect(Zvuk, &QAction::triggered, this, [this](bool on) { m_Engine->SetOption("Zvuk", on); });
+    connect(Music, &QAction::triggered, this, [this](bool on) { m_Engine->SetOption("Music", on); });
     connect(mSoundFont, &QAction::triggered, this, [this] { Post([this] { ChooseSoundFont(); }); });
     connect(svet1, &QAction::triggered, this, [this] { Post([this] { svet1_Click(); }); });
     connect(svet3, &QAction::triggered, this, [this] { Post([this] { svet3_Click(); }); });

@@ -31,8 +31,7 @@ PictureBox* frmMain::SlotBox(int i) {
     if (!box) {
         box = new PictureBox(m_Client, i);
         box->setObjectName("Image1");
-        connect(box, &PictureBox::clicked, this,
-                [this, i] { Post([this, i] { m_Engine->Image1_Click(i); }); });
+        connect(box, &PictureBox::clicked, this, [this, i] { Post([this, i] { m_Engine->ClickSlot(i); }); });
     }
     return box;
 }
@@ -63,10 +62,10 @@ Form1* frmMain::PictureWindow() {
                                                        : 0;
             if (button == 0) return;
             const double x = at.x() * kTwipsPerPixel, y = at.y() * kTwipsPerPixel;
-            Post([this, button, x, y] { m_Engine->Picture1_MouseDown(button, x, y); });
+            Post([this, button, x, y] { m_Engine->ClickImage(button, x, y); });
         });
         connect(m_Form1, &Form1::overlayClicked, this,
-                [this](int i) { Post([this, i] { m_Engine->picture2_Click(i); }); });
+                [this](int i) { Post([this, i] { m_Engine->ClickOverlay(i); }); });
     }
     return m_Form1;
 }

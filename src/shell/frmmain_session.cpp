@@ -113,7 +113,7 @@ void frmMain::mFileNewgame_Click() {
     // A new game ends the one under way: it is not kept.
     m_Keeper.Drop();
     m_PlayerActed = false;
-    m_Engine->mFileNewgame_Click();
+    m_Engine->NewGame();
     UpdateSessionMenus();
 }
 

@@ -10,6 +10,7 @@
 #include <unordered_set>
 
 #include "engine/engine.h"
+#include "engine/message_box.h"
 #include "tools/checker.h"
 
 namespace tarvik::tools {
@@ -119,24 +120,6 @@ CapMap CounterCaps(const std::vector<std::string>& lines) {
         }
     }
     return caps;
-}
-
-// The buttons a message box of `style` shows, as the answers they give.
-std::vector<int> BoxButtons(int style) {
-    switch (style & 7) {
-        case 1:
-            return {kAnswerOk, kAnswerCancel};
-        case 2:
-            return {kAnswerAbort, kAnswerRetry, kAnswerIgnore};
-        case 3:
-            return {kAnswerYes, kAnswerNo, kAnswerCancel};
-        case 4:
-            return {kAnswerYes, kAnswerNo};
-        case 5:
-            return {kAnswerRetry, kAnswerCancel};
-        default:
-            return {kAnswerOk};
-    }
 }
 
 class Explorer final : public Host {
@@ -318,21 +301,20 @@ void Explorer::PlayTurn(const Pending* from, const Action& action, const std::ve
         m_Recording = true;
         if (action.kind == Action::Kind::Choose) {
             m_Said.push_back("choose " + std::to_string(action.index + 1));
-            m_Engine.SelectButton(action.index);
-            m_Engine.List1_DblClick();
+            m_Engine.ChooseButton(action.index);
         } else if (action.kind == Action::Kind::Slot) {
             m_Said.push_back("slot " + std::to_string(action.index));
-            m_Engine.Image1_Click(action.index);
+            m_Engine.ClickSlot(action.index);
         } else if (action.kind == Action::Kind::Image) {
             m_Said.push_back("image 0 0 " + std::to_string(action.index));
-            m_Engine.Picture1_MouseDown(action.index, 0, 0);
+            m_Engine.ClickImage(action.index, 0, 0);
         } else if (action.kind == Action::Kind::Overlay) {
             m_Said.push_back("overlay " + std::to_string(action.index));
-            m_Engine.picture2_Click(action.index);
+            m_Engine.ClickOverlay(action.index);
         } else {
             m_Said.push_back("item " + std::to_string(action.index + 1));
             m_Said.push_back("action " + text::Cp1251ToUtf8(action.action));
-            m_Engine.lstItems_Click(action.index);
+            m_Engine.ClickItem(action.index);
             m_Engine.RunItemAction(action.action);
         }
     }
@@ -406,7 +388,7 @@ void Explorer::Arrive(int fromNode) {
     const std::string saved = m_Engine.SavedGameText("", true);
     Quietly([&] {
         for (int i = 0; i < static_cast<int>(m_Engine.inventory().size()); ++i) {
-            m_Engine.lstItems_Click(i);
+            m_Engine.ClickItem(i);
             for (const std::string& a : m_Engine.itemActions()) actions.push_back({Action::Kind::Item, i, a});
         }
     });
@@ -529,13 +511,13 @@ void Explorer::Wait(WaitReason why, int) {
             const std::string& typed =
                 m_Options.inputs[static_cast<size_t>(Decide(static_cast<int>(m_Options.inputs.size())))];
             m_Said.push_back(typed.empty() ? std::string("type") : "type " + text::Cp1251ToUtf8(typed));
-            m_Engine.Text1_Enter(typed);
+            m_Engine.SubmitLine(typed);
             return;
         }
         case WaitReason::Anykey:
             Decide(1);
             m_Said.push_back("key 13");
-            m_Engine.Form_KeyPress(13);
+            m_Engine.PressKey(13);
             return;
         default:
             Decide(1);
@@ -544,7 +526,7 @@ void Explorer::Wait(WaitReason why, int) {
 }
 
 int Explorer::MessageBox(const std::string&, const std::string&, int style) {
-    const std::vector<int> buttons = BoxButtons(style);
+    const auto buttons = MessageBoxButtons(style).answers;
     if (!m_Recording || m_Ending || !Checkpoint(WaitReason::Input)) return buttons.front();
     const int answer = buttons[static_cast<size_t>(Decide(static_cast<int>(buttons.size())))];
     m_Said.push_back("answer " + std::to_string(answer));

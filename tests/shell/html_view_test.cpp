@@ -31,8 +31,7 @@ int CountPixels(QWidget* widget, QColor colour) {
 }
 
 void Choose(frmMain& w, int index) {
-    w.engine().SelectButton(index);
-    w.engine().List1_DblClick();
+    w.engine().ChooseButton(index);
     WindowTest::Settle();
 }
 
@@ -105,9 +104,9 @@ TEST_F(HtmlWindow, NewGameBringsTheStoryTextBackAndStylesReachTheView) {
     // The story font is the view's too.
     EXPECT_EQ(WB->font().family(), Find<QTextEdit>("txtText")->font().family());
 
-    w->engine().mFileNewgame_Click();
+    w->engine().NewGame();
     WriteQuest("q.qst", "pln plain\nend\n");
-    w->engine().mFileNewgame_Click();
+    w->engine().NewGame();
     Settle();
     EXPECT_FALSE(Find<QWidget>("Frame1")->isVisible());
     EXPECT_TRUE(Find<QTextEdit>("txtText")->isVisible());

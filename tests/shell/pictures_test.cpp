@@ -284,7 +284,7 @@ TEST_F(PictureWindowTest, TheBackgroundIsDrawnAndANewGameClearsItWithTheWindow) 
     ASSERT_NE(w->pictureWindow(), nullptr);
     EXPECT_TRUE(w->pictureWindow()->isVisible());
 
-    w->engine().mFileNewgame_Click();
+    w->engine().NewGame();
     Settle();
     // The new game's first page set the background again; what counts is that the reset cleared it first.
     EXPECT_TRUE(w->pictureWindow()->isVisible());
