@@ -9,7 +9,8 @@ namespace tarvik {
 
 struct MessageButtons {
     std::span<const MessageAnswer> answers;  // the buttons, in the order the window system shows them
-    MessageAnswer closed = kAnswerOk;        // a box closed without a choice: Cancel where the set has one
+    // The answer of a box closed without a choice: Cancel where the set has one, else its first button.
+    MessageAnswer closed = kAnswerOk;
 };
 
 // The button set of a style (an icon code plus a button-set code, Host::MessageBox). Like the window system,
