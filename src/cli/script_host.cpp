@@ -6,7 +6,7 @@
 #include <system_error>
 
 #include "cli/messages.h"
-#include "engine/paths.h"
+#include "files/paths.h"
 
 namespace tarvik::cli {
 
