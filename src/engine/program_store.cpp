@@ -73,7 +73,7 @@ void ProgramStore::Assign(std::string text) {
     for (size_t i = 0; i < size(); ++i) m_Flags[i] = LineFlagsOf((*this)[i]);
 
     size_t slots = 16;
-    while (slots < 2 * labels) slots *= 2;
+    while (2 * slots < 3 * labels) slots *= 2;
     m_Labels.assign(labels ? slots : 0, 0);
     m_LabelList.reserve(labelBytes);
     const text::NoCaseHash hash;
