@@ -6,8 +6,8 @@
 #include <QMessageBox>
 #include <QVBoxLayout>
 
-#include "formats/cipher.h"
 #include "shell/settings.h"
+#include "tools/quest_files.h"
 
 namespace tarvik::shell {
 
