@@ -101,7 +101,7 @@ INSTANTIATE_TEST_SUITE_P(Kinds, CheckerCases, ::testing::ValuesIn(kCases), [](co
 TEST(CheckerUtf8, ReadsAsTheLoaderDoes) {
     QuestFixture q;
     q.WriteBytes("part.inc", "pln Часть\ngoto чаща\n");
-    auto quest = q.WriteBytes("quest.qst", "btn лес, В лес\ninclude quest_pathpart.inc\nend\n:лес\nend\n");
+    auto quest = q.WriteBytes("quest.qst", "btn Лес, В лес\ninclude quest_pathpart.inc\nend\n:лес\nend\n");
     tools::CheckResult result = tools::CheckQuest(quest.string());
     ASSERT_EQ(result.reports.size(), 1u);
     EXPECT_EQ(Brief(result.reports[0]), "part.inc:2:E:goto target \"чаща\" names no label");
