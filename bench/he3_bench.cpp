@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "formats/huffman.h"
 #include "text/text.h"
-#include "tools/huffman.h"
 
 namespace {
 
@@ -75,7 +75,7 @@ std::vector<uint8_t> ZlibHuffmanOnly(const std::vector<uint8_t>& src) {
 
 void BM_He3Encode(benchmark::State& state) {
     const auto& src = QuestText();
-    tarvik::tools::clsHuffman codec;
+    tarvik::formats::clsHuffman codec;
     std::vector<uint8_t> buf;
     for (auto _ : state) {
         state.PauseTiming();
@@ -91,7 +91,7 @@ BENCHMARK(BM_He3Encode)->Unit(benchmark::kMicrosecond);
 
 void BM_He3Decode(benchmark::State& state) {
     const auto& src = QuestText();
-    tarvik::tools::clsHuffman codec;
+    tarvik::formats::clsHuffman codec;
     std::vector<uint8_t> encoded = src;
     codec.EncodeByte(encoded, encoded.size());
     std::vector<uint8_t> buf;

@@ -15,7 +15,7 @@
 
 #include "bench_quests.h"
 #include "engine/engine.h"
-#include "tools/kept_games.h"
+#include "files/kept_games.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ void Action(benchmark::State& state, Keeping keeping) {
     tarvik::bench::QuietHost host;
     tarvik::Engine engine(host);
     engine.OpenQuest(quest.string());
-    tarvik::tools::GameKeeper keeper;
+    tarvik::files::GameKeeper keeper;
     keeper.SetQuest(quest.string());
     for (auto _ : state) {
         engine.ChooseButton(0);

@@ -7,11 +7,11 @@
 #include <cstdlib>
 #include <vector>
 
-#include "tools/huffman.h"
+#include "formats/huffman.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    using tarvik::tools::clsHuffman;
-    using tarvik::tools::HuffmanError;
+    using tarvik::formats::clsHuffman;
+    using tarvik::formats::HuffmanError;
     clsHuffman codec;
 
     // Sized exactly, so AddressSanitizer reports any read past the input.
@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // Each output byte costs at least one data bit; an HE0 or zero-length buffer comes back shorter.
         if (buffer.size() > 8 * size) std::abort();
     } catch (const HuffmanError& e) {
-        if (e.number != tarvik::tools::kHuffmanErrorNumber) std::abort();
+        if (e.number != tarvik::formats::kHuffmanErrorNumber) std::abort();
     }
 
     std::vector<uint8_t> roundTrip(data, data + size);

@@ -97,6 +97,16 @@ INSTANTIATE_TEST_SUITE_P(Kinds, CheckerCases, ::testing::ValuesIn(kCases), [](co
     return n;
 });
 
+// UTF-8 quests and includes are read as the loader reads them, and reports name the included file's line.
+TEST(CheckerUtf8, ReadsAsTheLoaderDoes) {
+    QuestFixture q;
+    q.WriteBytes("part.inc", "pln Часть\ngoto чаща\n");
+    auto quest = q.WriteBytes("quest.qst", "btn Лес, В лес\ninclude quest_pathpart.inc\nend\n:лес\nend\n");
+    tools::CheckResult result = tools::CheckQuest(quest.string());
+    ASSERT_EQ(result.reports.size(), 1u);
+    EXPECT_EQ(Brief(result.reports[0]), "part.inc:2:E:goto target \"чаща\" names no label");
+}
+
 TEST(CheckerCli, ExitCodesAndTheDemoQuestChecksClean) {
     QuestFixture q;
     auto clean = q.WriteFile("clean.qst", "btn a, A\nend\n:a\nend\n");

@@ -5,14 +5,15 @@
 #include <fstream>
 #include <sstream>
 
+#include "formats/cipher.h"
 #include "test_host.h"
-#include "tools/cipher.h"
+#include "tools/quest_files.h"
 
 namespace tarvik::testing {
 namespace {
 
-using tools::EncipherQuestFile;
-using tools::QuestCipher;
+using formats::EncipherQuestFile;
+using formats::QuestCipher;
 
 TEST(QuestCipher, MirrorsCodesFromThirtyTwoUp) {
     EXPECT_EQ(QuestCipher("ABC"), "\xDE\xDD\xDC");  // Ю Э Ь

@@ -8,7 +8,7 @@
 
 #include <unistd.h>
 
-#include "engine/paths.h"
+#include "files/paths.h"
 #include "test_host.h"
 
 namespace tarvik::testing {

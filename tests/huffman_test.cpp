@@ -9,14 +9,15 @@
 #include <random>
 #include <sstream>
 
+#include "formats/huffman.h"
 #include "test_host.h"
-#include "tools/huffman.h"
+#include "tools/quest_files.h"
 
 namespace tarvik::testing {
 namespace {
 
-using tools::clsHuffman;
-using tools::HuffmanError;
+using formats::clsHuffman;
+using formats::HuffmanError;
 using Bytes = std::vector<uint8_t>;
 
 Bytes B(const std::string& s) {
@@ -66,7 +67,7 @@ void ExpectDecodeError(const Bytes& input, const char* source, const char* descr
     }
 }
 void ExpectCorrupt(const Bytes& input) {
-    ExpectDecodeError(input, tools::kHuffmanDecodeSource, tools::kHuffmanTruncatedDescription);
+    ExpectDecodeError(input, formats::kHuffmanDecodeSource, formats::kHuffmanTruncatedDescription);
 }
 
 TEST(HuffmanEncode, StoredFormForEmptyAndSingleValueSources) {
@@ -131,8 +132,8 @@ TEST(HuffmanEncode, OnlyTheGivenLengthIsEncoded) {
 }
 
 TEST(HuffmanDecode, SignatureRules) {
-    ExpectDecodeError(B("HE1\rabc"), tools::kHuffmanSignatureSource, tools::kHuffmanSignatureDescription);
-    ExpectDecodeError(B("HEx\r"), tools::kHuffmanSignatureSource, tools::kHuffmanSignatureDescription);
+    ExpectDecodeError(B("HE1\rabc"), formats::kHuffmanSignatureSource, formats::kHuffmanSignatureDescription);
+    ExpectDecodeError(B("HEx\r"), formats::kHuffmanSignatureSource, formats::kHuffmanSignatureDescription);
     // Without the H, E, ?, CR pattern the buffer is read as HE3 all the same.
     Bytes enc = Encode(B("hello, world"));
     enc[0] = 'X';
@@ -163,7 +164,7 @@ TEST(HuffmanDecode, ChangedDataByteGivesTheChecksumErrorWithTheOutput) {
         clsHuffman().DecodeByte(b, b.size());
         ADD_FAILURE() << "no checksum error";
     } catch (const HuffmanError& e) {
-        EXPECT_EQ(e.number, tools::kHuffmanErrorNumber);
+        EXPECT_EQ(e.number, formats::kHuffmanErrorNumber);
         EXPECT_EQ(e.source, "clsHuffman.Decode()");
         EXPECT_STREQ(e.what(), "The data might be corrupted (checksum did not match expected value)");
     }
@@ -190,9 +191,9 @@ TEST(HuffmanDecode, ChangedDataByteThatEndsTheDataEarlyIsTheChecksumErrorToo) {
         clsHuffman().DecodeByte(b, b.size());
         ADD_FAILURE() << "no checksum error";
     } catch (const HuffmanError& e) {
-        EXPECT_EQ(e.number, tools::kHuffmanErrorNumber);
-        EXPECT_EQ(e.source, tools::kHuffmanDecodeSource);
-        EXPECT_EQ(e.description(), tools::kHuffmanChecksumDescription);
+        EXPECT_EQ(e.number, formats::kHuffmanErrorNumber);
+        EXPECT_EQ(e.source, formats::kHuffmanDecodeSource);
+        EXPECT_EQ(e.description(), formats::kHuffmanChecksumDescription);
     }
     EXPECT_EQ(S(b), "caabc");
 }
@@ -210,7 +211,7 @@ TEST(HuffmanDecode, DataCutShortIsCheckedAndNeverAccepted) {
         Bytes again(enc.begin(), enc.end() - 9);
         clsHuffman().DecodeByte(again, again.size());
     } catch (const HuffmanError& e) {
-        EXPECT_EQ(e.description(), tools::kHuffmanChecksumDescription);
+        EXPECT_EQ(e.description(), formats::kHuffmanChecksumDescription);
     }
     // 54 data bytes give 216 letters whose checksum happens to match: short all the same, so rejected.
     ExpectCorrupt(Bytes(enc.begin(), enc.end() - 10));
@@ -237,7 +238,7 @@ TEST(HuffmanDecode, HostileHeadersEndInTheError) {
             clsHuffman().DecodeByte(b, b.size());
             ADD_FAILURE() << "decoded without an error";
         } catch (const HuffmanError& e) {
-            EXPECT_EQ(e.description(), tools::kHuffmanChecksumDescription);
+            EXPECT_EQ(e.description(), formats::kHuffmanChecksumDescription);
         }
         EXPECT_EQ(S(b), "hello, hostile world ");
     }
@@ -375,25 +376,24 @@ TEST(HuffmanFiles, CompressAndUncompress) {
     auto src = q.WriteBytes("quest.qst", "pln one\r\npln two\r\nend\r\n");
     auto packed = q.dir / "quest.qs3", unpacked = q.dir / "back.qst";
     q.WriteBytes("quest.qs3", "an older file that is longer than the new one will be");
-    clsHuffman h;
-    EXPECT_TRUE(h.CompressFile(src.string(), packed.string()));
+    EXPECT_TRUE(tools::CompressFile(src.string(), packed.string()));
     std::ifstream in(packed, std::ios::binary);
     std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(written, S(Encode(B("pln one\r\npln two\r\nend\r\n"))));
-    EXPECT_TRUE(h.UncompressFile(packed.string(), unpacked.string()));
+    EXPECT_TRUE(tools::UncompressFile(packed.string(), unpacked.string()));
     std::ifstream back(unpacked, std::ios::binary);
     EXPECT_EQ(std::string((std::istreambuf_iterator<char>(back)), std::istreambuf_iterator<char>()),
               "pln one\r\npln two\r\nend\r\n");
 
     // A missing source does nothing.
-    EXPECT_TRUE(h.CompressFile((q.dir / "none.qst").string(), (q.dir / "none.qs3").string()));
+    EXPECT_TRUE(tools::CompressFile((q.dir / "none.qst").string(), (q.dir / "none.qs3").string()));
     EXPECT_FALSE(std::filesystem::exists(q.dir / "none.qs3"));
     // A corrupt source raises the error and leaves the destination alone.
     auto bad = q.WriteBytes("bad.qs3", "HE1\r....");
-    EXPECT_THROW(h.UncompressFile(bad.string(), unpacked.string()), HuffmanError);
+    EXPECT_THROW(tools::UncompressFile(bad.string(), unpacked.string()), HuffmanError);
     EXPECT_TRUE(std::filesystem::exists(unpacked));
     // A destination that cannot be written.
-    EXPECT_FALSE(h.CompressFile(src.string(), q.dir.string()));
+    EXPECT_FALSE(tools::CompressFile(src.string(), q.dir.string()));
 }
 
 }  // namespace

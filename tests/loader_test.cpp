@@ -8,7 +8,7 @@ namespace {
 
 std::vector<std::string> Lines(const Engine& e) {
     std::vector<std::string> r;
-    for (auto& l : e.programLines()) r.push_back(U(l));
+    for (const std::string& l : ProgramLines(e)) r.push_back(U(l));
     return r;
 }
 
@@ -152,11 +152,11 @@ TEST(Loader, LinuxLineEndsAreAccepted) {
 TEST(Loader, MissingAndEmptyFilesGiveAnEmptyProgram) {
     QuestFixture q;
     q.engine->OpenQuest((q.dir / "nope.qst").string());
-    EXPECT_EQ(q.engine->programLines(), std::vector<std::string>(3));
+    EXPECT_EQ(ProgramLines(*q.engine), std::vector<std::string>(3));
     EXPECT_EQ(q.Text(), "");
     q.WriteBytes("empty.qst", "");
     q.engine->OpenQuest((q.dir / "empty.qst").string());
-    EXPECT_EQ(q.engine->programLines(), std::vector<std::string>(3));
+    EXPECT_EQ(ProgramLines(*q.engine), std::vector<std::string>(3));
 }
 
 TEST(Loader, QuestPathAndFolder) {

@@ -37,7 +37,7 @@ struct NetQuest {
         const auto& lines = q.engine->programLines();
         for (size_t i = 0; i < lines.size(); ++i) {
             if (lines[i] == "pln before" || lines[i] == "pln after" || lines[i].empty()) continue;
-            all += lines[i] + "\n";
+            all += std::string(lines[i]) + "\n";
         }
         return all;
     }
@@ -271,7 +271,7 @@ TEST(NetInclude, FetchedTextJoinsTheQuestLikeALocalInclude) {
         QuestFixture local;
         local.WriteBytes("t.inc", withInclude);
         local.Run("pln before\ninclude quest_patht.inc\npln after");
-        EXPECT_EQ(n.q.engine->programLines(), local.engine->programLines());
+        EXPECT_EQ(ProgramLines(*n.q.engine), ProgramLines(*local.engine));
         EXPECT_EQ(n.q.engine->labelList(), local.engine->labelList());
         EXPECT_EQ(n.q.Text(), local.Text());
         EXPECT_NE(n.q.Text().find("inner"), std::string::npos);

@@ -8,9 +8,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "formats/cipher.h"
+#include "formats/huffman.h"
 #include "test_host.h"
-#include "tools/cipher.h"
-#include "tools/huffman.h"
 
 namespace tarvik::testing {
 namespace {
@@ -21,7 +21,7 @@ const fs::path kQuests = fs::path(TARVIK_SOURCE_DIR) / "quests";
 
 std::string Compressed(const std::string& bytes) {
     std::string s = bytes;
-    tools::clsHuffman().EncodeString(s);
+    formats::clsHuffman().EncodeString(s);
     return s;
 }
 
@@ -35,7 +35,7 @@ protected:
     Store Load(const fs::path& p) {
         host.boxes.clear();
         engine->OpenQuest(p.string());
-        return {engine->programLines(), engine->labelList()};
+        return {ProgramLines(*engine), engine->labelList()};
     }
     // The load failed as a .qs3 failure must: one message, then a program of empty lines.
     void ExpectFailedQs3(const fs::path& p) {
@@ -74,20 +74,20 @@ TEST_F(QuestFilesLoad, DemoLoadsTheSameFromAllThreeForms) {
 TEST_F(QuestFilesLoad, ExtensionsCompareIgnoringCase) {
     const std::string quest = "pln один\r\n:room\r\npln два\r\nend\r\n";
     Store plain = Load(WriteFile("quest.qst", "pln один\n:room\npln два\nend\n"));
-    EXPECT_EQ(Load(WriteBytes("upper.QS1", tools::EncipherQuestFile(W(quest)))).labels, plain.labels);
+    EXPECT_EQ(Load(WriteBytes("upper.QS1", formats::EncipherQuestFile(W(quest)))).labels, plain.labels);
     EXPECT_EQ(WithoutTrailingEmpty(Load(dir / "upper.QS1").lines), WithoutTrailingEmpty(plain.lines));
     EXPECT_EQ(Load(WriteBytes("mixed.Qs3", Compressed(W(quest)))).lines, plain.lines);
     EXPECT_TRUE(host.boxes.empty());
 
     // Other names are read as plain text: ciphered bytes in a .txt or a name without a dot stay ciphered.
-    std::string ciphered = tools::EncipherQuestFile(W(quest));
-    EXPECT_EQ(Load(WriteBytes("quest.txt", ciphered)).lines[1], tools::QuestCipher(W("pln один")));
-    EXPECT_EQ(Load(WriteBytes("noextension", ciphered)).lines[1], tools::QuestCipher(W("pln один")));
+    std::string ciphered = formats::EncipherQuestFile(W(quest));
+    EXPECT_EQ(Load(WriteBytes("quest.txt", ciphered)).lines[1], formats::QuestCipher(W("pln один")));
+    EXPECT_EQ(Load(WriteBytes("noextension", ciphered)).lines[1], formats::QuestCipher(W("pln один")));
     EXPECT_EQ(Load(WriteBytes("plain", W(quest))).lines, plain.lines);
 }
 
 TEST_F(QuestFilesLoad, TwoLineCipheredQuestRunsWithOneMoreEmptyLine) {
-    auto p = WriteBytes("two.qs1", tools::EncipherQuestFile(W("pln Первая\r\npln Вторая\r\n")));
+    auto p = WriteBytes("two.qs1", formats::EncipherQuestFile(W("pln Первая\r\npln Вторая\r\n")));
     Store s = Load(p);
     EXPECT_EQ(s.lines, (std::vector<std::string>{"", W("pln Первая"), W("pln Вторая"), "", "", ""}));
     EXPECT_NE(Text().find("Первая"), std::string::npos);
@@ -130,7 +130,7 @@ TEST_F(QuestFilesCli, EncipherCompressDecompressAnalyze) {
 
     CliResult r = Cli({"encipher", quest.string()});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(Slurp(dir / "quest.qs1"), tools::EncipherQuestFile(bytes));
+    EXPECT_EQ(Slurp(dir / "quest.qs1"), formats::EncipherQuestFile(bytes));
     EXPECT_TRUE(r.out.empty());
 
     r = Cli({"compress", quest.string()});
@@ -159,8 +159,8 @@ TEST_F(QuestFilesCli, EmptyOneByteAndTruncatedFiles) {
     EXPECT_EQ(Slurp(dir / "empty.out"), "");
     CliResult r = Cli({"decompress", empty.string(), (dir / "x.out").string()});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(
-        Has(r.err, std::string("tarvik-cli: ") + empty.string() + ": " + tools::kHuffmanTruncatedDescription))
+    EXPECT_TRUE(Has(
+        r.err, std::string("tarvik-cli: ") + empty.string() + ": " + formats::kHuffmanTruncatedDescription))
         << r.err;
     r = Cli({"analyze", empty.string()});
     EXPECT_EQ(r.exitCode, 1);
@@ -169,12 +169,12 @@ TEST_F(QuestFilesCli, EmptyOneByteAndTruncatedFiles) {
 
     auto one = WriteBytes("one.qst", "x");
     EXPECT_EQ(Cli({"encipher", one.string()}).exitCode, 0);
-    EXPECT_EQ(Slurp(dir / "one.qs1"), tools::QuestCipher("x") + "\r\n\r\n");
+    EXPECT_EQ(Slurp(dir / "one.qs1"), formats::QuestCipher("x") + "\r\n\r\n");
     EXPECT_EQ(Cli({"compress", one.string()}).exitCode, 0);
     EXPECT_EQ(Slurp(dir / "one.qs3"), "HE0\rx");
     r = Cli({"decompress", one.string(), (dir / "x.out").string()});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(Has(r.err, tools::kHuffmanTruncatedDescription)) << r.err;
+    EXPECT_TRUE(Has(r.err, formats::kHuffmanTruncatedDescription)) << r.err;
     r = Cli({"analyze", one.string()});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(Has(r.out, "Кол-во символов:\t\t3\n")) << r.out;
@@ -186,15 +186,15 @@ TEST_F(QuestFilesCli, EmptyOneByteAndTruncatedFiles) {
     // Cut inside the data: whichever error the codec gives is what the user reads.
     std::string halfDecoded = good.substr(0, good.size() / 2);
     try {
-        tools::clsHuffman().DecodeString(halfDecoded);
+        formats::clsHuffman().DecodeString(halfDecoded);
         ADD_FAILURE() << "half a compressed quest decoded";
-    } catch (const tools::HuffmanError& e) {
+    } catch (const formats::HuffmanError& e) {
         EXPECT_TRUE(Has(r.err, half.string() + ": " + e.description())) << r.err;
     }
     auto headerOnly = WriteBytes("header.qs3", good.substr(0, 12));  // cut inside the value pairs
     r = Cli({"decompress", headerOnly.string(), (dir / "x.out").string()});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(Has(r.err, tools::kHuffmanTruncatedDescription)) << r.err;
+    EXPECT_TRUE(Has(r.err, formats::kHuffmanTruncatedDescription)) << r.err;
     EXPECT_EQ(Cli({"encipher", half.string()}).exitCode, 0);
     EXPECT_EQ(Cli({"compress", half.string()}).exitCode, 0);
     EXPECT_EQ(Cli({"analyze", half.string()}).exitCode, 0);
@@ -205,10 +205,10 @@ TEST_F(QuestFilesCli, EmptyOneByteAndTruncatedFiles) {
     auto bad = WriteBytes("bad.qs3", flipped);
     r = Cli({"decompress", bad.string(), (dir / "x.out").string()});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(Has(r.err, tools::kHuffmanChecksumDescription)) << r.err;
+    EXPECT_TRUE(Has(r.err, formats::kHuffmanChecksumDescription)) << r.err;
     r = Cli({"decompress", WriteBytes("he1.qs3", "HE1\rabc").string(), (dir / "x.out").string()});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(Has(r.err, tools::kHuffmanSignatureDescription)) << r.err;
+    EXPECT_TRUE(Has(r.err, formats::kHuffmanSignatureDescription)) << r.err;
     EXPECT_FALSE(fs::exists(dir / "x.out"));
 }
 

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "files/kept_games.h"
 #include "test_host.h"
-#include "tools/kept_games.h"
 
 namespace tarvik::testing {
 namespace {
@@ -249,20 +249,20 @@ TEST(KeptGames, OneFilePerQuestInTheStateFolder) {
 
     const std::string a = q.WriteFile("one/quest.qst", "end\n").string();
     const std::string b = q.WriteFile("two/quest.qst", "end\n").string();
-    EXPECT_EQ(tools::KeptGamesFolder(), state + "/tarvik");
-    EXPECT_NE(tools::KeptGamePath(a), tools::KeptGamePath(b));
-    EXPECT_EQ(tools::KeptGamePath(a).rfind(state + "/tarvik/quest.qst-", 0), 0u) << tools::KeptGamePath(a);
-    EXPECT_EQ(tools::KeptGamePath(a), tools::KeptGamePath(q.dir.string() + "/one/../one/quest.qst"));
+    EXPECT_EQ(files::KeptGamesFolder(), state + "/tarvik");
+    EXPECT_NE(files::KeptGamePath(a), files::KeptGamePath(b));
+    EXPECT_EQ(files::KeptGamePath(a).rfind(state + "/tarvik/quest.qst-", 0), 0u) << files::KeptGamePath(a);
+    EXPECT_EQ(files::KeptGamePath(a), files::KeptGamePath(q.dir.string() + "/one/../one/quest.qst"));
 
     std::string bytes;
-    EXPECT_FALSE(tools::ReadKeptGame(a, bytes));
-    ASSERT_TRUE(tools::KeepGame(a, "PerKill\r\nend\r\n"));
-    ASSERT_TRUE(tools::ReadKeptGame(a, bytes));
+    EXPECT_FALSE(files::ReadKeptGame(a, bytes));
+    ASSERT_TRUE(files::KeepGame(a, "PerKill\r\nend\r\n"));
+    ASSERT_TRUE(files::ReadKeptGame(a, bytes));
     EXPECT_EQ(bytes, "PerKill\r\nend\r\n");
-    EXPECT_FALSE(tools::ReadKeptGame(b, bytes));
+    EXPECT_FALSE(files::ReadKeptGame(b, bytes));
     // Keeping nothing drops what was kept.
-    ASSERT_TRUE(tools::KeepGame(a, ""));
-    EXPECT_FALSE(tools::ReadKeptGame(a, bytes));
+    ASSERT_TRUE(files::KeepGame(a, ""));
+    EXPECT_FALSE(files::ReadKeptGame(a, bytes));
 
     if (old)
         setenv("XDG_STATE_HOME", saved.c_str(), 1);
@@ -278,7 +278,7 @@ TEST(KeptGames, AFailedBackgroundWriteIsToldOnceAndTheTextTriedAgain) {
     setenv("XDG_STATE_HOME", blocked.c_str(), 1);
     const std::string quest = q.WriteFile("quest.qst", "end\n").string(), game = "PerKill\r\nend\r\n";
     {
-        tools::GameKeeper keeper;
+        files::GameKeeper keeper;
         keeper.SetQuest(quest);
         for (int i = 0; i < 4; ++i) {
             EXPECT_EQ(keeper.KeepInBackground(game), i == 0 || i == 3) << i;
@@ -287,7 +287,7 @@ TEST(KeptGames, AFailedBackgroundWriteIsToldOnceAndTheTextTriedAgain) {
         }
     }
     std::string bytes;
-    EXPECT_TRUE(tools::ReadKeptGame(quest, bytes) && bytes == game);
+    EXPECT_TRUE(files::ReadKeptGame(quest, bytes) && bytes == game);
     old ? setenv("XDG_STATE_HOME", saved.c_str(), 1) : unsetenv("XDG_STATE_HOME");
 }
 

@@ -138,5 +138,10 @@ CliResult RunCli(const std::vector<std::string>& args, const std::filesystem::pa
 // UTF-8 <-> code page 1251 shorthands.
 std::string W(const std::string& utf8);    // to cp1251
 std::string U(const std::string& cp1251);  // to UTF-8
+// A copy of the engine's program store lines.
+inline std::vector<std::string> ProgramLines(const Engine& e) {
+    const auto& lines = e.programLines();
+    return std::vector<std::string>(lines.begin(), lines.end());
+}
 
 }  // namespace tarvik::testing

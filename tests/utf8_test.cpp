@@ -1,10 +1,11 @@
 // Quest files kept in UTF-8: recognised file by file and read as code page 1251 before anything else.
 #include <gtest/gtest.h>
 
+#include "formats/cipher.h"
+#include "formats/huffman.h"
 #include "test_host.h"
 #include "tools/analyzer.h"
-#include "tools/cipher.h"
-#include "tools/huffman.h"
+#include "tools/quest_files.h"
 
 namespace tarvik::testing {
 namespace {
@@ -98,7 +99,7 @@ TEST(Utf8, CompressedAndCipheredUtf8QuestsAreConvertedAfterDecoding) {
     q.engine->OpenQuest((q.dir / "quest.qs3").string());
     EXPECT_EQ(q.Text(), "Сжатый квест \r\n");
 
-    q.WriteBytes("quest.qs1", tools::EncipherQuestFile(quest));
+    q.WriteBytes("quest.qs1", formats::EncipherQuestFile(quest));
     q.engine->OpenQuest((q.dir / "quest.qs1").string());
     EXPECT_EQ(q.Text(), "Сжатый квест \r\n");
 }

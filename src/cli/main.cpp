@@ -27,9 +27,9 @@
 #include "cli/test_cmd.h"
 #include "cli/tools_cmd.h"
 #include "engine/engine.h"
+#include "files/kept_games.h"
 #include "media/audio.h"
 #include "net/curl_client.h"
-#include "tools/kept_games.h"
 
 namespace {
 
@@ -304,25 +304,25 @@ private:
         } else if (!m_Told) {
             m_Told = true;
             std::cerr << "tarvik-cli: "
-                      << Format(_("cannot keep the game in %s"), tools::KeptGamePath(m_Keeper.quest()))
+                      << Format(_("cannot keep the game in %s"), files::KeptGamePath(m_Keeper.quest()))
                       << "\n";
         }
     }
     Engine& m_Engine;
     bool m_On;
     bool m_Told = false;
-    tools::GameKeeper m_Keeper;
+    files::GameKeeper m_Keeper;
 };
 
 // Opens the quest and, with --continue, takes up its kept game in place of the quest's opening.
 void Open(Engine& engine, const Args& args) {
     std::string kept;
-    if (!args.keep || !tools::ReadKeptGame(args.quest, kept)) {
+    if (!args.keep || !files::ReadKeptGame(args.quest, kept)) {
         engine.OpenQuest(args.quest);
     } else if (!engine.ContinueQuest(args.quest, kept) && !engine.Stopping()) {
         std::cerr << "tarvik-cli: "
                   << Format(_("the kept game in %s is no saved game; the quest starts anew"),
-                            tools::KeptGamePath(args.quest))
+                            files::KeptGamePath(args.quest))
                   << "\n";
     }
 }

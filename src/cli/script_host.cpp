@@ -7,7 +7,7 @@
 
 #include "cli/messages.h"
 #include "engine/message_box.h"
-#include "engine/paths.h"
+#include "files/paths.h"
 
 namespace tarvik::cli {
 

@@ -5,11 +5,12 @@
 #include <iostream>
 
 #include "cli/messages.h"
+#include "files/paths.h"
+#include "formats/cipher.h"
+#include "formats/huffman.h"
 #include "text/text.h"
 #include "tools/analyzer.h"
 #include "tools/checker.h"
-#include "tools/cipher.h"
-#include "tools/huffman.h"
 #include "tools/quest_files.h"
 
 namespace tarvik::cli {
@@ -56,24 +57,23 @@ int Written(const tools::WriteResult& result, const std::string& input, const ch
 
 int Decompress(const std::string& in, const std::string& out) {
     std::string bytes;
-    if (!tools::ReadFileBytes(in, bytes)) {
+    if (!ReadWholeFile(in, bytes)) {
         return Fail(Format(tools::ReadProblem(in) == tools::WriteStatus::SourceMissing ? _("no such file: %s")
                                                                                        : _("cannot read %s"),
                            in));
     }
     try {
-        tools::clsHuffman().DecodeString(bytes);
-    } catch (const tools::HuffmanError& e) {
+        formats::clsHuffman().DecodeString(bytes);
+    } catch (const formats::HuffmanError& e) {
         return Fail(in + ": " + e.description());
     }
-    if (!tools::WriteFileBytes(out, bytes.data(), bytes.size()))
-        return Fail(Format(_("cannot write %s"), out));
+    if (!WriteFileAtomically(out, bytes)) return Fail(Format(_("cannot write %s"), out));
     return kExitOk;
 }
 
 int Analyze(const std::string& quest) {
     std::string bytes;
-    if (!tools::ReadFileBytes(quest, bytes)) {
+    if (!ReadWholeFile(quest, bytes)) {
         return Fail(Format(tools::ReadProblem(quest) == tools::WriteStatus::SourceMissing
                                ? _("no such quest: %s")
                                : _("cannot read %s"),

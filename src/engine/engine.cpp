@@ -36,8 +36,7 @@ std::string Engine::ScreenText() const {
 }
 
 int Engine::LabelLine(std::string_view labelLine) const {
-    auto it = m_LabelIndex.find(labelLine);
-    return it == m_LabelIndex.end() ? -1 : it->second;
+    return m_Program.LabelLine(labelLine);
 }
 
 void Engine::Diagnose(const char* routine, std::string message) const {
@@ -45,9 +44,9 @@ void Engine::Diagnose(const char* routine, std::string message) const {
     Diagnostic d;
     d.routine = routine;
     d.message = std::move(message);
-    if (m_CurrentLine > 0 && static_cast<size_t>(m_CurrentLine) < m_ProgramLines.size()) {
+    if (m_CurrentLine > 0 && static_cast<size_t>(m_CurrentLine) < m_Program.size()) {
         d.line = m_CurrentLine;
-        d.source = m_ProgramLines[static_cast<size_t>(m_CurrentLine)];
+        d.source = m_Program[static_cast<size_t>(m_CurrentLine)];
     }
     m_Host.Diagnose(d);
 }

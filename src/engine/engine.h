@@ -22,8 +22,9 @@
 
 #include "engine/host.h"
 #include "engine/net.h"
+#include "engine/program_store.h"
 #include "engine/value.h"
-#include "game/html_view.h"
+#include "files/page_folder.h"
 #include "text/text.h"
 
 namespace tarvik {
@@ -220,8 +221,8 @@ public:
     // The program store's lines. Index i is line i of the quest file (counting from 1; index 0 is always
     // empty) until a comment spanning lines, a continued line, an "end:" or an include shifts the lines after
     // it. Diagnostics and reached labels name lines by this index.
-    const std::vector<std::string>& programLines() const { return m_ProgramLines; }
-    const std::string& labelList() const { return m_LabelList; }
+    const ProgramStore& programLines() const { return m_Program; }
+    const std::string& labelList() const { return m_Program.labelList(); }
     const std::string& questPath() const { return m_QuestPath; }
     const std::string& questFolder() const { return m_QuestFolder; }
     int LabelLine(std::string_view labelLine) const;  // -1 when absent
@@ -237,7 +238,6 @@ public:
     // A quest-side (code page 1251) path as the file system spells it: "\" turned into "/", letter case
     // matched.
     std::string NativePath(const std::string& path) const;
-    void DetectDosText();
 
     // ---- Run loop, executor, reset
     // -----------------------------------------------------------------------------
@@ -518,9 +518,7 @@ private:
     std::string m_QuestFolderNative;  // with its trailing "/"
     std::string m_OpenedNative;       // the path OpenQuest was given, until LoadQuest takes it
     std::string m_QuestsFolder;       // where the restore dialog starts (UTF-8)
-    std::vector<std::string> m_ProgramLines;
-    std::unordered_map<std::string, int, text::NoCaseHash, text::NoCaseEqual> m_LabelIndex;
-    std::string m_LabelList;
+    ProgramStore m_Program;
 
     // Run state, per call level.
     std::vector<int32_t> m_NextLine;
@@ -589,11 +587,6 @@ private:
 
     // ---- Lookup indexes and prepared lines ----------------------------------------------------------------
 
-    // Every text a label line holds from a ":" after its first to its end. A label is on the label list
-    // exactly when ":" + label + CR LF occurs there, that is when it is a label line or one of these (unless
-    // it spans lines itself).
-    std::unordered_set<std::string, text::NoCaseHash, text::NoCaseEqual> m_LabelTails;
-    bool LabelListed(std::string_view label) const;
     // Item entries 0..InvLast carry increasing sequence numbers (entries are only ever added at the end), so
     // an entry's position is found from its number by a binary search; the names map to the numbers.
     std::vector<uint64_t> m_ItemSeq;
@@ -603,19 +596,7 @@ private:
     void RemoveItemEntry(int index);
     void SetItemEntryText(int index, std::string entryText);
     int FindItemSlow(std::string_view wanted) const;
-    // What each program line holds of what the run loop looks for ("<html>", ";", "&", "#", "["), found once
-    // at load; a line without one skips that step's search. Lines not from the program store claim every bit.
-    enum LineBits : uint8_t {
-        kLineHtml = 1,
-        kLineSemicolon = 2,
-        kLineAmp = 4,
-        kLineHash = 8,
-        kLineBracket = 16
-    };
-    static constexpr uint8_t kLineAll = 0xff;
-    std::vector<uint8_t> m_LineFlags;
-    uint8_t m_FetchedFlags = kLineAll;
-    static uint8_t LineFlagsOf(std::string_view line);
+    uint8_t m_FetchedFlags = ProgramStore::kLineAll;  // what the line being run holds, see ProgramStore
     bool CountVisitQuickly(const std::string& name);
     static bool AssignmentActs(std::string_view name);
     // A name Calc reads straight from the store: a letter or "_", then letters, digits and "_", and none of

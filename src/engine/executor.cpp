@@ -306,8 +306,7 @@ void Engine::Obr(std::string& s, bool f, int level) {
             });
             break;
         case Keyword::Proc:
-            if (m_LabelIndex.find(":" + text::Trim(arg(6))) == m_LabelIndex.end())
-                MissingLabel("proc", arg(6));
+            if (m_Program.LabelLine(":" + text::Trim(arg(6))) < 0) MissingLabel("proc", arg(6));
             guarded("proc", [&] { CallProc(arg(6), level); });
             break;
         case Keyword::Pause:

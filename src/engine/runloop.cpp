@@ -47,40 +47,16 @@ void ApplyEscapes(std::string& cur) {
 
 }  // namespace
 
-uint8_t Engine::LineFlagsOf(std::string_view line) {
-    uint8_t bits = 0;
-    for (char c : line) {
-        switch (c) {
-            case ';':
-                bits |= kLineSemicolon;
-                break;
-            case '&':
-                bits |= kLineAmp;
-                break;
-            case '#':
-                bits |= kLineHash;
-                break;
-            case '[':
-                bits |= kLineBracket;
-                break;
-            default:
-                break;
-        }
-    }
-    if (text::ContainsNoCase(line, "<html>")) bits |= kLineHtml;
-    return bits;
-}
-
 bool Engine::FetchLine(int level, std::string& cur) {
     m_NextLine.resize(level + 1);
     int32_t& next = m_NextLine[level];
-    const int32_t count = static_cast<int32_t>(m_ProgramLines.size());
+    const int32_t count = static_cast<int32_t>(m_Program.size());
     do {
         if (next < 0 || next >= count) return false;
-        cur = m_ProgramLines[next];
+        cur = m_Program[static_cast<size_t>(next)];
         m_CurrentLine = next;
         if (!cur.empty() && cur[0] == ':') m_Host.LabelReached(next);
-        m_FetchedFlags = static_cast<size_t>(next) < m_LineFlags.size() ? m_LineFlags[next] : kLineAll;
+        m_FetchedFlags = m_Program.flags(static_cast<size_t>(next));
         ++next;
     } while (cur.empty());
     return true;
@@ -112,7 +88,7 @@ void Engine::RunLabel(int& levelRef, std::string& line) {
             // Decided at once: a run the front starts while an if is decided fetches lines of its own.
             bool plain = false;
             if (m_ChainState[L] == 0) {
-                m_FetchedFlags = kLineAll;
+                m_FetchedFlags = ProgramStore::kLineAll;
                 if (single)
                     cur = line;
                 else if (!FetchLine(L, cur))
@@ -128,12 +104,12 @@ void Engine::RunLabel(int& levelRef, std::string& line) {
                         m_HtmlBuffer += Subst(cur);
                         cur.clear();
                     }
-                    if ((m_FetchedFlags & kLineHtml) && text::ContainsNoCase(cur, "<html>")) {
+                    if ((m_FetchedFlags & ProgramStore::kLineHtml) && text::ContainsNoCase(cur, "<html>")) {
                         m_HtmlMode = true;
                         m_HtmlBuffer = Subst(cur);
                         cur.clear();
                     }
-                    if (m_FetchedFlags & kLineSemicolon) {
+                    if (m_FetchedFlags & ProgramStore::kLineSemicolon) {
                         size_t semi = cur.find(';');
                         if (semi != std::string::npos) cur.erase(semi);
                     }
@@ -143,9 +119,9 @@ void Engine::RunLabel(int& levelRef, std::string& line) {
                 }
 
                 LTrimInPlace(cur);
-                const bool amp = (m_FetchedFlags & kLineAmp) != 0;
+                const bool amp = (m_FetchedFlags & ProgramStore::kLineAmp) != 0;
                 if (amp && cur.find(" &") != std::string::npos) text::ReplaceRepeatedly(cur, " &", "&");
-                if (amp || (m_FetchedFlags & kLineHash)) ApplyEscapes(cur);
+                if (amp || (m_FetchedFlags & ProgramStore::kLineHash)) ApplyEscapes(cur);
 
                 if (BeginsWithXbtn(cur)) {
                     direct = true;
@@ -155,7 +131,7 @@ void Engine::RunLabel(int& levelRef, std::string& line) {
                     m_PendingFrom[L] = 0;
                     m_ChainState[L] = 1;
                 } else {
-                    plain = !(m_FetchedFlags & (kLineHash | kLineBracket));
+                    plain = !(m_FetchedFlags & (ProgramStore::kLineHash | ProgramStore::kLineBracket));
                 }
             }
 

@@ -12,24 +12,6 @@ const std::string kPhantomMark = " //phantom";
 
 }  // namespace
 
-// A label exists when its line is among the label lines; those are stored without trailing blanks, so a label
-// written with a blank before its comma is never found.
-bool Engine::LabelListed(std::string_view label) const {
-    if (label.find(kCrLf) == std::string_view::npos) {
-        std::string key;
-        key.reserve(label.size() + 1);
-        key += ':';
-        key += label;
-        return m_LabelIndex.count(key) != 0 || (!m_LabelTails.empty() && m_LabelTails.count(key) != 0);
-    }
-    std::string line;
-    line.reserve(label.size() + 3);
-    line += ':';
-    line += label;
-    line += kCrLf;
-    return text::FindNoCase(m_LabelList, line) != std::string::npos;
-}
-
 void Engine::AddButton(const std::string& arg) {
     if (m_List1.size() >= Limits::kMaxButtons) throw QuestError("too many buttons");
     std::string s = text::LTrim(arg);
@@ -38,7 +20,7 @@ void Engine::AddButton(const std::string& arg) {
     std::string label = s.substr(0, comma);
     std::string caption = text::LTrim(std::string_view(s).substr(comma + 1));
 
-    if (!LabelListed(label)) {
+    if (!m_Program.LabelListed(label)) {
         std::string name = "hide_phantoms";
         if (!Calc(name).ReadsAsZero()) return;
         caption += kPhantomMark;
@@ -77,7 +59,7 @@ void Engine::AddCommandButton(const std::string& arg) {
     }
     caption = text::LTrim(caption);
 
-    if (LabelListed(label)) {
+    if (m_Program.LabelListed(label)) {
         std::string commands;
         commands.reserve(statements.size());
         for (char c : statements) {

@@ -293,16 +293,16 @@ void Engine::ListItemActions() {
         // "_" belongs to an item whose name only begins with this one.
         const std::string needle = "USE_" + name;
         std::vector<std::string> actions;
-        size_t p = text::FindNoCase(m_LabelList, needle);
+        const std::string& labels = m_Program.labelList();
+        size_t p = text::FindNoCase(labels, needle);
         while (p != std::string::npos) {
             const size_t from = p + needle.size();
-            const size_t eol = m_LabelList.find("\r\n", from);
-            std::string rest =
-                text::Trim(std::string_view(m_LabelList)
-                               .substr(from, eol == std::string::npos ? std::string::npos : eol - from));
+            const size_t eol = labels.find("\r\n", from);
+            std::string rest = text::Trim(std::string_view(labels).substr(
+                from, eol == std::string::npos ? std::string::npos : eol - from));
             if (rest.empty()) rest = "_" + Words().inspect;
             if (rest[0] == '_') actions.push_back(rest.substr(1));
-            p = text::FindNoCase(m_LabelList, needle, p + 1);
+            p = text::FindNoCase(labels, needle, p + 1);
         }
         for (const std::string& action : actions) {
             if (!hidden("hide_use_" + name + "_" + text::ProperCase(action))) m_Combo1.push_back(action);

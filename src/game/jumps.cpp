@@ -9,13 +9,13 @@ bool Engine::GotoLabel(const std::string& labelArg, int level) {
     m_NextLine.resize(level + 1);
     m_LabelKey.assign(1, ':');
     m_LabelKey += label;
-    auto it = m_LabelIndex.find(m_LabelKey);
-    if (it == m_LabelIndex.end()) {
-        m_NextLine[level] = static_cast<int32_t>(m_ProgramLines.size());
+    const int at = m_Program.LabelLine(m_LabelKey);
+    if (at < 0) {
+        m_NextLine[level] = static_cast<int32_t>(m_Program.size());
         return false;
     }
-    m_NextLine[level] = it->second + 1;
-    m_Host.LabelReached(it->second);
+    m_NextLine[level] = at + 1;
+    m_Host.LabelReached(at);
     try {
         CountVisit(label);
     } catch (const std::exception&) {

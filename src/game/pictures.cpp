@@ -3,7 +3,7 @@
 #include <system_error>
 
 #include "engine/engine.h"
-#include "engine/paths.h"
+#include "files/paths.h"
 
 namespace tarvik {
 

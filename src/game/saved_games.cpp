@@ -10,7 +10,7 @@
 // Screen lines, buttons and items are always restored that direct way: run as statements they would gain
 // the executor's trailing blank at every save and load.
 #include "engine/engine.h"
-#include "engine/paths.h"
+#include "files/paths.h"
 
 namespace tarvik {
 
@@ -200,7 +200,7 @@ std::string Engine::SavedGameText(const std::string& arg, bool exactTypes) const
             // caption would grow by one mark at every save and load.
             std::string_view caption = m_List1[i];
             static constexpr std::string_view kPhantomMark = " //phantom";
-            if (!LabelListed(label) && caption.size() >= kPhantomMark.size() &&
+            if (!m_Program.LabelListed(label) && caption.size() >= kPhantomMark.size() &&
                 caption.substr(caption.size() - kPhantomMark.size()) == kPhantomMark)
                 caption.remove_suffix(kPhantomMark.size());
             WriteStatement(out, "xBtn ", label + ",{" + commands + "}," + std::string(caption));
@@ -277,7 +277,7 @@ bool Engine::RestoreGameText(const std::string& bytes) {
     const uint32_t game = m_Game;
     // Level 2 starts past the program's end, so a file cut short before its final GoTo runs nothing more.
     m_NextLine.assign(3, 0);
-    m_NextLine[2] = static_cast<int32_t>(m_ProgramLines.size());
+    m_NextLine[2] = static_cast<int32_t>(m_Program.size());
 
     std::string last;
     for (std::string& line : lines) {

@@ -20,11 +20,11 @@
 #include <algorithm>
 #include <vector>
 
-#include "engine/paths.h"
+#include "files/kept_games.h"
+#include "files/paths.h"
 #include "shell/screen_fit.h"
 #include "shell/zastavka.h"
 #include "text/text.h"
-#include "tools/kept_games.h"
 
 namespace tarvik::shell {
 
@@ -491,7 +491,7 @@ void frmMain::dropEvent(QDropEvent* e) {
 void frmMain::LoadQuest(const std::string& utf8Path) {
     KeepLeftGame();
     std::string kept;
-    const bool offer = ContinueEnabled() && tools::ReadKeptGame(utf8Path, kept);
+    const bool offer = ContinueEnabled() && files::ReadKeptGame(utf8Path, kept);
     // Asked before the quest starts, so the answer is not mixed up with the quest's own opening.
     const bool resume =
         offer && MessageBox(text::Utf8ToCp1251("Продолжить игру с того места, где вы остановились?"),

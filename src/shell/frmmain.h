@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "files/kept_games.h"
 #include "media/audio.h"
 #include "net/curl_client.h"
 #include "shell/accessibility.h"
@@ -39,7 +40,6 @@
 #include "shell/recent.h"
 #include "shell/settings.h"
 #include "shell/story_view.h"
-#include "tools/kept_games.h"
 
 class QTextToSpeech;
 
@@ -383,7 +383,7 @@ private:
 
     // Continue, undo and transcript.
     QAction *mFileUndo = nullptr, *mFileTranscript = nullptr, *mContinue = nullptr;
-    tools::GameKeeper m_Keeper;  // the kept game of the quest the engine plays
+    files::GameKeeper m_Keeper;  // the kept game of the quest the engine plays
     bool m_KeepFailed = false;   // the last keeping failed and the player has been told
     bool m_QuietQuit = false;    // ending without a window to ask in: failures are not shown
     uint64_t m_Loads = 0;        // quests opened

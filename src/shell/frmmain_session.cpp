@@ -5,9 +5,9 @@
 #include <QKeySequence>
 #include <QMenu>
 
+#include "files/kept_games.h"
 #include "shell/frmmain.h"
 #include "text/text.h"
-#include "tools/kept_games.h"
 
 namespace tarvik::shell {
 
@@ -105,7 +105,7 @@ void frmMain::KeepGame(const std::string& text, bool background) {
     if (m_KeepFailed || m_QuietQuit) return;
     m_KeepFailed = true;
     MessageBox(text::Utf8ToCp1251("Не удалось сохранить игру в ") +
-                   text::Utf8ToCp1251(tools::KeptGamePath(m_Keeper.quest())),
+                   text::Utf8ToCp1251(files::KeptGamePath(m_Keeper.quest())),
                text::Utf8ToCp1251("Тарвик:"), 16);
 }
 

@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 
 #include "shell/settings.h"
-#include "tools/cipher.h"
+#include "tools/quest_files.h"
 
 namespace tarvik::shell {
 

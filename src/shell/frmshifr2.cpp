@@ -1,6 +1,6 @@
 #include "shell/frmshifr2.h"
 
-#include "tools/huffman.h"
+#include "tools/quest_files.h"
 
 namespace tarvik::shell {
 

@@ -13,7 +13,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "engine/paths.h"
+#include "files/paths.h"
 #include "text/text.h"
 
 namespace tarvik::shell {

@@ -9,7 +9,7 @@
 
 #include <unistd.h>
 
-#include "engine/paths.h"
+#include "files/paths.h"
 #include "text/text.h"
 
 namespace tarvik::shell {

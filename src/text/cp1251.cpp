@@ -66,15 +66,17 @@ std::string Cp1251ToUtf8(std::string_view cp1251) {
     return out;
 }
 
-std::string Utf8ToCp1251(std::string_view utf8) {
-    std::string out;
-    out.reserve(utf8.size());
+namespace {
+
+// Writes the converted text over `utf8` from `begin` on and returns its end: every character read gives one
+// byte, so the writing never overtakes the reading.
+size_t Utf8ToCp1251Over(std::string& utf8, size_t begin) {
     const size_t n = utf8.size();
-    size_t i = 0;
+    size_t i = begin, w = 0;
     while (i < n) {
         const unsigned char b = static_cast<unsigned char>(utf8[i]);
         if (b < 0x80) {
-            out += static_cast<char>(b);
+            utf8[w++] = static_cast<char>(b);
             ++i;
             continue;
         }
@@ -97,14 +99,22 @@ std::string Utf8ToCp1251(std::string_view utf8) {
         // Overlong forms, surrogates and values past U+10FFFF are malformed too.
         if (ok && (cp < min || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)) ok = false;
         if (!ok) {
-            out += '?';
+            utf8[w++] = '?';
             ++i;
             continue;
         }
         const int code = From1251(cp);
-        out += code < 0 ? '?' : static_cast<char>(code);
+        utf8[w++] = code < 0 ? '?' : static_cast<char>(code);
         i += len;
     }
+    return w;
+}
+
+}  // namespace
+
+std::string Utf8ToCp1251(std::string_view utf8) {
+    std::string out(utf8);
+    out.resize(Utf8ToCp1251Over(out, 0));
     return out;
 }
 
@@ -146,13 +156,18 @@ bool LooksLikeUtf8(std::string_view bytes) {
 
 std::string QuestTextToCp1251(std::string bytes) {
     if (!LooksLikeUtf8(bytes)) return bytes;
-    std::string_view body(bytes);
-    if (body.starts_with("\xEF\xBB\xBF")) body.remove_prefix(3);
-    return Utf8ToCp1251(body);
+    // Converted where it lies: a large quest is never held twice.
+    bytes.resize(Utf8ToCp1251Over(bytes, std::string_view(bytes).starts_with("\xEF\xBB\xBF") ? 3 : 0));
+    return bytes;
 }
 
 std::string Cp866ToCp1251(std::string_view cp866) {
     std::string out(cp866);
+    Cp866ToCp1251InPlace(out);
+    return out;
+}
+
+void Cp866ToCp1251InPlace(std::string& out) {
     for (char& ch : out) {
         const unsigned char c = static_cast<unsigned char>(ch);
         if (c < 0x80) continue;
@@ -162,7 +177,6 @@ std::string Cp866ToCp1251(std::string_view cp866) {
             ch = kHigh866[c - 0xB0];
         }
     }
-    return out;
 }
 
 }  // namespace tarvik::text

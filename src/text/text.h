@@ -26,6 +26,7 @@ std::string QuestTextToCp1251(std::string bytes);
 // DOS code page 866 to 1251 (what Windows' OemToChar does for Russian text); box-drawing characters that 1251
 // lacks become the nearest plain sign ('+', '-', '|') and other missing ones '?'.
 std::string Cp866ToCp1251(std::string_view cp866);
+void Cp866ToCp1251InPlace(std::string& text);
 
 // ---- Case
 // ----------------------------------------------------------------------------------------------------

@@ -6,8 +6,8 @@
 #include <array>
 #include <cmath>
 
+#include "files/paths.h"
 #include "text/text.h"
-#include "tools/quest_files.h"
 
 namespace tarvik::tools {
 
@@ -275,7 +275,7 @@ QuestAnalysis AnalyzeQuestText(const std::string& questPath, const std::string& 
 
 QuestAnalysis AnalyzeQuestFile(const std::string& questPath, const std::string& nativePath) {
     std::string bytes;
-    if (!ReadFileBytes(nativePath, bytes)) bytes.clear();
+    if (!ReadWholeFile(nativePath, bytes)) bytes.clear();
     return AnalyzeQuestText(questPath, bytes);
 }
 

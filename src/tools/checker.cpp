@@ -7,10 +7,9 @@
 #include <set>
 
 #include "engine/engine.h"
-#include "engine/paths.h"
+#include "files/paths.h"
+#include "formats/quest_source.h"
 #include "text/text.h"
-#include "tools/cipher.h"
-#include "tools/huffman.h"
 
 namespace tarvik::tools {
 
@@ -18,82 +17,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kCrLf = "\r\n";
-
-struct Origin {
-    int file = 0;
-    int line = 1;
-};
-
-// Text that remembers, for every byte, the file and line it came from, so the loader's rewriting of the whole
-// text can be repeated and every program line still named by where its author wrote it.
-struct Traced {
-    std::string s;
-    std::vector<Origin> at;
-
-    void Append(const Traced& t, size_t from, size_t count) {
-        count = std::min(count, t.s.size() - std::min(from, t.s.size()));
-        s.append(t.s, from, count);
-        at.insert(at.end(), t.at.begin() + static_cast<long>(from),
-                  t.at.begin() + static_cast<long>(from + count));
-    }
-    void Append(std::string_view piece, Origin o) {
-        s.append(piece);
-        at.insert(at.end(), piece.size(), o);
-    }
-    Origin OriginAt(size_t i) const {
-        if (at.empty()) return {};
-        return at[std::min(i, at.size() - 1)];
-    }
-};
-
-Traced FromBytes(const std::string& bytes, int file) {
-    Traced t;
-    t.s.reserve(bytes.size());
-    Origin o{file, 1};
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        // As the loader does: a lone LF ends a line too.
-        if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) t.Append("\r", o);
-        t.Append(std::string_view(&bytes[i], 1), o);
-        if (bytes[i] == '\n') ++o.line;
-    }
-    return t;
-}
-
-void ReplaceAll(Traced& t, std::string_view what, std::string_view with) {
-    Traced out;
-    size_t pos = 0;
-    for (;;) {
-        size_t p = text::FindNoCase(t.s, what, pos);
-        if (p == std::string::npos) break;
-        out.Append(t, pos, p - pos);
-        out.Append(with, t.OriginAt(p));
-        pos = p + what.size();
-    }
-    out.Append(t, pos, std::string::npos);
-    t = std::move(out);
-}
-
-Traced RemoveComments(const Traced& in) {
-    Traced out;
-    size_t i = 0;
-    for (;;) {
-        bool straddle = !out.s.empty() && out.s.back() == '/' && i < in.s.size() && in.s[i] == '*';
-        size_t open = straddle ? i : in.s.find("/*", i);
-        if (open == std::string::npos) break;
-        size_t close = in.s.find("*/", straddle ? i + 1 : open + 2);
-        if (close == std::string::npos) break;
-        if (straddle) {
-            out.s.pop_back();
-            out.at.pop_back();
-        } else {
-            out.Append(in, i, open - i);
-        }
-        i = close + 2;
-    }
-    out.Append(in, i, std::string::npos);
-    return out;
-}
+using Origin = formats::SourceOrigin;
 
 bool StartsWord(const std::string& s, std::string_view keyword) {
     return text::StartsWithNoCase(s + " ", keyword);
@@ -148,7 +72,7 @@ private:
     Found Exists(const std::string& cp1251, std::string& found) const;
     void CheckFile(Origin o, const char* what, const std::string& cp1251);
 
-    void ExpandIncludes(const Traced& src, Traced& out, int depth);
+    formats::IncludeAnswer Include(const formats::IncludeRequest& include);
     void Statement(const std::string& s, Origin o);
     void Target(const char* keyword, const std::string& target, Origin o);
     void OrdinaryLine(const std::string& line, Origin o);
@@ -159,7 +83,6 @@ private:
 
     std::string m_QuestNative, m_QuestPath, m_QuestFolder, m_QuestFolderNative;
     std::vector<std::string> m_Files;
-    int m_Includes = 0;
     size_t m_LineReports = 0;             // reports made before the line being checked
     std::map<std::string, int> m_Labels;  // lower-case key -> program line
     std::set<std::string> m_Named;        // lower-case keys some statement names
@@ -209,48 +132,29 @@ void Checker::CheckFile(Origin o, const char* what, const std::string& cp1251) {
     }
 }
 
-void Checker::ExpandIncludes(const Traced& src, Traced& out, int depth) {
-    size_t pos = 0;
-    for (;;) {
-        size_t p = text::FindNoCase(src.s, "include", pos);
-        if (p == std::string::npos) break;
-        out.Append(src, pos, p - pos);
-        const Origin o = src.OriginAt(p);
-        size_t nameStart = p + 7;
-        size_t lineEnd = src.s.find(kCrLf, nameStart);
-        if (lineEnd == std::string::npos) lineEnd = src.s.size();
-        std::string name = text::Trim(std::string_view(src.s).substr(nameStart, lineEnd - nameStart));
-        if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
-            name = name.substr(1, name.size() - 2);
-
-        out.Append(kCrLf, o);
-        std::string found;
-        if (name.empty()) {
-            Error(o, "\"include\" names no file (the word also counts inside other words and text)");
-        } else if (!text::StartsWithNoCase(name, "http://")) {
-            Found f = Exists(name, found);
-            if (f == Found::No) {
-                // The word counts anywhere, also inside a word or a line of text: say what was taken as the
-                // name.
-                Error(
-                    o,
-                    "included file \"" + text::Cp1251ToUtf8(name) +
-                        "\" does not exist (everything after the word \"include\" on its line is the name)");
-            } else {
-                if (f == Found::OtherCase) CheckFile(o, "included file", name);
-                std::string bytes;
-                if (depth < Limits::kMaxIncludeDepth && m_Includes < Limits::kMaxIncludes &&
-                    ReadWholeFile(found, bytes)) {
-                    ++m_Includes;
-                    m_Files.push_back(found);
-                    ExpandIncludes(FromBytes(bytes, static_cast<int>(m_Files.size() - 1)), out, depth + 1);
-                }
+formats::IncludeAnswer Checker::Include(const formats::IncludeRequest& include) {
+    formats::IncludeAnswer answer;
+    const std::string& name = include.name;
+    const Origin o = include.at;
+    std::string found;
+    if (name.empty()) {
+        Error(o, "\"include\" names no file (the word also counts inside other words and text)");
+    } else if (!text::StartsWithNoCase(name, "http://")) {
+        Found f = Exists(name, found);
+        if (f == Found::No) {
+            // The word counts anywhere, also inside a word or a line of text: say what was taken as the name.
+            Error(o, "included file \"" + text::Cp1251ToUtf8(name) +
+                         "\" does not exist (everything after the word \"include\" on its line is the name)");
+        } else {
+            if (f == Found::OtherCase) CheckFile(o, "included file", name);
+            if (include.allowed && ReadWholeFile(found, answer.text, Limits::kMaxQuestFile)) {
+                answer.kind = formats::IncludeAnswer::Kind::Text;
+                answer.file = found;
+                m_Files.push_back(found);
             }
         }
-        out.Append(kCrLf, o);
-        pos = lineEnd;
     }
-    out.Append(src, pos, std::string::npos);
+    return answer;
 }
 
 void Checker::Target(const char* keyword, const std::string& target, Origin o) {
@@ -436,59 +340,35 @@ void Checker::UnknownStatement(const std::string& s, Origin o) {
 
 CheckResult Checker::Run() {
     std::string bytes;
-    const size_t dot = m_QuestPath.rfind('.');
-    const std::string_view extension =
-        dot == std::string::npos ? std::string_view() : std::string_view(m_QuestPath).substr(dot);
-    if (text::EqualsNoCase(extension, ".qs3")) {
-        std::optional<std::string> decoded = ReadCompressedQuest(m_QuestNative);
-        if (!decoded) {
-            m_Result.readable = false;
-            return m_Result;
-        }
-        bytes = std::move(*decoded);
-    } else {
-        if (!ReadWholeFile(m_QuestNative, bytes)) {
-            m_Result.readable = false;
-            return m_Result;
-        }
-        if (text::EqualsNoCase(extension, ".qs1")) bytes = QuestCipher(bytes);
+    std::optional<std::string> quest;
+    if (ReadWholeFile(m_QuestNative, bytes, Limits::kMaxQuestFile))
+        quest = formats::QuestFileText(m_QuestPath, std::move(bytes));
+    if (!quest) {
+        m_Result.readable = false;
+        return m_Result;
     }
-    {
-        size_t n = std::min<size_t>(bytes.size(), 1000), dos = 0, ansi = 0;
-        for (size_t i = 0; i < n; ++i) {
-            unsigned char c = static_cast<unsigned char>(bytes[i]);
-            dos += c == 174;
-            ansi += c == 238 || c == 206;
-        }
-        if (dos > ansi) bytes = text::Cp866ToCp1251(bytes);
-    }
+    formats::QuestSourceOptions options;
+    options.file = m_QuestNative;
+    options.questFolder = m_QuestFolder;
+    options.limits = {Limits::kMaxIncludeDepth, Limits::kMaxIncludes, Limits::kMaxQuestText};
+    options.trace = true;
+    const formats::QuestSource source = formats::ReadQuestSource(
+        std::move(*quest), options, [this](const formats::IncludeRequest& r) { return Include(r); });
 
-    Traced src = FromBytes(bytes, 0);
-    {
-        Traced framed;
-        framed.Append(kCrLf, Origin{0, 1});
-        framed.Append(src, 0, std::string::npos);
-        framed.Append(kCrLf, src.OriginAt(src.s.size()));
-        src = RemoveComments(framed);
-    }
-    ReplaceAll(src, "\r\n_", "");
-    ReplaceAll(src, "end:", "end\r\n:");
-    ReplaceAll(src, "quest_path", m_QuestFolder);
-    Traced expanded;
-    ExpandIncludes(src, expanded, 0);
-
-    // The program lines as the loader stores them, each with where it starts.
+    // The program lines as the loader stores them, each with where its text starts.
     std::vector<std::pair<std::string, Origin>> lines;
     for (size_t start = 0;;) {
-        size_t end = expanded.s.find(kCrLf, start);
+        const size_t end = source.text.find('\n', start);
         std::string line =
-            expanded.s.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        size_t k = line.find_first_not_of(' ');
-        Origin o = expanded.OriginAt(start + (k == std::string::npos ? 0 : k));
+            source.text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        const size_t k = line.find_first_not_of(' ');
+        const size_t at = start + (k == std::string::npos ? 0 : k);
+        const Origin o =
+            source.origins.empty() ? Origin{} : source.origins[std::min(at, source.origins.size() - 1)];
         if (!line.empty() && line[0] == ' ') line.erase(0, k == std::string::npos ? line.size() : k);
         lines.emplace_back(std::move(line), o);
         if (end == std::string::npos) break;
-        start = end + 2;
+        start = end + 1;
     }
     if (m_Sources) {
         for (const auto& [line, o] : lines)

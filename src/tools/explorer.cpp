@@ -97,9 +97,9 @@ void ReadWords(const std::string& line, std::vector<std::string>& words, int64_t
 // quest cannot tell counts apart: one past the largest number on the lines that read it, which is all an
 // if comparing it with a number can see. A counter that no line reads is left out of states altogether,
 // as are the places the engine notes at every choice (current_loc, previous_loc, Last_Btn_Caption).
-CapMap CounterCaps(const std::vector<std::string>& lines) {
+CapMap CounterCaps(const ProgramStore& lines) {
     NameSet labels;
-    for (const std::string& line : lines)
+    for (std::string_view line : lines)
         if (!line.empty() && line[0] == ':') labels.insert(text::Trim(std::string_view(line).substr(1)));
     CapMap caps;
     // What the engine notes at every choice matters only to a quest that reads it.
@@ -108,9 +108,9 @@ CapMap CounterCaps(const std::vector<std::string>& lines) {
         caps.emplace(label, 0);
         caps.emplace("count_" + label, 0);
     }
-    for (const std::string& line : lines) {
+    for (std::string_view line : lines) {
         if (line.empty() || line[0] == ':') continue;
-        const std::string code = line.substr(0, line.find(';'));
+        const std::string code(line.substr(0, line.find(';')));
         std::vector<std::string> words;
         int64_t largest = 0;
         ReadWords(code, words, largest);

@@ -2,11 +2,12 @@
 #include "tools/quest_files.h"
 
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 #include <utility>
 
-#include "engine/paths.h"
+#include "files/paths.h"
+#include "formats/cipher.h"
+#include "formats/huffman.h"
 
 namespace tarvik::tools {
 
@@ -20,39 +21,6 @@ std::string SiblingPath(const std::string& path, const std::string& extension) {
     return path.substr(0, dot + 1) + extension;
 }
 
-bool ReadFileBytes(const std::string& path, std::string& bytes) {
-    bytes.clear();
-    std::error_code ec;
-    std::filesystem::path p(path);
-    if (!std::filesystem::is_regular_file(p, ec)) return false;
-    if (FileLargerThan(path, kDefaultMaxRead)) return false;
-    std::ifstream in(p, std::ios::binary);
-    if (!in) return false;
-    in.seekg(0, std::ios::end);
-    std::streamoff size = in.tellg();
-    if (size < 0) return false;
-    in.seekg(0, std::ios::beg);
-    bytes.resize(static_cast<size_t>(size));
-    if (size > 0 && !in.read(bytes.data(), size)) {
-        bytes.clear();
-        return false;
-    }
-    // A file that grew since its size was taken is read whole all the same, up to the limit.
-    char more[4096];
-    while (in.read(more, sizeof more) || in.gcount() > 0) {
-        bytes.append(more, static_cast<size_t>(in.gcount()));
-        if (bytes.size() > kDefaultMaxRead) {
-            bytes.clear();
-            return false;
-        }
-    }
-    return true;
-}
-
-bool WriteFileBytes(const std::string& path, const void* data, size_t size) {
-    return WriteFileAtomically(path, std::string_view(static_cast<const char*>(data), size));
-}
-
 WriteStatus ReadProblem(const std::string& path) {
     std::error_code ec;
     return std::filesystem::exists(std::filesystem::path(path), ec) ? WriteStatus::ReadFailed
@@ -64,14 +32,39 @@ WriteResult WriteConvertedQuest(const std::string& questPath, const std::string&
     WriteResult result;
     result.outputPath = SiblingPath(questPath, extension);
     std::string bytes;
-    if (!ReadFileBytes(questPath, bytes)) {
+    if (!ReadWholeFile(questPath, bytes)) {
         result.status = ReadProblem(questPath);
         return result;
     }
     const std::string converted = convert(std::move(bytes));
-    if (!WriteFileBytes(result.outputPath, converted.data(), converted.size()))
-        result.status = WriteStatus::WriteFailed;
+    if (!WriteFileAtomically(result.outputPath, converted)) result.status = WriteStatus::WriteFailed;
     return result;
+}
+
+WriteResult WriteCipheredQuest(const std::string& questPath) {
+    return WriteConvertedQuest(questPath, "qs1",
+                               [](std::string plain) { return formats::EncipherQuestFile(plain); });
+}
+
+WriteResult WriteCompressedQuest(const std::string& questPath) {
+    return WriteConvertedQuest(questPath, "qs3", [](std::string bytes) {
+        formats::clsHuffman().EncodeString(bytes);
+        return bytes;
+    });
+}
+
+bool CompressFile(const std::string& source, const std::string& dest) {
+    std::string bytes;
+    if (!ReadWholeFile(source, bytes)) return ReadProblem(source) == WriteStatus::SourceMissing;
+    formats::clsHuffman().EncodeString(bytes);
+    return WriteFileAtomically(dest, bytes);
+}
+
+bool UncompressFile(const std::string& source, const std::string& dest) {
+    std::string bytes;
+    if (!ReadWholeFile(source, bytes)) return ReadProblem(source) == WriteStatus::SourceMissing;
+    formats::clsHuffman().DecodeString(bytes);
+    return WriteFileAtomically(dest, bytes);
 }
 
 }  // namespace tarvik::tools

@@ -26,17 +26,26 @@ struct WriteResult {
 // `extension` appended ("old.dir/quest" gives "old.dir/quest.qs1").
 std::string SiblingPath(const std::string& path, const std::string& extension);
 
-// Whole-file reading and writing for the tools (UTF-8 paths). ReadFileBytes is false for a missing file, a
-// folder or a read error; WriteFileBytes replaces any existing file whole (a failed write leaves it as it
-// was) and is false when it cannot.
-bool ReadFileBytes(const std::string& path, std::string& bytes);
-bool WriteFileBytes(const std::string& path, const void* data, size_t size);
-// Why ReadFileBytes failed for `path`: SourceMissing when nothing is there, ReadFailed otherwise.
+// Why `path` could not be read: SourceMissing when nothing is there, ReadFailed otherwise.
 WriteStatus ReadProblem(const std::string& path);
 
 // The writers' common course: reads the quest at `questPath`, turns its bytes with `convert` and writes the
 // result to SiblingPath(questPath, extension).
 WriteResult WriteConvertedQuest(const std::string& questPath, const std::string& extension,
                                 const std::function<std::string(std::string)>& convert);
+
+// The cipher dialog's and `tarvik-cli encipher`'s writer: reads the plain quest at `questPath` (UTF-8 file
+// system path), writes EncipherQuestFile of it to SiblingPath(questPath, "qs1"), replacing any file there.
+WriteResult WriteCipheredQuest(const std::string& questPath);
+
+// The compression dialog's and `tarvik-cli compress`'s writer: encodes the quest at `questPath` and writes
+// it to SiblingPath(questPath, "qs3"), replacing any file there.
+WriteResult WriteCompressedQuest(const std::string& questPath);
+
+// If `source` exists, replaces `dest` by its HE3 form; does nothing when it does not exist. UTF-8 paths.
+// False when reading or writing fails (a missing source is not a failure).
+bool CompressFile(const std::string& source, const std::string& dest);
+// The same decoding. Throws formats::HuffmanError for corrupt input (`dest` is then left untouched).
+bool UncompressFile(const std::string& source, const std::string& dest);
 
 }  // namespace tarvik::tools

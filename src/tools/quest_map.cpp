@@ -77,7 +77,7 @@ QuestMap ReadQuestMap(const std::string& questPath) {
     Engine engine(host);
     host.engine = &engine;
     engine.OpenQuest(questPath);
-    const std::vector<std::string>& lines = engine.programLines();
+    const ProgramStore& lines = engine.programLines();
 
     std::unordered_map<std::string, int, text::NoCaseHash, text::NoCaseEqual> index;
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -88,7 +88,7 @@ QuestMap ReadQuestMap(const std::string& questPath) {
         map.lines.push_back(static_cast<int>(i));
     }
 
-    for (const std::string& line : lines) {
+    for (std::string_view line : lines) {
         if (text::Trim(line).empty()) continue;
         if (line[0] == ':') map.start = index.find(text::Trim(std::string_view(line).substr(1)))->second;
         break;
@@ -96,7 +96,7 @@ QuestMap ReadQuestMap(const std::string& questPath) {
 
     int current = -1;
     for (size_t i = 0; i < lines.size(); ++i) {
-        std::string line = lines[i];
+        std::string line(lines[i]);
         if (!line.empty() && line[0] == ':') {
             auto it = index.find(text::Trim(std::string_view(line).substr(1)));
             current = it == index.end() ? -1 : it->second;

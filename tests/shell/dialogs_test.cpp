@@ -19,13 +19,13 @@
 
 #include <gtest/gtest.h>
 
+#include "formats/huffman.h"
 #include "shell/about.h"
 #include "shell/frminfo.h"
 #include "shell/frmshifr.h"
 #include "shell/frmshifr2.h"
 #include "shell/zastavka.h"
 #include "text/text.h"
-#include "tools/huffman.h"
 
 namespace {
 
@@ -145,7 +145,7 @@ TEST_F(ToolDialogs, CompressionWritesAQs3ThatDecodesToTheQuest) {
     EXPECT_EQ(packed.substr(0, 4), "HE3\r");
     EXPECT_LT(packed.size(), quest.size());
     std::vector<uint8_t> buffer(packed.begin(), packed.end());
-    tarvik::tools::clsHuffman().DecodeByte(buffer, buffer.size());
+    tarvik::formats::clsHuffman().DecodeByte(buffer, buffer.size());
     EXPECT_EQ(std::string(buffer.begin(), buffer.end()), quest);
 }
 

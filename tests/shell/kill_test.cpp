@@ -13,9 +13,9 @@
 #include <iterator>
 #include <thread>
 
-#include "engine/paths.h"
+#include "files/kept_games.h"
+#include "files/paths.h"
 #include "text/text.h"
-#include "tools/kept_games.h"
 
 namespace tarvik::shell::testing {
 namespace {
@@ -41,7 +41,7 @@ TEST(KilledPlayer, AKillLosesNoActionAndATermEndsThePlayerAsClosingDoes) {
         ASSERT_TRUE(player.waitForStarted(10000));
 
         setenv("XDG_STATE_HOME", state.toUtf8().constData(), 1);
-        const std::string keptPath = tools::KeptGamePath(quest);
+        const std::string keptPath = files::KeptGamePath(quest);
         unsetenv("XDG_STATE_HOME");
         // The action's game is kept as soon as it comes to rest, with the window still up.
         std::string kept;

@@ -6,9 +6,9 @@
 
 #include <cstdlib>
 
+#include "files/kept_games.h"
 #include "frmmain_fixture.h"
 #include "shell/settings.h"
-#include "tools/kept_games.h"
 
 namespace tarvik::shell::testing {
 namespace {
@@ -87,7 +87,7 @@ TEST_F(Session, AGameLeftIsOfferedBackAtOpeningAndANoStartsAnew) {
     w->OpenQuestFile(other);
     Settle();
     std::string kept;
-    ASSERT_TRUE(tools::ReadKeptGame(quest.toStdString(), kept));
+    ASSERT_TRUE(files::ReadKeptGame(quest.toStdString(), kept));
 
     QString asked;
     Answer(QMessageBox::Yes, &asked);
@@ -110,17 +110,17 @@ TEST_F(Session, AGameLeftIsOfferedBackAtOpeningAndANoStartsAnew) {
     Settle();
     EXPECT_FALSE(asked.isEmpty());
     EXPECT_EQ(Screen(), "Start \n");
-    EXPECT_FALSE(tools::ReadKeptGame(quest.toStdString(), kept)) << "Нет drops the kept game";
+    EXPECT_FALSE(files::ReadKeptGame(quest.toStdString(), kept)) << "Нет drops the kept game";
 
     // A new game keeps nothing; with the setting off nothing is kept or asked.
     w->findChild<QAction*>("mFileNewgame")->trigger();
     Settle();
-    EXPECT_FALSE(tools::ReadKeptGame(quest.toStdString(), kept));
+    EXPECT_FALSE(files::ReadKeptGame(quest.toStdString(), kept));
     Find<QAction>("mContinue")->setChecked(false);
     EXPECT_FALSE(w->CurrentSettings().keepGames);
     w->OpenQuestFile(other);
     Settle();
-    EXPECT_FALSE(tools::ReadKeptGame(quest.toStdString(), kept));
+    EXPECT_FALSE(files::ReadKeptGame(quest.toStdString(), kept));
 }
 
 TEST_F(Session, AKeptGameOpenedDuringAnotherQuestsInputComesBack) {
@@ -142,7 +142,7 @@ TEST_F(Session, AKeptGameOpenedDuringAnotherQuestsInputComesBack) {
     EXPECT_EQ(Var("n"), "1");
     // The quest left inside its input never came to rest: nothing of it is kept.
     std::string kept;
-    EXPECT_FALSE(tools::ReadKeptGame(waiting.toStdString(), kept));
+    EXPECT_FALSE(files::ReadKeptGame(waiting.toStdString(), kept));
 }
 
 TEST_F(Session, AQuestThatOpensWithAQuestionIsTakenUpWithoutItAndKeptAfterEveryAction) {
@@ -160,7 +160,7 @@ TEST_F(Session, AQuestThatOpensWithAQuestionIsTakenUpWithoutItAndKeptAfterEveryA
     std::string kept;
     for (int i = 0; i < 250 && kept.find(text::Utf8ToCp1251("PrintLn Зал")) == std::string::npos; ++i) {
         QTest::qWait(20);
-        tools::ReadKeptGame(quest.toStdString(), kept);
+        files::ReadKeptGame(quest.toStdString(), kept);
     }
     EXPECT_NE(kept.find(text::Utf8ToCp1251("PrintLn Зал")), std::string::npos) << kept;
 

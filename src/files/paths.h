@@ -17,8 +17,11 @@ std::string ResolvePath(const std::string& utf8Path);
 constexpr uint64_t kDefaultMaxRead = uint64_t{256} << 20;
 
 // Reads a whole file; false when it cannot be read or is larger than `maxSize` bytes. The size is checked
-// before anything is read, so a huge (or sparse) file costs no memory.
-bool ReadWholeFile(const std::string& utf8Path, std::string& bytes, uint64_t maxSize = kDefaultMaxRead);
+// before anything is read, so a huge (or sparse) file costs no memory, and only as many bytes as it had then
+// are read: a file that grows meanwhile is cut there, one that shrinks keeps what was there. `spare` bytes of
+// capacity are kept beyond the file for what the caller adds.
+bool ReadWholeFile(const std::string& utf8Path, std::string& bytes, uint64_t maxSize = kDefaultMaxRead,
+                   size_t spare = 0);
 
 // True when the file exists and is larger than `maxSize` bytes.
 bool FileLargerThan(const std::string& utf8Path, uint64_t maxSize);

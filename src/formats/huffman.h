@@ -10,9 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "tools/quest_files.h"
-
-namespace tarvik::tools {
+namespace tarvik::formats {
 
 // A decoding failure with the number, source and description every caller reports.
 // what() is the description.
@@ -42,13 +40,6 @@ inline constexpr char kHuffmanTruncatedDescription[] =
 
 class clsHuffman {
 public:
-    // If SourceFile exists, encodes it whole with EncodeByte and replaces DestFile by the result; does
-    // nothing when it does not exist. Paths are UTF-8 file system paths. False when reading or writing fails
-    // (a missing source is not a failure).
-    bool CompressFile(const std::string& SourceFile, const std::string& DestFile);
-    // The same with DecodeByte. Throws HuffmanError for corrupt input (DestFile is then left untouched).
-    bool UncompressFile(const std::string& SourceFile, const std::string& DestFile);
-
     // Replaces the buffer, whose first ByteLen bytes are the source (ByteLen is clamped to its size), by its
     // HE3 form, or by the stored HE0 form when the source is empty, has one distinct byte, or would not
     // shrink. The buffer ends up exactly as long as the result.
@@ -64,12 +55,7 @@ public:
     void DecodeByte(std::vector<uint8_t>& ByteArray, size_t ByteLen);
 };
 
-// Reads a .qs3 file (UTF-8 path) and returns its decoded text, or nothing when the file cannot be read or
-// does not decode (checksum mismatch included).
-std::optional<std::string> ReadCompressedQuest(const std::string& path);
+// The decoded text of a .qs3 file's bytes, or nothing when they do not decode (checksum mismatch included).
+std::optional<std::string> DecodeCompressedQuest(std::string bytes);
 
-// The compression dialog's and `tarvik-cli compress`'s writer: encodes the quest at `questPath` and writes
-// it to SiblingPath(questPath, "qs3"), replacing any file there.
-WriteResult WriteCompressedQuest(const std::string& questPath);
-
-}  // namespace tarvik::tools
+}  // namespace tarvik::formats

@@ -1,4 +1,4 @@
-#include "engine/paths.h"
+#include "files/paths.h"
 
 #include <filesystem>
 #include <fstream>
@@ -11,7 +11,6 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include "engine/engine.h"
 #include "text/text.h"
 
 namespace fs = std::filesystem;
@@ -60,7 +59,7 @@ std::string ResolvePath(const std::string& utf8Path) {
     return out.string();
 }
 
-bool ReadWholeFile(const std::string& utf8Path, std::string& bytes, uint64_t maxSize) {
+bool ReadWholeFile(const std::string& utf8Path, std::string& bytes, uint64_t maxSize, size_t spare) {
     std::error_code ec;
     if (!fs::is_regular_file(utf8Path, ec)) return false;
     const uintmax_t fileSize = fs::file_size(utf8Path, ec);
@@ -69,6 +68,8 @@ bool ReadWholeFile(const std::string& utf8Path, std::string& bytes, uint64_t max
     if (!in) return false;
     const std::streamoff size = in.tellg();
     if (size < 0 || static_cast<uint64_t>(size) > maxSize) return false;
+    bytes.clear();
+    bytes.reserve(static_cast<size_t>(size) + spare);
     bytes.resize(static_cast<size_t>(size));
     in.seekg(0);
     in.read(bytes.data(), size);
@@ -108,25 +109,6 @@ int RemoveStaleTempFiles(const std::string& utf8Folder) {
         if (fs::remove(it->path(), rmEc)) ++removed;
     }
     return removed;
-}
-
-// Engine paths are code page 1251; the quest's own folder is mapped back to the file system's spelling so a
-// folder whose name code page 1251 cannot hold still works.
-std::string Engine::NativePath(const std::string& path) const {
-    std::string native;
-    if (!m_QuestFolder.empty() && !m_QuestFolderNative.empty() &&
-        path.compare(0, m_QuestFolder.size(), m_QuestFolder) == 0)
-        native =
-            m_QuestFolderNative + text::Cp1251ToUtf8(std::string_view(path).substr(m_QuestFolder.size()));
-    else
-        native = text::Cp1251ToUtf8(path);
-    return ResolvePath(native);
-}
-
-bool Engine::FileExists(const std::string& path) const {
-    if (text::TrimView(path).empty()) return false;
-    std::error_code ec;
-    return fs::is_regular_file(NativePath(path), ec);
 }
 
 bool WriteFileAtomically(const std::string& utf8Path, std::string_view bytes) {

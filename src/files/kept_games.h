@@ -7,7 +7,7 @@
 #include <string>
 #include <thread>
 
-namespace tarvik::tools {
+namespace tarvik::files {
 
 // $XDG_STATE_HOME/tarvik, or ~/.local/state/tarvik when XDG_STATE_HOME is unset or not absolute. UTF-8.
 std::string KeptGamesFolder();
@@ -58,4 +58,4 @@ private:
     std::thread m_Thread;
 };
 
-}  // namespace tarvik::tools
+}  // namespace tarvik::files

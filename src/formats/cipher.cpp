@@ -1,15 +1,19 @@
-// The .qs1 cipher and its writer.
-#include "tools/cipher.h"
+// The .qs1 cipher.
+#include "formats/cipher.h"
 
-namespace tarvik::tools {
+namespace tarvik::formats {
 
 std::string QuestCipher(std::string_view text) {
     std::string out(text);
-    for (char& ch : out) {
+    QuestCipherInPlace(out);
+    return out;
+}
+
+void QuestCipherInPlace(std::string& text) {
+    for (char& ch : text) {
         unsigned c = static_cast<unsigned char>(ch);
         if (c >= 32) ch = static_cast<char>(287 - c);
     }
-    return out;
 }
 
 std::string EncipherQuestFile(std::string_view plainBytes) {
@@ -29,8 +33,4 @@ std::string EncipherQuestFile(std::string_view plainBytes) {
     return out;
 }
 
-WriteResult WriteCipheredQuest(const std::string& questPath) {
-    return WriteConvertedQuest(questPath, "qs1", [](std::string plain) { return EncipherQuestFile(plain); });
-}
-
-}  // namespace tarvik::tools
+}  // namespace tarvik::formats

@@ -1,14 +1,14 @@
 // The HE3 codec. The encoder's tree and so its output bytes are fixed by the candidate scan below; the
 // decoder trusts nothing in its input: every field is checked against the bytes that are really there before
 // use.
-#include "tools/huffman.h"
+#include "formats/huffman.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <limits>
 
-namespace tarvik::tools {
+namespace tarvik::formats {
 
 namespace {
 
@@ -457,23 +457,7 @@ void clsHuffman::DecodeString(std::string& Text) {
     Text.assign(bytes.begin(), bytes.end());
 }
 
-bool clsHuffman::CompressFile(const std::string& SourceFile, const std::string& DestFile) {
-    std::string bytes;
-    if (!ReadFileBytes(SourceFile, bytes)) return ReadProblem(SourceFile) == WriteStatus::SourceMissing;
-    EncodeString(bytes);
-    return WriteFileBytes(DestFile, bytes.data(), bytes.size());
-}
-
-bool clsHuffman::UncompressFile(const std::string& SourceFile, const std::string& DestFile) {
-    std::string bytes;
-    if (!ReadFileBytes(SourceFile, bytes)) return ReadProblem(SourceFile) == WriteStatus::SourceMissing;
-    DecodeString(bytes);
-    return WriteFileBytes(DestFile, bytes.data(), bytes.size());
-}
-
-std::optional<std::string> ReadCompressedQuest(const std::string& path) {
-    std::string bytes;
-    if (!ReadFileBytes(path, bytes)) return std::nullopt;
+std::optional<std::string> DecodeCompressedQuest(std::string bytes) {
     try {
         clsHuffman().DecodeString(bytes);
     } catch (const HuffmanError&) {
@@ -482,11 +466,4 @@ std::optional<std::string> ReadCompressedQuest(const std::string& path) {
     return bytes;
 }
 
-WriteResult WriteCompressedQuest(const std::string& questPath) {
-    return WriteConvertedQuest(questPath, "qs3", [](std::string bytes) {
-        clsHuffman().EncodeString(bytes);
-        return bytes;
-    });
-}
-
-}  // namespace tarvik::tools
+}  // namespace tarvik::formats

@@ -1,13 +1,13 @@
-#include "tools/kept_games.h"
+#include "files/kept_games.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
-#include "engine/paths.h"
+#include "files/paths.h"
 
-namespace tarvik::tools {
+namespace tarvik::files {
 
 namespace fs = std::filesystem;
 
@@ -151,4 +151,4 @@ void GameKeeper::Drop() {
     m_Known = true;
 }
 
-}  // namespace tarvik::tools
+}  // namespace tarvik::files
