@@ -322,8 +322,8 @@ Value Engine::CalcInner(std::string& e) {
         } else if (time) {
             result = Value::Number(static_cast<float>(m_Host.SecondsSinceMidnight()), NumKind::Single);
         } else if (inventory) {
-            const int i = FindItem(std::string_view(e).substr(4));
-            if (i >= 0) result = Value::Int32(m_lstItems[static_cast<size_t>(i)].count);
+            const int i = m_Items.Find(std::string_view(e).substr(4));
+            if (i >= 0) result = Value::Int32(m_Items[i].count);
         }
 
         if (result.IsZeroNumber()) return Value::Int16(0);
@@ -353,21 +353,9 @@ bool Engine::AppendTextQuickly(std::string_view name, std::string_view expr) {
     if (quoted.size() < 2 || quoted.front() != '"' || quoted.back() != '"') return false;
     const std::string_view tail = quoted.substr(1, quoted.size() - 2);
 
-    auto it = m_VarValues.find(name);
-    if (it == m_VarValues.end()) return false;
-    Value& v = it->second;
-    if (!v.IsText() || v.ReadsAsZero()) return false;
-    const size_t size = v.str.size() + tail.size();
     const uint64_t work = expr.size() + e.size() - 1;  // the whole text, then both sides of the "+"
-    if (size > Limits::kMaxTextValue || m_VariableText + tail.size() > Limits::kMaxVariableText ||
-        m_EvalWork + work >= kEvalWorkBetweenEvents)
-        return false;
-
+    if (m_EvalWork + work >= kEvalWorkBetweenEvents || !m_Vars.AppendText(name, tail)) return false;
     m_EvalWork += work;
-    m_VariableText += tail.size();
-    v.str.append(tail);
-    v.kind = NumKind::Int16;
-    v.num = 0;
     return true;
 }
 
@@ -435,8 +423,8 @@ bool Engine::VernInner(std::string& c) {
             required = static_cast<int>(n);
             c.erase(0, wordEnd);
         }
-        const int i = FindItem(text::TrimView(c));
-        return i >= 0 && m_lstItems[static_cast<size_t>(i)].count >= required;
+        const int i = m_Items.Find(text::TrimView(c));
+        return i >= 0 && m_Items[i].count >= required;
     }
 
     TrimInPlace(c);
@@ -518,7 +506,7 @@ int Engine::CompareValues(const Value& a, const Value& b) {
     return cmp < 0 ? -1 : (cmp > 0 ? 1 : 0);
 }
 
-float Engine::NextRandom() {
+float EngineState::NextRandom() {
     // 24 random bits fill a float's mantissa exactly, so the result is uniform and never reaches 1.
     ++m_RandomDraws;
     return static_cast<float>(m_Random() >> 8) / 16777216.0f;

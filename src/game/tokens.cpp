@@ -74,8 +74,8 @@ bool Engine::CountVisitQuickly(const std::string& name) {
     counter += "count_";
     counter += name;
     int count = 0;
-    auto found = m_VarValues.find(counter);
-    Value* old = found == m_VarValues.end() ? nullptr : &found->second;
+    const VariableStore::Place place = m_Vars.Locate(counter);
+    const Value* old = place.value();
     if (old && !old->ReadsAsZero()) {
         double v = 0;
         if (old->ToNumber(v)) {
@@ -85,18 +85,10 @@ bool Engine::CountVisitQuickly(const std::string& name) {
     } else {
         count = 1;
     }
-    const uint64_t clears = m_VariableClears;
     if (!m_Resetting) m_Host.ProcessEvents();
-    if (old && clears == m_VariableClears) {
-        // Still the counter's entry (only a clear removes entries): a number takes no text, so no limit can
-        // be passed.
-        m_VariableText -= old->str.size();
-        *old = Value::Number(count, NumKind::Double);
-    } else {
-        StoreVariable(counter, Value::Number(count, NumKind::Double));
-    }
+    m_Vars.StoreAt(place, counter, Value::Number(count, NumKind::Double));
     if (!m_Resetting) m_Host.ProcessEvents();
-    StoreVariable(name, Value::Number(count, NumKind::Double));
+    m_Vars.Store(name, Value::Number(count, NumKind::Double));
     return true;
 }
 
