@@ -303,20 +303,8 @@ private:
     std::vector<uint8_t> m_LineFlags;
     uint8_t m_FetchedFlags = kLineAll;
     static uint8_t LineFlagsOf(std::string_view line);
-    bool CountVisitQuickly(const std::string& name);
     static bool AssignmentActs(std::string_view name);
-    // A name Calc reads straight from the store: a letter or "_", then letters, digits and "_", and none of
-    // the names it computes (inv_…, RND…, TIME).
-    static bool IsPlainVariableName(std::string_view name);
-    const Value* PlainTextVariable(std::string_view expr) const;
-
-    // ---- Texts grown in place
-    // instr with the text s[from..] (one blank appended), when it would store that text unchanged: the line's
-    // storage becomes the value and s is left empty. False, with nothing done, for any other text.
-    bool AssignTextQuickly(std::string& s, size_t from);
-    // name=expr when the value would be the variable's own text with a quoted text after it (s=s+"ab"):
-    // that text is appended where the variable holds it. False, with nothing done, for any other statement.
-    bool AppendTextQuickly(std::string_view name, std::string_view expr);
+    struct FastPaths;  // engine/fast_paths.h: the speed work beside the routines
 };
 
 }  // namespace tarvik

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "engine/engine.h"
+#include "engine/fast_paths.h"
 
 namespace tarvik {
 
@@ -334,14 +335,14 @@ Value Engine::CalcInner(std::string& e) {
     }
 }
 
-bool Engine::AppendTextQuickly(std::string_view name, std::string_view expr) {
+bool Engine::FastPaths::AppendTextQuickly(Engine& engine, std::string_view name, std::string_view expr) {
     // The steps of Calc on name+"text", as the outermost evaluation: no bracket, ";", comparison, word
     // operator or "-" anywhere, the last "+" just after the name (blanks aside), the quoted text after it.
     // The name is a variable holding a text that is not 0, so Calc would give that text with the quoted one
     // after it; the sum within every limit, and short of letting the front in.
     const size_t last = expr.find_last_not_of(' ');
     if (last == npos || expr[last] != '"') return false;
-    if (m_EvalDepth != 0 || !IsPlainVariableName(name) || AssignmentActs(name)) return false;
+    if (engine.m_EvalDepth != 0 || !IsPlainVariableName(name) || AssignmentActs(name)) return false;
     const unsigned chars = ScanChars(expr);
     if (chars & (kHasParen | kHasSemicolon | kHasCompare)) return false;
     const std::string_view e = text::TrimView(expr);
@@ -354,8 +355,9 @@ bool Engine::AppendTextQuickly(std::string_view name, std::string_view expr) {
     const std::string_view tail = quoted.substr(1, quoted.size() - 2);
 
     const uint64_t work = expr.size() + e.size() - 1;  // the whole text, then both sides of the "+"
-    if (m_EvalWork + work >= kEvalWorkBetweenEvents || !m_Vars.AppendText(name, tail)) return false;
-    m_EvalWork += work;
+    if (engine.m_EvalWork + work >= Engine::kEvalWorkBetweenEvents || !engine.m_Vars.AppendText(name, tail))
+        return false;
+    engine.m_EvalWork += work;
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "engine/engine.h"
+#include "engine/fast_paths.h"
 
 namespace tarvik {
 
@@ -83,7 +84,7 @@ void Engine::Do_Perem(std::string& s) {
                 name = s.substr(0, p);
                 std::string expr = s.substr(p + 1);
                 // The item counts and styles need the rest of this routine; a text grown in place does not.
-                if (AppendTextQuickly(name, expr)) return;
+                if (FastPaths::AppendTextQuickly(*this, name, expr)) return;
                 value = Calc(expr);
             }
         } catch (const QuestError&) {
@@ -140,7 +141,7 @@ void Engine::AssignText(std::string& t) {
     Do_Perem(t);
 }
 
-bool Engine::AssignTextQuickly(std::string& s, size_t from) {
+bool Engine::FastPaths::AssignTextQuickly(Engine& engine, std::string& s, size_t from) {
     // s[from..] is what AssignText would be given. Blanks beside an "=" are taken out of the whole text
     // there, the name may act, or the text may lack a name: those take the long way. Any other text becomes
     // the value unchanged, so the statement's own text is made the value where it stands.
@@ -156,9 +157,9 @@ bool Engine::AssignTextQuickly(std::string& s, size_t from) {
     const std::string_view name = t.substr(q, p - q);
     if (AssignmentActs(name)) return false;
 
-    if (!m_Resetting) m_Host.ProcessEvents();
+    if (!engine.m_Resetting) engine.m_Host.ProcessEvents();
     // The old value's storage comes back to the caller's line, ready for the next statement.
-    m_Vars.TakeText(name, s, from + p + 1, t.size() - p - 1);
+    engine.m_Vars.TakeText(name, s, from + p + 1, t.size() - p - 1);
     return true;
 }
 
