@@ -117,7 +117,7 @@ TEST(NetInclude, AnnouncedSizeUpToTheLimitIsOfferedAboveItRefused) {
             EXPECT_EQ(n.server.Count("GET"), 0);
             EXPECT_TRUE(n.q.host.captions.empty());
         }
-        EXPECT_EQ(n.q.engine->m_IncludeSize, 0);
+        EXPECT_EQ(n.q.engine->includeSize(), 0);
     }
 }
 
@@ -165,7 +165,7 @@ TEST(NetInclude, DownloadStopsAfterThePieceThatCrossesTheLimit) {
         EXPECT_LE(received, 100000u + 2048u);
         EXPECT_GE(whole, 1000u);
         EXPECT_EQ(n.q.Text(), "before \r\nafter \r\n");
-        EXPECT_EQ(n.q.engine->m_IncludeSize, 0);
+        EXPECT_EQ(n.q.engine->includeSize(), 0);
     }
 }
 
@@ -220,7 +220,7 @@ TEST(NetInclude, FailuresInsertNothing) {
         n.Include(n.server.Url("/f"));
         EXPECT_EQ(n.q.host.boxes.size(), c.boxes);
         EXPECT_EQ(n.q.Text(), "before \r\nafter \r\n");
-        EXPECT_EQ(n.q.engine->m_IncludeSize, 0);
+        EXPECT_EQ(n.q.engine->includeSize(), 0);
     }
     {
         SCOPED_TRACE("refused connection");

@@ -28,13 +28,6 @@ Engine::Engine(Host& host) : m_Host(host) {
     ClearInventoryList();
 }
 
-std::string Engine::ScreenText() const {
-    std::string all;
-    all.reserve(m_TextLength);
-    for (const auto& run : m_TextRuns) all += run.text;
-    return all;
-}
-
 int Engine::LabelLine(std::string_view labelLine) const {
     return m_Program.LabelLine(labelLine);
 }
@@ -49,42 +42,6 @@ void Engine::Diagnose(const char* routine, std::string message) const {
         d.source = m_Program[static_cast<size_t>(m_CurrentLine)];
     }
     m_Host.Diagnose(d);
-}
-
-std::string Engine::RunPlace() const {
-    std::string place = m_WaitingFor;
-    for (size_t level = 0; level < m_NextLine.size(); ++level) {
-        place += '|';
-        place += std::to_string(m_NextLine[level]);
-        if (level < m_ChainState.size() && m_ChainState[level] != 0 && level < m_PendingChain.size()) {
-            place += ':';
-            const size_t from = level < m_PendingFrom.size() ? m_PendingFrom[level] : 0;
-            place.append(m_PendingChain[level], std::min(from, m_PendingChain[level].size()));
-        }
-    }
-    return place;
-}
-
-void Engine::SeedAt(uint32_t seed, uint64_t draws) {
-    m_Random.seed(seed);
-    m_Random.discard(draws);
-    m_RandomDraws = draws;
-}
-
-void Engine::RequestStop() {
-    m_Stopping = true;
-    m_TimerRunning = false;
-}
-
-// The single wait timer: a wait that starts while another is counting takes the timer over, and when it ends
-// the earlier wait ends too.
-void Engine::WaitMs(WaitReason why, int ms) {
-    if (ms <= 0 || m_Stopping) return;
-    if (m_Replaying && ReplayInWait(why)) return;
-    NotePage();
-    m_TimerRunning = true;
-    m_Host.Wait(why, ms);
-    m_TimerRunning = false;
 }
 
 }  // namespace tarvik

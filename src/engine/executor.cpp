@@ -2,6 +2,7 @@
 #include <iterator>
 
 #include "engine/engine.h"
+#include "engine/fast_paths.h"
 
 namespace tarvik {
 
@@ -248,7 +249,7 @@ void Engine::Obr(std::string& s, bool f, int level) {
         case Keyword::Instr:
             guarded("instr", [&] {
                 // Nothing after this entry reads an instr statement: its text may become the value.
-                if (AssignTextQuickly(s, 6)) return;
+                if (FastPaths::AssignTextQuickly(*this, s, 6)) return;
                 std::string a = arg(7);
                 AssignText(a);
             });

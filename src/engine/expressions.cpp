@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "engine/engine.h"
+#include "engine/fast_paths.h"
 
 namespace tarvik {
 
@@ -322,8 +323,8 @@ Value Engine::CalcInner(std::string& e) {
         } else if (time) {
             result = Value::Number(static_cast<float>(m_Host.SecondsSinceMidnight()), NumKind::Single);
         } else if (inventory) {
-            const int i = FindItem(std::string_view(e).substr(4));
-            if (i >= 0) result = Value::Int32(m_lstItems[static_cast<size_t>(i)].count);
+            const int i = m_Items.Find(std::string_view(e).substr(4));
+            if (i >= 0) result = Value::Int32(m_Items[i].count);
         }
 
         if (result.IsZeroNumber()) return Value::Int16(0);
@@ -334,14 +335,14 @@ Value Engine::CalcInner(std::string& e) {
     }
 }
 
-bool Engine::AppendTextQuickly(std::string_view name, std::string_view expr) {
+bool Engine::FastPaths::AppendTextQuickly(Engine& engine, std::string_view name, std::string_view expr) {
     // The steps of Calc on name+"text", as the outermost evaluation: no bracket, ";", comparison, word
     // operator or "-" anywhere, the last "+" just after the name (blanks aside), the quoted text after it.
     // The name is a variable holding a text that is not 0, so Calc would give that text with the quoted one
     // after it; the sum within every limit, and short of letting the front in.
     const size_t last = expr.find_last_not_of(' ');
     if (last == npos || expr[last] != '"') return false;
-    if (m_EvalDepth != 0 || !IsPlainVariableName(name) || AssignmentActs(name)) return false;
+    if (engine.m_EvalDepth != 0 || !IsPlainVariableName(name) || AssignmentActs(name)) return false;
     const unsigned chars = ScanChars(expr);
     if (chars & (kHasParen | kHasSemicolon | kHasCompare)) return false;
     const std::string_view e = text::TrimView(expr);
@@ -353,21 +354,10 @@ bool Engine::AppendTextQuickly(std::string_view name, std::string_view expr) {
     if (quoted.size() < 2 || quoted.front() != '"' || quoted.back() != '"') return false;
     const std::string_view tail = quoted.substr(1, quoted.size() - 2);
 
-    auto it = m_VarValues.find(name);
-    if (it == m_VarValues.end()) return false;
-    Value& v = it->second;
-    if (!v.IsText() || v.ReadsAsZero()) return false;
-    const size_t size = v.str.size() + tail.size();
     const uint64_t work = expr.size() + e.size() - 1;  // the whole text, then both sides of the "+"
-    if (size > Limits::kMaxTextValue || m_VariableText + tail.size() > Limits::kMaxVariableText ||
-        m_EvalWork + work >= kEvalWorkBetweenEvents)
+    if (engine.m_EvalWork + work >= Engine::kEvalWorkBetweenEvents || !engine.m_Vars.AppendText(name, tail))
         return false;
-
-    m_EvalWork += work;
-    m_VariableText += tail.size();
-    v.str.append(tail);
-    v.kind = NumKind::Int16;
-    v.num = 0;
+    engine.m_EvalWork += work;
     return true;
 }
 
@@ -435,8 +425,8 @@ bool Engine::VernInner(std::string& c) {
             required = static_cast<int>(n);
             c.erase(0, wordEnd);
         }
-        const int i = FindItem(text::TrimView(c));
-        return i >= 0 && m_lstItems[static_cast<size_t>(i)].count >= required;
+        const int i = m_Items.Find(text::TrimView(c));
+        return i >= 0 && m_Items[i].count >= required;
     }
 
     TrimInPlace(c);
@@ -518,7 +508,7 @@ int Engine::CompareValues(const Value& a, const Value& b) {
     return cmp < 0 ? -1 : (cmp > 0 ? 1 : 0);
 }
 
-float Engine::NextRandom() {
+float EngineState::NextRandom() {
     // 24 random bits fill a float's mantissa exactly, so the result is uniform and never reaches 1.
     ++m_RandomDraws;
     return static_cast<float>(m_Random() >> 8) / 16777216.0f;

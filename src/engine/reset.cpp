@@ -32,33 +32,12 @@ void Engine::ResetGame() {
     m_Host.StopMusic();
     ClearScreen();
     ClearInventoryList();
-    m_InvLast = -1;
     KillVariables();
     m_Combo1.clear();
     m_Combo1Index = -1;
     m_Combo1Enabled = false;
     ResetAppearance();
     Changed(kScreenAll);
-}
-
-int32_t Engine::ModeTextColour(ColourMode mode) {
-    return mode == ColourMode::Dos ? 0xC0C0C0 : static_cast<int32_t>(0x80000008u);
-}
-
-void Engine::SwitchColourMode(ColourMode mode) {
-    m_ColourMode = mode;
-    try {
-        AssignModeColours();
-    } catch (const QuestError&) {
-    }
-    const int32_t colour = ModeTextColour(mode);
-    bool changed = false;
-    for (TextRun& run : m_TextRuns) {
-        if (!run.modeColour || run.color == colour) continue;
-        run.color = colour;
-        changed = true;
-    }
-    if (changed) Changed(kScreenText);
 }
 
 // A new game starts in the colours of the ticked mode, without the old game's background or picture window.
@@ -74,26 +53,6 @@ void Engine::ResetAppearance() {
     m_Host.SetPicture(PictureSpot::Main, 1, std::string());
     m_Pictures.windowVisible = false;
     m_Host.ShowPictureWindow(false, m_Pictures.caption, m_Pictures.captionSet);
-}
-
-// The variable half of the colour modes.
-void Engine::AssignModeColours() {
-    std::string text, back;
-    if (m_ColourMode == ColourMode::Dos) {
-        text = "Style_TextColor=&HC0C0C0";
-        back = "Style_BackColor=&H0&";
-    } else {
-        text = "Style_TextColor=&H80000008";
-        back = "Style_BackColor=&H80000018";
-    }
-    try {
-        Do_Perem(text);
-    } catch (const QuestError&) {
-    }
-    try {
-        Do_Perem(back);
-    } catch (const QuestError&) {
-    }
 }
 
 }  // namespace tarvik

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "engine/fast_paths.h"
 
 namespace tarvik {
 
@@ -99,7 +100,7 @@ NumKind KindOf(const Value& v) {
 
 // A text variable named alone, as #name$ mostly is, whose value Calc would give unchanged: its text is put
 // into the line straight from the store instead of through two copies. Anything else is left to Calc.
-bool Engine::IsPlainVariableName(std::string_view name) {
+bool Engine::FastPaths::IsPlainVariableName(std::string_view name) {
     if (name.empty() || !(text::IsLetter(name[0]) || name[0] == '_')) return false;
     for (char c : name) {
         if (!text::IsLetter(c) && !text::IsDigit(c) && c != '_') return false;
@@ -108,9 +109,9 @@ bool Engine::IsPlainVariableName(std::string_view name) {
            !text::EqualsNoCase(name, "TIME");
 }
 
-const Value* Engine::PlainTextVariable(std::string_view expr) const {
+const Value* Engine::FastPaths::PlainTextVariable(const Engine& engine, std::string_view expr) {
     if (!IsPlainVariableName(expr)) return nullptr;
-    const Value* v = FindVariable(expr);
+    const Value* v = engine.FindVariable(expr);
     return v && v->IsText() && !v->ReadsAsZero() ? v : nullptr;
 }
 
@@ -129,7 +130,8 @@ std::string& Engine::Subst(std::string& s) {
         }
         if (go && s.find('#') != npos) {
             ReplaceForms(s, "#", budget, [this](std::string& expr, std::string& scratch) {
-                if (const Value* v = PlainTextVariable(expr)) return std::string_view(v->str);
+                if (const Value* v = FastPaths::PlainTextVariable(*this, expr))
+                    return std::string_view(v->str);
                 scratch = Calc(expr).ToText();
                 return std::string_view(scratch);
             });

@@ -1,8 +1,9 @@
-// The variable store and the assignment statement.
+// The assignment statement, and the engine's way into the variable store.
 #include <algorithm>
 #include <cstdint>
 
 #include "engine/engine.h"
+#include "engine/fast_paths.h"
 
 namespace tarvik {
 
@@ -30,37 +31,6 @@ int32_t KeptColour(const Value& v) {
 }
 
 }  // namespace
-
-const Value* Engine::FindVariable(std::string_view name) const {
-    auto it = m_VarValues.find(name);
-    return it == m_VarValues.end() ? nullptr : &it->second;
-}
-
-Value Engine::LookupVariable(std::string_view name) const {
-    const Value* v = FindVariable(name);
-    return v ? *v : Value::Int16(0);
-}
-
-void Engine::StoreVariable(const std::string& name, Value v) {
-    VariableSlot(name, v.str.size()) = std::move(v);
-}
-
-Value& Engine::VariableSlot(std::string_view name, size_t textSize) {
-    // A quest that grows texts or variables without end is stopped at the statement that would pass a
-    // limit, before the memory is taken.
-    if (textSize > Limits::kMaxTextValue) throw QuestError("text value too long");
-    auto it = m_VarValues.find(name);
-    const size_t old = it == m_VarValues.end() ? 0 : it->second.str.size();
-    if (m_VariableText - old + textSize > Limits::kMaxVariableText)
-        throw QuestError("variables hold too much text");
-    if (it == m_VarValues.end()) {
-        if (m_VarNames.size() >= Limits::kMaxVariables) throw QuestError("too many variables");
-        it = m_VarValues.try_emplace(std::string(name)).first;
-        m_VarNames.emplace_back(name);
-    }
-    m_VariableText = m_VariableText - old + textSize;
-    return it->second;
-}
 
 void Engine::Do_Perem(std::string& s) {
     // No letters in these: a look beside each "=" says whether there is anything to replace. Taking out
@@ -114,7 +84,7 @@ void Engine::Do_Perem(std::string& s) {
                 name = s.substr(0, p);
                 std::string expr = s.substr(p + 1);
                 // The item counts and styles need the rest of this routine; a text grown in place does not.
-                if (AppendTextQuickly(name, expr)) return;
+                if (FastPaths::AppendTextQuickly(*this, name, expr)) return;
                 value = Calc(expr);
             }
         } catch (const QuestError&) {
@@ -128,7 +98,7 @@ void Engine::Do_Perem(std::string& s) {
     if (name.empty()) return;
     const bool inventoryCount = (s[0] | 0x20) == 'i' && text::StartsWithNoCase(s, "inv_");
     Value stored = inventoryCount ? value : Value();
-    StoreVariable(name, std::move(value));
+    m_Vars.Store(name, std::move(value));
     if (!AssignmentActs(s)) return;
 
     if (text::StartsWithNoCase(s, "Style_DOS_TextColor")) {
@@ -171,7 +141,7 @@ void Engine::AssignText(std::string& t) {
     Do_Perem(t);
 }
 
-bool Engine::AssignTextQuickly(std::string& s, size_t from) {
+bool Engine::FastPaths::AssignTextQuickly(Engine& engine, std::string& s, size_t from) {
     // s[from..] is what AssignText would be given. Blanks beside an "=" are taken out of the whole text
     // there, the name may act, or the text may lack a name: those take the long way. Any other text becomes
     // the value unchanged, so the statement's own text is made the value where it stands.
@@ -187,16 +157,9 @@ bool Engine::AssignTextQuickly(std::string& s, size_t from) {
     const std::string_view name = t.substr(q, p - q);
     if (AssignmentActs(name)) return false;
 
-    if (!m_Resetting) m_Host.ProcessEvents();
-    Value& slot = VariableSlot(name, t.size() - p - 1);
-    s.pop_back();
-    s.erase(0, from + p + 1);
-    slot.type = Value::Type::Text;
-    slot.kind = NumKind::Int16;
-    slot.num = 0;
+    if (!engine.m_Resetting) engine.m_Host.ProcessEvents();
     // The old value's storage comes back to the caller's line, ready for the next statement.
-    slot.str.swap(s);
-    s.clear();
+    engine.m_Vars.TakeText(name, s, from + p + 1, t.size() - p - 1);
     return true;
 }
 
@@ -204,28 +167,10 @@ void Engine::KillVariables() {
     std::string textKey = "Style_TextColor", backKey = "Style_BackColor";
     int32_t textColour = KeptColour(Calc(textKey));
     int32_t backColour = KeptColour(Calc(backKey));
-    m_VarValues.clear();
-    m_VarNames.clear();
-    ++m_VariableClears;
-    m_VariableText = 0;
-    StoreVariable("Style_TextColor", Value::Int32(textColour));
-    StoreVariable("Style_BackColor", Value::Int32(backColour));
-    for (const auto& p : kPredefined) StoreVariable(p.name, Value::Int16(p.value));
-}
-
-void Engine::StoreKeyPress(const std::string& code) {
-    if (!m_AnykeyWaiting) return;
-    m_AnykeyWaiting = false;
-    NoteStep({ReplayStep::Kind::Key, 0, 0, 0, code, {}, true});
-    std::string stmt = m_AnykeyVariable + "=" + code;
-    try {
-        Do_Perem(stmt);
-    } catch (const QuestError&) {
-    }
-}
-
-void Engine::PressKey(int code) {
-    StoreKeyPress(std::to_string(code));
+    m_Vars.Clear();
+    m_Vars.Store("Style_TextColor", Value::Int32(textColour));
+    m_Vars.Store("Style_BackColor", Value::Int32(backColour));
+    for (const auto& p : kPredefined) m_Vars.Store(p.name, Value::Int16(p.value));
 }
 
 }  // namespace tarvik

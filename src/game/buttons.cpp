@@ -2,6 +2,7 @@
 #include <string>
 
 #include "engine/engine.h"
+#include "game/player_action.h"
 
 namespace tarvik {
 

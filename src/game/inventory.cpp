@@ -1,6 +1,5 @@
 // The inventory: inv+, inv-, invkill, inv_visible, inv_ assignments, and the item actions offered by use_
 // labels.
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -8,6 +7,7 @@
 #include <string>
 
 #include "engine/engine.h"
+#include "game/player_action.h"
 
 namespace tarvik {
 
@@ -32,9 +32,6 @@ const InventoryWords& Words() {
     return words;
 }
 
-// InvLast is a 16-bit index in saved games and in the language, so the list stops growing there.
-constexpr int kMaxInvLast = 32767;
-
 // An entry's item data is a 32-bit count; a value that does not fit is an error of the statement, raised
 // before anything changes so the entry's text and count never disagree.
 int32_t ToCount(double v) {
@@ -53,127 +50,16 @@ int32_t AddCounts(int32_t a, int64_t b) {
     return ToCount(static_cast<double>(a + b));
 }
 
-// The item name of an entry: the text after its first ".", trimmed.
-std::string EntryName(const std::string& entryText) {
-    size_t dot = entryText.find('.');
-    return text::Trim(dot == std::string::npos ? std::string_view(entryText)
-                                               : std::string_view(entryText).substr(dot + 1));
-}
-
 }  // namespace
-
-// The index answers when it covers exactly the item entries; the plain search is kept for anything else.
-int Engine::FindItem(std::string_view name) const {
-    const std::string_view wanted = text::TrimView(name);
-    const int last = std::min(m_InvLast, static_cast<int>(m_lstItems.size()) - 2);
-    if (last + 1 != static_cast<int>(m_ItemSeq.size())) return FindItemSlow(wanted);
-    int first = -1;
-    auto [from, to] = m_ItemIndex.equal_range(wanted);
-    for (auto it = from; it != to; ++it) {
-        auto at = std::lower_bound(m_ItemSeq.begin(), m_ItemSeq.end(), it->second);
-        if (at == m_ItemSeq.end() || *at != it->second) return FindItemSlow(wanted);
-        const int i = static_cast<int>(at - m_ItemSeq.begin());
-        if (first < 0 || i < first) first = i;
-    }
-    if (first >= 0 && !text::EqualsNoCase(EntryName(m_lstItems[static_cast<size_t>(first)].text), wanted))
-        return FindItemSlow(wanted);
-    return first;
-}
-
-int Engine::FindItemSlow(std::string_view wanted) const {
-    int last = std::min(m_InvLast, static_cast<int>(m_lstItems.size()) - 2);
-    for (int i = 0; i <= last; ++i) {
-        if (text::EqualsNoCase(EntryName(m_lstItems[static_cast<size_t>(i)].text), wanted)) return i;
-    }
-    return -1;
-}
-
-// Inserting and removing item entries keeps the selection on the entry the player clicked.
-void Engine::InsertItemEntry(std::string entryText, int32_t count) {
-    if (m_InvLast >= kMaxInvLast) throw QuestError("inventory full");
-    const int at = m_InvLast + 1;
-    const uint64_t seq = m_NextItemSeq++;
-    m_ItemIndex.emplace(EntryName(entryText), seq);
-    m_lstItems.insert(m_lstItems.begin() + at, InvEntry{std::move(entryText), count});
-    if (static_cast<int>(m_ItemSeq.size()) == at) m_ItemSeq.push_back(seq);
-    m_InvLast = at;
-    if (m_lstItemsIndex >= at) ++m_lstItemsIndex;
-}
-
-namespace {
-
-template <class Index>
-void Unindex(Index& index, const std::string& name, uint64_t seq) {
-    auto [from, to] = index.equal_range(name);
-    for (auto it = from; it != to; ++it) {
-        if (it->second == seq) {
-            index.erase(it);
-            return;
-        }
-    }
-}
-
-}  // namespace
-
-void Engine::RemoveItemEntry(int index) {
-    const size_t at = static_cast<size_t>(index);
-    if (at < m_ItemSeq.size()) {
-        Unindex(m_ItemIndex, EntryName(m_lstItems[at].text), m_ItemSeq[at]);
-        m_ItemSeq.erase(m_ItemSeq.begin() + index);
-    }
-    m_lstItems.erase(m_lstItems.begin() + index);
-    --m_InvLast;
-    if (m_lstItemsIndex == index) {
-        m_lstItemsIndex = -1;
-    } else if (m_lstItemsIndex > index) {
-        --m_lstItemsIndex;
-    }
-}
-
-// A changed count rewrites the entry; the name it shows may be spelt differently now.
-void Engine::SetItemEntryText(int index, std::string entryText) {
-    const size_t at = static_cast<size_t>(index);
-    InvEntry& entry = m_lstItems[at];
-    if (at < m_ItemSeq.size()) {
-        std::string before = EntryName(entry.text);
-        std::string after = EntryName(entryText);
-        if (before != after) {
-            Unindex(m_ItemIndex, before, m_ItemSeq[at]);
-            m_ItemIndex.emplace(std::move(after), m_ItemSeq[at]);
-        }
-    }
-    entry.text = std::move(entryText);
-}
-
-std::string Engine::ItemNameOf(int index) const {
-    if (index < 0 || index >= static_cast<int>(m_lstItems.size()))
-        throw QuestError("no such inventory entry");
-    if (index == static_cast<int>(m_lstItems.size()) - 1) return "INV";
-    return EntryName(m_lstItems[static_cast<size_t>(index)].text);
-}
 
 void Engine::ClearInventoryList() {
-    if (m_lstItems.empty()) m_lstItems.push_back(InvEntry{Words().fixedEntry, 0});
-    const int items = static_cast<int>(m_lstItems.size()) - 1;
-    m_lstItems.erase(m_lstItems.begin(), m_lstItems.begin() + items);
-    if (m_lstItemsIndex >= items) {
-        m_lstItemsIndex -= items;
-    } else {
-        m_lstItemsIndex = -1;
-    }
-    m_InvLast = -1;
-    m_ItemSeq.clear();
-    m_ItemIndex.clear();
+    m_Items.Clear(Words().fixedEntry);
     Changed(kScreenInventory);
 }
 
 void Engine::SetZotInv() {
-    std::string assign = "zot_inv=" + std::to_string(static_cast<int>(m_lstItems.size()) - 1);
+    std::string assign = "zot_inv=" + std::to_string(m_Items.size() - 1);
     Do_Perem(assign);
-}
-
-void Engine::Message(const std::string& text, const std::string& title) {
-    if (!m_Options.Soobit) Ask(text, title, 0);
 }
 
 void Engine::GiveItem(const std::string& arg) {
@@ -188,18 +74,16 @@ void Engine::GiveItem(const std::string& arg) {
     const std::string name = s.substr(comma + 1);
     const int32_t value = CountOfText(countText);
 
-    int i = FindItem(name);
+    int i = m_Items.Find(name);
     if (i < 0) {
-        InsertItemEntry(countText + Words().pieces + name, value);
-        i = m_InvLast;
+        m_Items.Insert(countText + Words().pieces + name, value);
+        i = m_Items.last();
     } else {
-        InvEntry& entry = m_lstItems[static_cast<size_t>(i)];
-        const int32_t total = AddCounts(entry.count, value);
-        entry.count = total;
-        SetItemEntryText(i, std::to_string(total) + Words().pieces + name);
+        const int32_t total = AddCounts(m_Items[i].count, value);
+        m_Items.SetEntry(i, std::to_string(total) + Words().pieces + name, total);
     }
-    const bool kept = m_lstItems[static_cast<size_t>(i)].count >= 1;
-    if (!kept) RemoveItemEntry(i);
+    const bool kept = m_Items[i].count >= 1;
+    if (!kept) m_Items.Remove(i);
     Changed(kScreenInventory);
     if (kept) Message(Words().got + countText + Words().pieces + name, Words().gotTitle);
     SetZotInv();
@@ -212,13 +96,11 @@ void Engine::TakeItem(const std::string& arg) {
     const std::string countText = s.substr(0, comma);
     const std::string after = s.substr(comma + 1);
 
-    const int i = FindItem(after);
+    const int i = m_Items.Find(after);
     if (i < 0) return;
-    InvEntry& entry = m_lstItems[static_cast<size_t>(i)];
-    const int32_t left = AddCounts(entry.count, -static_cast<int64_t>(CountOfText(countText)));
-    entry.count = left;
-    SetItemEntryText(i, std::to_string(left) + Words().pieces + text::LTrim(after));
-    if (left < 1) RemoveItemEntry(i);
+    const int32_t left = AddCounts(m_Items[i].count, -static_cast<int64_t>(CountOfText(countText)));
+    m_Items.SetEntry(i, std::to_string(left) + Words().pieces + text::LTrim(after), left);
+    if (left < 1) m_Items.Remove(i);
     Changed(kScreenInventory);
     // The message repeats the statement as written, blanks after the comma included.
     Message(Words().gave + countText + Words().pieces + after, Words().gaveTitle);
@@ -233,9 +115,9 @@ void Engine::KillItem(const std::string& arg) {
         SetZotInv();
         return;
     }
-    const int i = FindItem(name);
+    const int i = m_Items.Find(name);
     if (i < 0) return;
-    RemoveItemEntry(i);
+    m_Items.Remove(i);
     Changed(kScreenInventory);
     const size_t comma = arg.find(',');
     Message(Words().gaveAll + (comma == std::string::npos ? arg : arg.substr(comma + 1)), Words().gaveTitle);
@@ -251,15 +133,14 @@ void Engine::SetInventoryCount(const std::string& item, const Value& v) {
     }
     if (std::isnan(value)) return;
 
-    const int i = FindItem(item);
+    const int i = m_Items.Find(item);
     if (i < 0) {
-        if (value > 0) InsertItemEntry(v.ToText() + Words().pieces + item, ToCount(value));
+        if (value > 0) m_Items.Insert(v.ToText() + Words().pieces + item, ToCount(value));
     } else if (value <= 0) {
-        RemoveItemEntry(i);
+        m_Items.Remove(i);
     } else {
-        InvEntry& entry = m_lstItems[static_cast<size_t>(i)];
-        entry.count = ToCount(value);
-        SetItemEntryText(i, std::to_string(entry.count) + Words().pieces + item);
+        const int32_t count = ToCount(value);
+        m_Items.SetEntry(i, std::to_string(count) + Words().pieces + item, count);
     }
     Changed(kScreenInventory);
 }
@@ -275,8 +156,8 @@ void Engine::ListItemActions() {
     m_Combo1Index = -1;
     m_Combo1Enabled = false;
 
-    const bool selected = m_lstItemsIndex >= 0 && m_lstItemsIndex < static_cast<int>(m_lstItems.size());
-    const std::string name = selected ? ItemNameOf(m_lstItemsIndex) : std::string();
+    const bool selected = m_Items.HasSelection();
+    const std::string name = selected ? m_Items.NameAt(m_Items.selected()) : std::string();
 
     // A failed evaluation of a hide_use_ switch hides, like any value that is not 0.
     auto hidden = [this](std::string variable) {
@@ -319,8 +200,8 @@ void Engine::ListItemActions() {
 void Engine::ClickItem(int index) {
     // The list is disabled while the input line waits for the player's text.
     if (m_Text1Visible) return;
-    if (index < 0 || index >= static_cast<int>(m_lstItems.size())) return;
-    m_lstItemsIndex = index;
+    if (index < 0 || index >= m_Items.size()) return;
+    m_Items.Select(index);
     Changed(kScreenInventory);
     ListItemActions();
 }
@@ -340,12 +221,13 @@ void Engine::ChooseAction(int index) {
 }
 
 void Engine::RunItemAction(const std::string& action) {
-    if (m_lstItemsIndex < 0 || m_lstItemsIndex >= static_cast<int>(m_lstItems.size())) return;
-    std::string label = "USE_" + ItemNameOf(m_lstItemsIndex);
+    if (!m_Items.HasSelection()) return;
+    const std::string item = m_Items.NameAt(m_Items.selected());
+    std::string label = "USE_" + item;
     if (!action.empty() && !text::EqualsNoCase(action, Words().inspect)) label += "_" + action;
     const uint32_t game = m_Game;
-    NoteStep({ReplayStep::Kind::ItemAction, 0, 0, 0, action, ItemNameOf(m_lstItemsIndex), true});
-    const std::string said = ItemNameOf(m_lstItemsIndex) + ": " + (action.empty() ? Words().inspect : action);
+    NoteStep({ReplayStep::Kind::ItemAction, 0, 0, 0, action, item, true});
+    const std::string said = item + ": " + (action.empty() ? Words().inspect : action);
     // An action the quest has no procedure for changes nothing, so it leaves no undo step.
     std::optional<PlayerAction> scope;
     std::string key(1, ':');
@@ -364,7 +246,7 @@ void Engine::RunItemAction(const std::string& action) {
 void Engine::RefreshItemActions() {
     // The run may have hidden, added or taken away actions; the chooser must not offer what it computed
     // before.
-    if (m_lstItemsIndex >= 0 && m_lstItemsIndex < static_cast<int>(m_lstItems.size())) ListItemActions();
+    if (m_Items.HasSelection()) ListItemActions();
 }
 
 }  // namespace tarvik

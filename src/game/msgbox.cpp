@@ -1,4 +1,4 @@
-// MsgBox: a question in a modal message box, answered into a variable.
+// MsgBox: a question in a modal message box, answered into a variable; the item messages.
 #include "engine/engine.h"
 
 namespace tarvik {
@@ -30,6 +30,11 @@ void Engine::ShowMessageBox(const std::string& arg) {
     int answer = Ask(messageText, titleText, static_cast<int>(code));
     std::string assign = variable + "=" + std::to_string(answer);
     Do_Perem(assign);
+}
+
+// The item messages, unless the player turned them off.
+void Engine::Message(const std::string& text, const std::string& title) {
+    if (!m_Options.Soobit) Ask(text, title, 0);
 }
 
 }  // namespace tarvik

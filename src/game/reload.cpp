@@ -51,8 +51,8 @@ namespace {
 // The player's own steps, without the answers to the quest's questions.
 template <typename Steps>
 size_t Events(const Steps& steps) {
-    return static_cast<size_t>(std::count_if(steps.begin(), steps.end(), [](const Engine::ReplayStep& s) {
-        return s.kind != Engine::ReplayStep::Kind::Answer && s.kind != Engine::ReplayStep::Kind::Input;
+    return static_cast<size_t>(std::count_if(steps.begin(), steps.end(), [](const ReplayStep& s) {
+        return s.kind != ReplayStep::Kind::Answer && s.kind != ReplayStep::Kind::Input;
     }));
 }
 
@@ -97,8 +97,8 @@ bool Engine::ReplayNext() {
         }
         case Kind::ItemAction: {
             int at = -1;
-            for (size_t i = 0; at < 0 && i < m_lstItems.size(); ++i)
-                if (text::EqualsNoCase(ItemNameOf(static_cast<int>(i)), step.item)) at = static_cast<int>(i);
+            for (int i = 0; at < 0 && i < m_Items.size(); ++i)
+                if (text::EqualsNoCase(m_Items.NameAt(i), step.item)) at = i;
             if (at < 0 || m_Text1Visible) {
                 m_Replay.push_front(step);
                 StopReplay("нет предмета " + Quoted(step.item));

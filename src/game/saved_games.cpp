@@ -163,10 +163,10 @@ std::string Engine::SavedGameText(const std::string& arg, bool exactTypes) const
     std::string out;
     WriteLine(out, "PerKill");
 
-    for (const std::string& name : m_VarNames) {
-        auto it = m_VarValues.find(name);
-        std::string value = it == m_VarValues.end() ? std::string() : it->second.ToText();
-        const bool isText = exactTypes && it != m_VarValues.end() && it->second.IsText();
+    for (const std::string& name : m_Vars.names()) {
+        const Value* v = m_Vars.Find(name);
+        std::string value = v ? v->ToText() : std::string();
+        const bool isText = exactTypes && v && v->IsText();
         if (!isText && text::IsNumeric(value)) {
             std::string line = name + "=" + value;
             if (!name.empty() && name.front() == kEscapeMark)
@@ -208,9 +208,9 @@ std::string Engine::SavedGameText(const std::string& arg, bool exactTypes) const
     }
 
     WriteLine(out, "InvKill");
-    for (int i = 0; i <= m_InvLast && i < static_cast<int>(m_lstItems.size()); ++i) {
-        const InvEntry& e = m_lstItems[static_cast<size_t>(i)];
-        std::string name = ItemNameOf(i);
+    for (int i = 0; i <= m_Items.last() && i < m_Items.size(); ++i) {
+        const InvEntry& e = m_Items[i];
+        std::string name = m_Items.NameAt(i);
         if (exactTypes) {
             // The entry's own count text comes back as it reads ("2шт.", not " 2 шт.").
             static const std::string pieces = text::Utf8ToCp1251("шт. ");
@@ -330,9 +330,9 @@ void Engine::RestoreLine(const std::string& plain) {
             std::string name = plain.substr(0, eq);
             std::string value = plain.substr(eq + 1);
             if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
-                StoreVariable(name, Value::Text(value.substr(1, value.size() - 2)));
+                m_Vars.Store(name, Value::Text(value.substr(1, value.size() - 2)));
             } else {
-                StoreVariable(name, Calc(value));
+                m_Vars.Store(name, Calc(value));
             }
         }
     } catch (const std::exception&) {

@@ -1,5 +1,5 @@
 // The style pass: the quest's window size, colours, background picture and picture window, applied together
-// when a page is shown.
+// when a page is shown; and the colour modes the player switches between.
 #include "engine/engine.h"
 
 namespace tarvik {
@@ -46,6 +46,42 @@ void Engine::do_style() {
     });
     step([&] { UpdatePictureWindow(); });
     Changed(kScreenStyles);
+}
+
+void Engine::SwitchColourMode(ColourMode mode) {
+    m_ColourMode = mode;
+    try {
+        AssignModeColours();
+    } catch (const QuestError&) {
+    }
+    const int32_t colour = ModeTextColour(mode);
+    bool changed = false;
+    for (TextRun& run : m_TextRuns) {
+        if (!run.modeColour || run.color == colour) continue;
+        run.color = colour;
+        changed = true;
+    }
+    if (changed) Changed(kScreenText);
+}
+
+// The variable half of the colour modes.
+void Engine::AssignModeColours() {
+    std::string text, back;
+    if (m_ColourMode == ColourMode::Dos) {
+        text = "Style_TextColor=&HC0C0C0";
+        back = "Style_BackColor=&H0&";
+    } else {
+        text = "Style_TextColor=&H80000008";
+        back = "Style_BackColor=&H80000018";
+    }
+    try {
+        Do_Perem(text);
+    } catch (const QuestError&) {
+    }
+    try {
+        Do_Perem(back);
+    } catch (const QuestError&) {
+    }
 }
 
 }  // namespace tarvik

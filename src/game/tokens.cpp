@@ -3,6 +3,7 @@
 #include <string>
 
 #include "engine/engine.h"
+#include "engine/fast_paths.h"
 
 namespace tarvik {
 
@@ -56,7 +57,7 @@ void Engine::SplitTokens(const std::string& arg) {
 
 // Every goto counts a visit, so the usual label, a plain name, skips the statement machinery: reading the
 // counter and storing both numbers directly gives what the two assignments below would, events let in alike.
-bool Engine::CountVisitQuickly(const std::string& name) {
+bool Engine::FastPaths::CountVisitQuickly(Engine& engine, const std::string& name) {
     if (name.empty()) return false;
     for (char c : name) {
         // Latin letters, digits and "_" are told apart without the case tables; only other letters need them.
@@ -74,8 +75,8 @@ bool Engine::CountVisitQuickly(const std::string& name) {
     counter += "count_";
     counter += name;
     int count = 0;
-    auto found = m_VarValues.find(counter);
-    Value* old = found == m_VarValues.end() ? nullptr : &found->second;
+    const VariableStore::Place place = engine.m_Vars.Locate(counter);
+    const Value* old = place.value();
     if (old && !old->ReadsAsZero()) {
         double v = 0;
         if (old->ToNumber(v)) {
@@ -85,18 +86,10 @@ bool Engine::CountVisitQuickly(const std::string& name) {
     } else {
         count = 1;
     }
-    const uint64_t clears = m_VariableClears;
-    if (!m_Resetting) m_Host.ProcessEvents();
-    if (old && clears == m_VariableClears) {
-        // Still the counter's entry (only a clear removes entries): a number takes no text, so no limit can
-        // be passed.
-        m_VariableText -= old->str.size();
-        *old = Value::Number(count, NumKind::Double);
-    } else {
-        StoreVariable(counter, Value::Number(count, NumKind::Double));
-    }
-    if (!m_Resetting) m_Host.ProcessEvents();
-    StoreVariable(name, Value::Number(count, NumKind::Double));
+    if (!engine.m_Resetting) engine.m_Host.ProcessEvents();
+    engine.m_Vars.StoreAt(place, counter, Value::Number(count, NumKind::Double));
+    if (!engine.m_Resetting) engine.m_Host.ProcessEvents();
+    engine.m_Vars.Store(name, Value::Number(count, NumKind::Double));
     return true;
 }
 
@@ -106,7 +99,7 @@ void Engine::CountVisit(const std::string& arg) {
     // The common locations run before every choice; counting them would say nothing.
     if (!name.empty() && (name[0] | 0x20) == 'c' && text::StartsWithNoCase(name, "common")) return;
 
-    if (CountVisitQuickly(name)) return;
+    if (FastPaths::CountVisitQuickly(*this, name)) return;
 
     // The count is a 16-bit number: a count that would pass its range, or an old value that is no number,
     // starts again from 0.

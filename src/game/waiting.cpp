@@ -1,4 +1,5 @@
-// input, input_box, pause, anykey and quit: statements that wait for the player or for time.
+// input, input_box, pause, anykey and quit: statements that wait for the player or for time; the wait timer
+// and the keys an anykey waits for.
 #include "engine/engine.h"
 
 namespace tarvik {
@@ -112,6 +113,32 @@ void Engine::QuitRun() {
     const uint32_t game = m_Game;
     WaitMark mark(m_WaitingFor, m_Stopping, "quit");
     while (m_QuitWait && !m_Stopping && m_Game == game) WaitMs(WaitReason::Quit, 100);
+}
+
+void Engine::StoreKeyPress(const std::string& code) {
+    if (!m_AnykeyWaiting) return;
+    m_AnykeyWaiting = false;
+    NoteStep({ReplayStep::Kind::Key, 0, 0, 0, code, {}, true});
+    std::string stmt = m_AnykeyVariable + "=" + code;
+    try {
+        Do_Perem(stmt);
+    } catch (const QuestError&) {
+    }
+}
+
+void Engine::PressKey(int code) {
+    StoreKeyPress(std::to_string(code));
+}
+
+// The single wait timer: a wait that starts while another is counting takes the timer over, and when it ends
+// the earlier wait ends too.
+void Engine::WaitMs(WaitReason why, int ms) {
+    if (ms <= 0 || m_Stopping) return;
+    if (m_Replaying && ReplayInWait(why)) return;
+    NotePage();
+    m_TimerRunning = true;
+    m_Host.Wait(why, ms);
+    m_TimerRunning = false;
 }
 
 }  // namespace tarvik
