@@ -12,9 +12,6 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <unordered_set>
-#include <vector>
 
 #include "engine/engine_state.h"
 #include "engine/host.h"
@@ -291,8 +288,6 @@ private:
     std::string FindPicture(const std::string& name, bool currentFolderFirst) const;
     // Runs a click procedure with `flag` set to `value` around it.
     void RunPictureClick(const std::string& flag, const std::string& value, const std::string& statement);
-
-    // ---- Lookup indexes and prepared lines ----------------------------------------------------------------
 
     uint8_t m_FetchedFlags = ProgramStore::kLineAll;  // what the line being run holds, see ProgramStore
     static bool AssignmentActs(std::string_view name);
