@@ -45,6 +45,8 @@ Read ReadWith(const std::string& quest, const std::map<std::string, std::string>
 
 TEST(QuestSource, ProgramLines) {
     const std::map<std::string, std::string> files = {{"a.inc", "1\r\ninclude b.inc"}, {"b.inc", "2"}};
+    // Code 174 is "о" in code page 866, code 238 the same letter in 1251 and "ю" (254 in 1251) in 866.
+    const auto o = [](size_t n, char c) { return std::string(n, c); };
     const struct {
         const char* name;
         std::string quest;
@@ -59,6 +61,26 @@ TEST(QuestSource, ProgramLines) {
         {"UTF-8 text", "\xEF\xBB\xBFpln \xD0\xBE", {"", "pln \xEE", ""}},
         {"includes expand where they stand", "x include a.inc\ny", {"", "x ", "1", "", "2", "", "", "y", ""}},
         {"a missing include leaves its line ends", "include none\nz", {"", "", "", "", "z", ""}},
+        {"the word include inside text is a directive",
+         "pln this includes nothing",
+         {"", "pln this ", "", "", ""}},
+        {"_ joins, end: splits also inside text",
+         "pln a\r\n_bc\r\nend:next\r\npln the end: at last",
+         {"", "pln abc", "end", ":next", "pln the end", ": at last", ""}},
+        {"comments span lines and do not nest",
+         "pln a/* one\r\ntwo */\r\npln c\r\npln x /* a /* b */ y */ z",
+         {"", "pln a", "pln c", "pln x  y */ z", ""}},
+        {"a deletion forms an opener; an unclosed comment stays",
+         "p a//**/*b*/c\r\np /* never closed\r\np rest",
+         {"", "p ac", "p /* never closed", "p rest", ""}},
+        {"a closer starts two characters after its opener", "p a/*/b*/c", {"", "p ac", ""}},
+        {"as many DOS letters as Windows ones: not DOS text",
+         "pln " + o(10, '\xAE') + o(10, '\xEE') + "\r\n",
+         {"", "pln " + o(10, '\xAE') + o(10, '\xEE'), "", ""}},
+        {"more DOS letters: DOS text",
+         "pln " + o(11, '\xAE') + o(10, '\xEE') + "\r\n",
+         {"", "pln " + o(11, '\xEE') + o(10, '\xFE'), "", ""}},
+        {"Linux line ends", "pln one\npln two\n", {"", "pln one", "pln two", "", ""}},
     };
     for (const auto& c : cases) EXPECT_EQ(ReadWith(c.quest, files).lines, c.lines) << c.name;
 }
