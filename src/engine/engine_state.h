@@ -14,6 +14,7 @@
 #include "engine/net.h"
 #include "engine/variable_store.h"
 #include "files/page_folder.h"
+#include "game/dialect.h"
 #include "game/item_list.h"
 #include "game/picture_model.h"
 #include "game/screen_model.h"
@@ -38,6 +39,9 @@ public:
     const Options& options() const { return m_Options; }
     ColourMode colourMode() const { return m_ColourMode; }
     void SetColourMode(ColourMode mode) { m_ColourMode = mode; }
+    // Whether the loaded quest plays in the family's later dialect ("DialectMode"), and how that is chosen.
+    bool dialect() const { return m_Dialect; }
+    DialectSwitch dialectSwitch() const { return m_DialectSwitch; }
     // The client that network includes go through, owned by the front; with none they ask nothing and bring
     // nothing.
     void SetHttpClient(HttpClient* client) { m_Http = client; }
@@ -104,6 +108,8 @@ protected:
 
     Options m_Options;
     ColourMode m_ColourMode = ColourMode::Normal;
+    DialectSwitch m_DialectSwitch = DialectSwitch::Auto;
+    bool m_Dialect = false;
     std::mt19937 m_Random{std::random_device{}()};
     uint64_t m_RandomDraws = 0;
     SessionLog m_Log;
