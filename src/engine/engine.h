@@ -76,6 +76,9 @@ public:
     // Sound or music switched off silences its channel; "inv" shows or hides the inventory panel. False, with
     // nothing done, for a name that is no option.
     bool SetOption(std::string_view name, bool on);
+    // Overrides how the dialect is chosen (by its markers, or forced on or off); a quest already loaded is
+    // judged again at once, and every later load is judged the same way.
+    void SetDialectSwitch(DialectSwitch choice);
 
     // "Загрузить игру": asks for a saved game and restores it.
     void RestoreGame();
@@ -102,6 +105,9 @@ public:
     void LoadQuest(std::string& questFile);
     // LoadQuest without the run from the first line; false when a newer load replaced this one.
     bool LoadProgram(std::string& questFile);
+    void DecideDialect();
+    // In the dialect, a btn whose first "&" comes before its first "," is one statement, never split at "&".
+    bool IsStatementButton(std::string_view statement) const;
     bool FileExists(const std::string& path) const;
     // A quest-side (code page 1251) path as the file system spells it: "\" turned into "/", letter case
     // matched.

@@ -113,7 +113,18 @@ bool Engine::LoadProgram(std::string& questFile) {
     questFile.clear();
     m_QuestFile.clear();
     m_Program.Assign(std::move(source.text));
+    DecideDialect();
     return true;
+}
+
+void Engine::DecideDialect() {
+    m_Dialect = m_DialectSwitch == DialectSwitch::On ||
+                (m_DialectSwitch == DialectSwitch::Auto && DetectDialect(m_Program));
+}
+
+void Engine::SetDialectSwitch(DialectSwitch choice) {
+    m_DialectSwitch = choice;
+    if (!m_Program.empty()) DecideDialect();
 }
 
 void Engine::OpenQuest(const std::string& nativePath) {
