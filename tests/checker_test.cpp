@@ -78,7 +78,8 @@ TEST_P(CheckerCases, ReportsWithFileAndLine) {
     QuestFixture q;
     for (const auto& [name, body] : c.files) q.WriteFile(name, body);
     auto quest = q.WriteFile("quest.qst", c.quest);
-    tools::CheckResult result = tools::CheckQuest(quest.string());
+    // The language's own reading: some of these lines are markers of the later dialect.
+    tools::CheckResult result = tools::CheckQuest(quest.string(), DialectSwitch::Off);
     ASSERT_TRUE(result.readable);
     std::vector<std::string> got;
     for (const auto& r : result.reports) got.push_back(Brief(r));
@@ -92,6 +93,61 @@ TEST_P(CheckerCases, ReportsWithFileAndLine) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, CheckerCases, ::testing::ValuesIn(kCases), [](const auto& info) {
+    std::string n;
+    for (char ch : std::string(info.param.name)) n += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+    return n;
+});
+
+// Quests of the later dialect, checked as it runs them (found by their markers) and as the language reads
+// them.
+struct DialectCase {
+    const char* name;
+    const char* quest;
+    std::vector<std::string> dialect, language;  // as CheckCase::expected
+};
+
+const DialectCase kDialectCases[] = {
+    {"links name labels",
+     "pln Go [[north|hall]], [[ cellar ]] or [[a|b|nowhere]]\nend\n:hall\nend\n:cellar\nend\n",
+     {"quest.qst:1:E:link target \"nowhere\" names no label"},
+     {"quest.qst:3:W:label \":hall\" is named by no", "quest.qst:5:W:label \":cellar\""}},
+    {"comment lines and buttons with statements",
+     "btn seen=0 & cls & goto canteen, Back\n// cls & goto nowhere\nbtn n=1 & goto gone, Go\npln "
+     "25//08\nend\n"
+     ":canteen\nend\n",
+     {"quest.qst:3:E:goto target \"gone\""},
+     {"quest.qst:1:E:\"btn seen=0\" makes no button", "quest.qst:1:E:goto target \"canteen, Back\"",
+      "quest.qst:2:W:\"// cls\" is no statement", "quest.qst:2:E:goto target \"nowhere\"",
+      "quest.qst:3:E:\"btn n=1\" makes no button", "quest.qst:3:E:goto target \"gone, Go\"",
+      "quest.qst:6:W:label \":canteen\""}},
+    {"semicolons in printed text, pictures and music",
+     "pln <div style=\"color:red;\">x</div> ; a note\nimage pic.png\nmusic tune.mid\nmusic "
+     "stop\nforget_procs\nend\n",
+     {"quest.qst:3:E:music \""},
+     {"quest.qst:1:W:\";\" inside quoted text", "quest.qst:2:W:\"image pic.png\" is no statement",
+      "quest.qst:3:W:\"music tune.mid\" is no statement", "quest.qst:4:W:\"music stop\" is no statement",
+      "quest.qst:5:W:\"forget_procs\" is no statement"}},
+};
+
+class CheckerDialect : public ::testing::TestWithParam<DialectCase> {};
+
+TEST_P(CheckerDialect, ReadsLinesAsTheDialectRunsThem) {
+    const DialectCase& c = GetParam();
+    QuestFixture q;
+    q.WriteFile("pic.png", "x");
+    auto quest = q.WriteFile("quest.qst", c.quest);
+    for (auto [dialect, expected] :
+         {std::pair{DialectSwitch::Auto, &c.dialect}, {DialectSwitch::Off, &c.language}}) {
+        std::vector<std::string> got;
+        for (const auto& r : tools::CheckQuest(quest.string(), dialect).reports) got.push_back(Brief(r));
+        ASSERT_EQ(got.size(), expected->size()) << ::testing::PrintToString(got);
+        for (size_t i = 0; i < got.size(); ++i)
+            EXPECT_EQ(got[i].rfind((*expected)[i], 0), 0u) << got[i] << "\nexpected to start with\n"
+                                                           << (*expected)[i];
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, CheckerDialect, ::testing::ValuesIn(kDialectCases), [](const auto& info) {
     std::string n;
     for (char ch : std::string(info.param.name)) n += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
     return n;

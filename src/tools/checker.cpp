@@ -7,8 +7,10 @@
 #include <set>
 
 #include "engine/engine.h"
+#include "engine/program_store.h"
 #include "files/paths.h"
 #include "formats/quest_source.h"
+#include "game/dialect.h"
 #include "text/text.h"
 
 namespace tarvik::tools {
@@ -39,9 +41,43 @@ bool Dynamic(std::string_view target) {
     return hash != std::string_view::npos && target.find('$', hash) != std::string_view::npos;
 }
 
+// The dialect's printing statements, whose text keeps a ";" that no blank stands before.
+bool PrintLine(std::string_view line) {
+    const std::string first = text::ToLower(std::string(line.substr(0, line.find_first_of(" \t"))));
+    return first == "p" || first == "pln" || first == "print" || first == "println";
+}
+
+// Where the comment of a line starts, as the run loop cuts it; npos when there is none.
+size_t CommentAt(const std::string& line, bool dialect) {
+    if (!dialect || !PrintLine(text::LTrim(line))) return line.find(';');
+    for (size_t at = line.find(';'); at != std::string::npos; at = line.find(';', at + 1))
+        if (at > 0 && (line[at - 1] == ' ' || line[at - 1] == '\t')) return at;
+    return std::string::npos;
+}
+
+// A line the dialect leaves out, as the run loop does once the HTML blocks are read.
+bool DialectComment(const std::string& line, bool dialect) {
+    return dialect && text::LTrim(line).rfind("//", 0) == 0;
+}
+
+// The dialect's button with statements: its first "&" comes before its first ",".
+bool StatementButton(const std::string& s, bool dialect) {
+    if (!dialect || !StartsWord(s, "btn ")) return false;
+    const size_t amp = s.find('&');
+    return amp != std::string::npos && amp < s.find(',');
+}
+
+// The dialect's `image NAME` and `music NAME`: the word and a name, not an assignment's "=".
+bool NamingStatement(const std::string& s, bool dialect) {
+    if (!dialect || !(StartsWord(s, "image ") || StartsWord(s, "music "))) return false;
+    const std::string name = text::LTrim(After(s, 6));
+    return !name.empty() && name[0] != '=';
+}
+
 class Checker {
 public:
-    explicit Checker(const std::string& questPath) : m_QuestNative(questPath) {
+    Checker(const std::string& questPath, DialectSwitch dialect)
+        : m_QuestNative(questPath), m_Switch(dialect) {
         m_QuestPath = text::Utf8ToCp1251(questPath);
         size_t sep = m_QuestPath.find_last_of("\\/");
         m_QuestFolder = sep == std::string::npos ? std::string() : m_QuestPath.substr(0, sep + 1);
@@ -75,13 +111,18 @@ private:
     formats::IncludeAnswer Include(const formats::IncludeRequest& include);
     void Statement(const std::string& s, Origin o);
     void Target(const char* keyword, const std::string& target, Origin o);
+    // The link targets of a printing statement in the dialect.
+    void Links(const std::string& s, Origin o);
+    void DialectStatement(const std::string& s, Origin o);
     void OrdinaryLine(const std::string& line, Origin o);
     // A prepared "&" chain, piece by piece, as the run loop hands its pieces on.
     void Chain(const std::string& chain, Origin o);
-    static bool KnownStatement(const std::string& s);
+    bool KnownStatement(const std::string& s) const;
     void UnknownStatement(const std::string& s, Origin o);
 
     std::string m_QuestNative, m_QuestPath, m_QuestFolder, m_QuestFolderNative;
+    DialectSwitch m_Switch;
+    bool m_Dialect = false;
     std::vector<std::string> m_Files;
     size_t m_LineReports = 0;             // reports made before the line being checked
     std::map<std::string, int> m_Labels;  // lower-case key -> program line
@@ -182,7 +223,10 @@ void Checker::Statement(const std::string& raw, Origin o) {
         UnknownStatement(text::Trim(s), o);
         return;
     }
-    if (StartsWord(s, "btn ")) {
+    if (StatementButton(s, m_Dialect) || NamingStatement(s, m_Dialect) ||
+        (m_Dialect && StartsWord(s, "forget_procs "))) {
+        DialectStatement(s, o);
+    } else if (StartsWord(s, "btn ")) {
         std::string arg = text::LTrim(After(s, 4));
         size_t comma = arg.find(',');
         if (comma != std::string::npos)
@@ -218,6 +262,9 @@ void Checker::Statement(const std::string& raw, Origin o) {
         // The executor's own trailing blank is dropped; the author's trailing blanks stay in the name.
         std::string name = s.size() > 5 ? s.substr(5) : std::string();
         if (!name.empty() && !Dynamic(name)) CheckFile(o, "sound", m_QuestFolder + name);
+    } else if (m_Dialect && (StartsWord(s, "p ") || StartsWord(s, "pln ") || StartsWord(s, "print ") ||
+                             StartsWord(s, "println "))) {
+        Links(s, o);
     } else if (size_t eq = s.find('='); eq != std::string::npos && !StartsWord(s, "pln ") &&
                                         !StartsWord(s, "p ") && !StartsWord(s, "print ") &&
                                         !StartsWord(s, "println ") && !StartsWord(s, "instr ")) {
@@ -240,6 +287,40 @@ void Checker::Statement(const std::string& raw, Origin o) {
     }
 }
 
+void Checker::Links(const std::string& s, Origin o) {
+    for (size_t open = s.find("[["); open != std::string::npos; open = s.find("[[", open + 2)) {
+        const size_t close = s.find("]]", open + 2);
+        if (close == std::string::npos) return;
+        const std::string inner = s.substr(open + 2, close - open - 2);
+        const size_t bar = inner.rfind('|');
+        const std::string label = text::Trim(bar == std::string::npos ? inner : inner.substr(bar + 1));
+        if (!label.empty()) Target("link", label, o);
+        open = close;
+    }
+}
+
+void Checker::DialectStatement(const std::string& s, Origin o) {
+    if (StartsWord(s, "btn ")) {
+        // The commands end at the first comma after the last "&"; the rest is the caption.
+        const std::string arg = text::LTrim(After(s, 4));
+        const size_t comma = arg.find(',', arg.rfind('&'));
+        if (comma == std::string::npos) {
+            Error(o, "\"" + text::Cp1251ToUtf8(text::Trim(s)) +
+                         "\" makes no button: its statements need a comma before the caption");
+            return;
+        }
+        Chain(arg.substr(0, comma), o);
+        return;
+    }
+    if (StartsWord(s, "forget_procs ")) return;
+    const bool image = StartsWord(s, "image ");
+    // The executor's own trailing blank is dropped; the author's blanks around the name are not the file's.
+    const std::string name = text::Trim(After(s, 6));
+    if (name.empty() || Dynamic(name)) return;
+    if (!image && (text::EqualsNoCase(name, "stop") || name == "0")) return;
+    CheckFile(o, image ? "picture" : "music", m_QuestFolder + name);
+}
+
 void Checker::OrdinaryLine(const std::string& line, Origin o) {
     // Quotes are counted up to each place, as the author reads them.
     auto insideQuotes = [&line](size_t at) {
@@ -247,7 +328,7 @@ void Checker::OrdinaryLine(const std::string& line, Origin o) {
     };
     m_LineReports = m_Result.reports.size();
     std::string cur = line;
-    size_t semi = cur.find(';');
+    size_t semi = CommentAt(cur, m_Dialect);
     if (semi != std::string::npos) {
         // A tag cut by the ";" opens with "<" and a name before it and closes after it; a "<" of a comparison
         // does neither.
@@ -270,7 +351,8 @@ void Checker::OrdinaryLine(const std::string& line, Origin o) {
         cur.erase(semi);
     }
     std::string trimmed = text::LTrim(cur);
-    const bool xbtn = StartsWord(trimmed, "xbtn ");
+    // Neither is split at "&": their "&" belong to the button's statements.
+    const bool xbtn = StartsWord(trimmed, "xbtn ") || StatementButton(trimmed, m_Dialect);
     if (!xbtn) {
         for (size_t i = 0; i < cur.size(); ++i) {
             if (cur[i] != '&') continue;
@@ -312,13 +394,14 @@ void Checker::Chain(const std::string& chain, Origin o) {
     if (amp != std::string::npos) Chain(chain.substr(amp + 1), o);
 }
 
-bool Checker::KnownStatement(const std::string& s) {
+bool Checker::KnownStatement(const std::string& s) const {
     static constexpr const char* kWords[] = {
         "end",   "pln",    "p",    "println", "print",  "instr",       "input",   "input_box", "cls",  "clsb",
         "clst",  "btn",    "xbtn", "inv+",    "inv-",   "invkill",     "perkill", "save",      "goto", "proc",
         "pause", "anykey", "quit", "picture", "tokens", "inv_visible", "html",    "msgbox",    "play"};
     if (s.find('=') != std::string::npos) return true;
     const std::string padded = text::Trim(s) + " ";
+    if (NamingStatement(padded, m_Dialect) || (m_Dialect && StartsWord(padded, "forget_procs "))) return true;
     for (const char* w : kWords)
         if (StartsWord(padded, std::string(w) + " ")) return true;
     return false;
@@ -376,12 +459,20 @@ CheckResult Checker::Run() {
         return m_Result;
     }
 
+    ProgramStore program;
+    program.Assign(source.text);
+    m_Dialect = m_Switch == DialectSwitch::On || (m_Switch == DialectSwitch::Auto && DetectDialect(program));
+
     std::vector<std::pair<std::string, Origin>> labels;  // first occurrences not run into, in order
     bool runsOn = true;  // the run reaches the next line from the one before (the start, too)
     for (size_t i = 0; i < lines.size(); ++i) {
         const auto& [line, o] = lines[i];
-        std::string statement = text::Trim(std::string_view(line).substr(0, line.find(';')));
-        if (statement.empty()) continue;
+        std::string statement = text::Trim(std::string_view(line).substr(0, CommentAt(line, m_Dialect)));
+        if (statement.empty() || DialectComment(line, m_Dialect)) continue;
+        if (StatementButton(statement, m_Dialect)) {
+            runsOn = true;
+            continue;
+        }
         if (line[0] != ':') {
             size_t amp = statement.rfind('&');
             std::string last =
@@ -416,7 +507,7 @@ CheckResult Checker::Run() {
             html = true;
             continue;
         }
-        if (line.empty() || line[0] == ':') continue;
+        if (line.empty() || line[0] == ':' || DialectComment(line, m_Dialect)) continue;
         OrdinaryLine(line, o);
     }
 
@@ -456,13 +547,13 @@ int CheckResult::ExitCode() const {
     return warnings ? 2 : 0;
 }
 
-CheckResult CheckQuest(const std::string& questPath) {
-    return Checker(questPath).Run();
+CheckResult CheckQuest(const std::string& questPath, DialectSwitch dialect) {
+    return Checker(questPath, dialect).Run();
 }
 
 std::vector<SourceLine> ProgramLineSources(const std::string& questPath) {
     std::vector<SourceLine> sources;
-    Checker checker(questPath);
+    Checker checker(questPath, DialectSwitch::Auto);
     checker.CollectSources(&sources);
     if (!checker.Run().readable) sources.clear();
     return sources;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "game/dialect.h"
+
 namespace tarvik::tools {
 
 struct CheckReport {
@@ -22,8 +24,9 @@ struct CheckResult {
     int ExitCode() const;
 };
 
-// Checks the quest at `questPath` (UTF-8, as the file system spells it).
-CheckResult CheckQuest(const std::string& questPath);
+// Checks the quest at `questPath` (UTF-8, as the file system spells it). In the later dialect, chosen as the
+// player chooses it, lines are read as the dialect runs them and link targets count as named labels.
+CheckResult CheckQuest(const std::string& questPath, DialectSwitch dialect = DialectSwitch::Auto);
 
 // Where a program line was written: the quest or included file (UTF-8 path) and its line there, from 1.
 struct SourceLine {
