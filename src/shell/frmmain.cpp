@@ -339,6 +339,7 @@ void frmMain::ApplySettings(const ShellSettings& s) {
     mExactColours->setChecked(s.exactColours);
     SetZoom(s.zoom);
     SetReadAloud(s.readAloud);
+    SetDialectSwitch(s.dialect);
     Render();
 }
 
@@ -363,6 +364,7 @@ ShellSettings frmMain::CurrentSettings() const {
     s.RecentFiles = m_Recent.Entries();
     s.keepGames = ContinueEnabled();
     s.watchQuest = WatchEnabled();
+    s.dialect = dialectSwitch();
     return s;
 }
 

@@ -190,6 +190,11 @@ public:
     bool WatchEnabled() const;
     void SetWatchEnabled(bool on);
 
+    // ---- The later dialect
+    // "Поздний диалект": how the dialect is chosen for the quests read from now on.
+    DialectSwitch dialectSwitch() const;
+    void SetDialectSwitch(DialectSwitch chosen);
+
     // Host
     void ScreenChanged(unsigned parts) override;
     void ProcessEvents() override;
@@ -246,6 +251,9 @@ private:
     void BuildSessionMenus();
     void UpdateSessionMenus();
     void BuildReloadMenus();
+    void BuildDialectMenus();
+    // The title ends in the dialect's mark exactly while the playing quest is in the dialect.
+    void MarkDialect();
     // Watches the playing quest's file (and its folder, for editors that save by renaming a new file over
     // it).
     void WatchQuestFile();
@@ -396,6 +404,9 @@ private:
     QFileSystemWatcher* m_Watcher = nullptr;
     QTimer m_ReloadTimer;  // lets an editor finish writing before the file is read
     QString m_QuestStamp;  // size and modification time of the quest file as last read
+
+    QMenu* mDialect = nullptr;
+    QAction *mDialectAuto = nullptr, *mDialectOn = nullptr, *mDialectOff = nullptr;
 
     // What the controls show, so a render only touches what changed.
     unsigned m_Dirty = kScreenAll;

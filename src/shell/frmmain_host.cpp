@@ -219,6 +219,7 @@ void frmMain::Render() {
     if (d & kScreenHtml) RenderHtml();
     if (d & kScreenPageTop) ScrollToTop();
     mFileLoadgame->setEnabled(!m_Engine->questPath().empty());
+    MarkDialect();
     // After the lists: the new buttons take the focus first, and the page is spoken over them.
     if (m_PageToSpeak) SpeakNewPage();
     m_LastRender = Clock::now();

@@ -146,6 +146,7 @@ void frmMain::BuildMenus() {
 
     BuildSessionMenus();
     BuildReloadMenus();
+    BuildDialectMenus();
     // The file commands and the help have the keys desktop programs use for them.
     mFileNewgame->setShortcut(QKeySequence::New);
     mFileLoadquest->setShortcut(QKeySequence::Open);

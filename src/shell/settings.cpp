@@ -104,6 +104,8 @@ const Rule kRules[] = {
      }},
     {"[ReadAloud]=true", [](ShellSettings& s, std::string_view) { s.readAloud = true; }},
     {"[ExactColours]=true", [](ShellSettings& s, std::string_view) { s.exactColours = true; }},
+    {"[Dialect]=on", [](ShellSettings& s, std::string_view) { s.dialect = DialectSwitch::On; }},
+    {"[Dialect]=off", [](ShellSettings& s, std::string_view) { s.dialect = DialectSwitch::Off; }},
     {"[SoundFont]=", [](ShellSettings& s, std::string_view v) { s.soundFont = text::Cp1251ToUtf8(v); }},
 };
 
@@ -191,6 +193,8 @@ std::string WriteSettings(const ShellSettings& s, const std::function<bool(const
     if (s.zoom != 100) out += "[Zoom]=" + std::to_string(s.zoom) + "\r\n";
     if (s.readAloud) out += "[ReadAloud]=True\r\n";
     if (s.exactColours) out += "[ExactColours]=True\r\n";
+    if (s.dialect != DialectSwitch::Auto)
+        out += std::string("[Dialect]=") + (s.dialect == DialectSwitch::On ? "On" : "Off") + "\r\n";
     WriteFont(out, "[*Font1*]", "Font1", s.font1);
     WriteFont(out, "[*Font2*]", "font2", s.font2);
     WriteFont(out, "[*Font3*]", "Font3", s.font3);

@@ -10,6 +10,8 @@
 #include <functional>
 #include <string>
 
+#include "game/dialect.h"
+
 namespace tarvik::shell {
 
 // Window sizes are twips (15 to a pixel).
@@ -72,6 +74,8 @@ struct ShellSettings {
     int zoom = 100;             // percent
     bool readAloud = false;     // "Читать вслух"
     bool exactColours = false;  // "Точные цвета квеста": no mending of unreadable colours
+    // "Поздний диалект": the quest's markers decide, or the player forces the dialect on or off.
+    DialectSwitch dialect = DialectSwitch::Auto;
 
     bool operator==(const ShellSettings&) const = default;
 };

@@ -176,7 +176,9 @@ TEST_F(Menus, TheTreeHasEveryItemWithItsCaption) {
                      "Music " + Q("Музыка"), "mSoundFont " + Q("Шрифт MIDI..."), "mReadP -",
                      "mReadAloud " + Q("Читать вслух"), "mRepeatPage " + Q("Повторить страницу"),
                      "mStopReading " + Q("Остановить чтение"), "mContinue " + Q("Продолжать игру"),
-                     "mWatchQuest " + Q("Следить за файлом квеста")}));
+                     "mWatchQuest " + Q("Следить за файлом квеста"), "mDialect " + Q("Поздний диалект"),
+                     "  mDialectAuto " + Q("По признакам квеста"), "  mDialectOn " + Q("Всегда"),
+                     "  mDialectOff " + Q("Никогда")}));
     QStringList helpMenu = Tree(Find<QMenu>("mHelp"));
     ASSERT_EQ(helpMenu.size(), 4);
     EXPECT_EQ(helpMenu[0], "help " + Q("Помощь"));
@@ -201,10 +203,10 @@ TEST_F(Menus, CheckItemsAndTheirInitialMarks) {
     }
     checkable.sort();
     checked.sort();
-    EXPECT_EQ(checkable,
-              QStringList({"Music", "Soobit", "SvBlock", "Zvuk", "clk", "inv", "mContinue", "mExactColours",
-                           "mFileTranscript", "mReadAloud", "mWatchQuest", "svet1", "svet3"}));
-    EXPECT_EQ(checked, QStringList({"Music", "Soobit", "Zvuk", "svet1"}));
+    EXPECT_EQ(checkable, QStringList({"Music", "Soobit", "SvBlock", "Zvuk", "clk", "inv", "mContinue",
+                                      "mDialectAuto", "mDialectOff", "mDialectOn", "mExactColours",
+                                      "mFileTranscript", "mReadAloud", "mWatchQuest", "svet1", "svet3"}));
+    EXPECT_EQ(checked, QStringList({"Music", "Soobit", "Zvuk", "mDialectAuto", "svet1"}));
 
     // The options reach the engine as the player ticks them.
     Find<QAction>("clk")->trigger();
