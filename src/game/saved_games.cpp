@@ -293,7 +293,7 @@ bool Engine::RestoreGameText(const std::string& bytes) {
             continue;
         }
         if (text::StartsWithNoCase(line, "PrintLn ") || text::StartsWithNoCase(line, "xBtn ") ||
-            text::StartsWithNoCase(line, "Inv+ ")) {
+            text::StartsWithNoCase(line, "Inv+ ") || (m_Dialect && text::StartsWithNoCase(line, "Btn "))) {
             RestoreLine(line);
             continue;
         }
@@ -320,6 +320,8 @@ void Engine::RestoreLine(const std::string& plain) {
             PrintLine(plain.substr(8));
         } else if (text::StartsWithNoCase(plain, "xBtn ")) {
             AddCommandButton(plain.substr(5));
+        } else if (m_Dialect && text::StartsWithNoCase(plain, "Btn ")) {
+            AddButton(plain.substr(4));
         } else if (text::StartsWithNoCase(plain, "Inv+ ")) {
             // The writer pads a count with a blank on each side; the entry read "4шт. Монета" when saved.
             std::string arg = plain.substr(5);
