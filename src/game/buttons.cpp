@@ -10,8 +10,6 @@ namespace {
 
 const std::string kCrLf = "\r\n";
 const std::string kPhantomMark = " //phantom";
-// Starts the commands of a button with statements, which has no label: no xbtn's commands begin with it.
-const std::string kStatementsMark = "\x01";
 
 }  // namespace
 
@@ -35,7 +33,7 @@ void Engine::AddButton(const std::string& arg) {
         m_BtnLabels.resize(m_List1.size());
         m_BtnCommands.resize(m_List1.size());
         m_BtnLabels.back().clear();
-        m_BtnCommands.back() = kStatementsMark + s.substr(0, split);
+        m_BtnCommands.back() = s.substr(0, split);
         Changed(kScreenButtons);
         return;
     }
@@ -116,7 +114,8 @@ void Engine::ChooseButton() {
     const std::string commands = at < m_BtnCommands.size() ? m_BtnCommands[at] : std::string();
     const std::string caption = m_List1[at];
 
-    const bool statements = label.empty() && commands.starts_with(kStatementsMark);
+    // A button with statements has commands and no label.
+    const bool statements = m_Dialect && label.empty() && !commands.empty();
     // A phantom leads nowhere: the screen stays as it is.
     if (!statements && LabelLine(":" + label) < 0) {
         Diagnose("btn", "the button \"" + text::Trim(caption) +
@@ -146,7 +145,7 @@ void Engine::ChooseButton() {
             // goes on, and without one it ends with them.
             m_NextLine.resize(2);
             m_NextLine[1] = static_cast<int32_t>(m_Program.size());
-            std::string line = commands.substr(kStatementsMark.size());
+            std::string line = commands;
             level = 1;
             RunLabel(level, line);
             level = 1;

@@ -197,8 +197,8 @@ std::string Engine::SavedGameText(const std::string& arg, bool exactTypes) const
             text::ReplaceAllNoCase(commands, "\r\n", "|");
             std::string label = i < m_BtnLabels.size() ? m_BtnLabels[i] : std::string();
             // A button with statements comes back as it was declared, which restores it in DialectMode.
-            if (label.empty() && commands.starts_with('\x01')) {
-                WriteStatement(out, "Btn ", commands.substr(1) + "," + m_List1[i]);
+            if (m_Dialect && label.empty() && !commands.empty()) {
+                WriteStatement(out, "Btn ", commands + "," + m_List1[i]);
                 continue;
             }
             // A button to a missing label gets its mark again when it is restored: written with it, its
