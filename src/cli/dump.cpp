@@ -202,6 +202,9 @@ std::string DumpState(const Engine& engine, const std::vector<ShownMessage>& mes
     json.Bool(o.inv);
     json.EndObject();
 
+    json.Key("dialect");
+    json.Bool(engine.dialect());
+
     json.EndObject();
     return json.str();
 }

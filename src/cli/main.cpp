@@ -51,7 +51,8 @@ const char* Usage() {
              {_("Usage: tarvik-cli play QUEST [--script FILE] [--dump] [--seed N] [--set NAME=true|false]... "
                 "[--mute]\n"
                 "                             [--timeout SECONDS] [--net]\n"
-                "                             [--transcript FILE] [--continue] [--warnings]\n"),
+                "                             [--transcript FILE] [--continue] [--warnings]\n"
+                "                             [--dialect auto|on|off]\n"),
               _("       tarvik-cli encipher QUEST      write the ciphered quest (.qs1) beside QUEST\n"),
               _("       tarvik-cli compress QUEST      write the compressed quest (.qs3) beside QUEST\n"),
               _("       tarvik-cli decompress IN OUT   decode the compressed quest IN into OUT\n"),
@@ -111,6 +112,9 @@ const char* Usage() {
               _("  --warnings      print the run-time errors the quest meets (a jump to a missing label, "
                 "an\n"
                 "                  expression error, a missing file...) to stderr, with their quest lines\n"),
+              _("  --dialect M     play in the family's later dialect by the quest's markers (auto, the "
+                "default),\n"
+                "                  always (on) or never (off)\n"),
               _("  --mute          play no music or sounds (runs with --script or --dump never do; their "
                 "dump lists\n"
                 "                  what would have played under \"audio\")\n"),
@@ -138,6 +142,7 @@ struct Args {
     std::string transcript;
     bool keep = false;
     bool warnings = false;
+    DialectSwitch dialect = DialectSwitch::Auto;
 };
 
 bool EqualsAscii(const std::string& a, const char* b) {
@@ -209,6 +214,17 @@ int ParseArgs(const std::vector<std::string>& argv, Args& args) {
             args.keep = true;
         } else if (a == "--warnings") {
             args.warnings = true;
+        } else if (a == "--dialect") {
+            std::string s;
+            if (!value(s)) return UsageError(_("--dialect needs auto, on or off"));
+            if (EqualsAscii(s, "auto"))
+                args.dialect = DialectSwitch::Auto;
+            else if (EqualsAscii(s, "on"))
+                args.dialect = DialectSwitch::On;
+            else if (EqualsAscii(s, "off"))
+                args.dialect = DialectSwitch::Off;
+            else
+                return UsageError(Format(_("--dialect needs auto, on or off, not \"%s\""), s));
         } else if (a == "--help" || a == "-h") {
             std::cout << Usage();
             return kExitOk;
@@ -264,6 +280,7 @@ net::CurlClient& NetClient() {
 bool Prepare(Engine& engine, const Args& args) {
     for (const auto& [name, on] : args.sets) *engine.options().Named(name) = on;
     if (args.hasSeed) engine.Seed(args.seed);
+    engine.SetDialectSwitch(args.dialect);
     if (args.net) engine.SetHttpClient(&NetClient());
     if (!args.transcript.empty() && !engine.StartTranscript(args.transcript)) {
         std::cerr << "tarvik-cli: " << Format(_("cannot write the transcript %s"), args.transcript) << "\n";

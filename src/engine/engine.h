@@ -234,6 +234,9 @@ public:
     // ---- Music and sounds
     void PlaySound(const std::string& arg);
     void PlayMusic();
+    // The dialect's `music NAME`: the file beside the quest, played once; "stop", "0" or no name stop it.
+    void PlayMusicOnce(const std::string& name);
+    void ForgetProcs(int level);
     // The music channel finished its piece by itself (Host::PlayMusic says when).
     void MusicEnded();
 

@@ -110,6 +110,7 @@ protected:
     ColourMode m_ColourMode = ColourMode::Normal;
     DialectSwitch m_DialectSwitch = DialectSwitch::Auto;
     bool m_Dialect = false;
+    bool m_MusicOnce = false;  // the music channel plays what the dialect's music statement named, once
     std::mt19937 m_Random{std::random_device{}()};
     uint64_t m_RandomDraws = 0;
     SessionLog m_Log;

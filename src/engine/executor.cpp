@@ -165,7 +165,7 @@ void Engine::Obr(std::string& s, bool f, int level) {
     }
 
     size_t amp = text::FindChar(s, '&');
-    if (amp != std::string::npos && !text::StartsWithNoCase(s, "xbtn")) {
+    if (amp != std::string::npos && !text::StartsWithNoCase(s, "xbtn") && !IsStatementButton(s)) {
         // A chain runs piece by piece: each piece before an "&" as a statement of its own, the rest as this
         // statement at level 1. A loop walking an offset, not a call per "&" nor a copy of the rest per
         // piece, so a substituted text of many thousands of pieces neither exhausts the stack nor takes
@@ -215,6 +215,7 @@ void Engine::Obr(std::string& s, bool f, int level) {
                 from = 0;
                 tailTrimmed = false;
             }
+            if (IsStatementButton(std::string_view(s).substr(from))) break;
             amp = s.find('&', from);
             if (amp == std::string::npos) break;
         }
@@ -231,6 +232,20 @@ void Engine::Obr(std::string& s, bool f, int level) {
 
     if (kw == Keyword::End || kw == Keyword::Pause || kw == Keyword::Anykey)
         guarded("ShowPage", [&] { ShowPage(); });
+    if (m_Dialect && kw == Keyword::None && blank != std::string::npos) {
+        const std::string_view word = std::string_view(s).substr(0, blank);
+        const std::string_view rest = text::TrimView(std::string_view(s).substr(blank));
+        if (text::EqualsNoCase(word, "forget_procs") && rest.empty()) {
+            ForgetProcs(level);
+            m_Running = f;
+            return;
+        }
+        if (text::EqualsNoCase(word, "music") && (rest.empty() || rest[0] != '=')) {
+            if (m_Options.Music) guarded("music", [&] { PlayMusicOnce(std::string(rest)); });
+            m_Running = f;
+            return;
+        }
+    }
     auto arg = [&s](size_t from) { return from - 1 < s.size() ? s.substr(from - 1) : std::string(); };
 
     switch (kw) {

@@ -438,6 +438,15 @@ bool Engine::VernInner(std::string& c) {
     const unsigned have = (eq ? 1u : 0u) | (lt ? 2u : 0u) | (gt ? 4u : 0u);
     for (size_t k = 0; k < std::size(kOperators); ++k) {
         if ((kNeeds[k] & have) != kNeeds[k]) continue;
+        // The dialect writes "<>" as "!=", tried where it cannot take a "<>" or a "=" of the language.
+        if (k == 6 && m_Dialect) {
+            if (const size_t p = c.find("!="); p != npos) {
+                std::string leftText(c, 0, p);
+                std::string rightText(c, p + 2);
+                const Value left = Calc(leftText);
+                return CompareValues(left, Calc(rightText)) != 0;
+            }
+        }
         const std::string_view op = kOperators[k];
         const size_t p = op.size() == 1 ? text::FindChar(c, op[0]) : c.find(op);
         if (p == npos) continue;

@@ -29,6 +29,21 @@ bool BeginsWithIf(std::string_view s) {
     return !s.empty() && (s[0] | 0x20) == 'i' && text::StartsWithNoCase(s, "IF ");
 }
 
+// The dialect prints ";" inside text (a style's "color:red;", prose): on a printing line only a ";" after a
+// blank or a tab starts a comment.
+size_t DialectCommentAt(std::string_view line) {
+    const size_t start = line.find_first_not_of(" \t");
+    if (start == std::string_view::npos) return std::string_view::npos;
+    const size_t end = line.find_first_of(" \t", start);
+    const std::string_view word = line.substr(start, end == std::string_view::npos ? end : end - start);
+    const bool printing = text::EqualsNoCase(word, "p") || text::EqualsNoCase(word, "pln") ||
+                          text::EqualsNoCase(word, "print") || text::EqualsNoCase(word, "println");
+    if (!printing) return line.find(';');
+    for (size_t semi = line.find(';'); semi != std::string_view::npos; semi = line.find(';', semi + 1))
+        if (semi > 0 && (line[semi - 1] == ' ' || line[semi - 1] == '\t')) return semi;
+    return std::string_view::npos;
+}
+
 bool BeginsWithXbtn(std::string_view s) {
     return !s.empty() && (s[0] | 0x20) == 'x' && text::StartsWithNoCase(s, "xbtn");
 }
@@ -109,8 +124,12 @@ void Engine::RunLabel(int& levelRef, std::string& line) {
                         m_HtmlBuffer = Subst(cur);
                         cur.clear();
                     }
+                    if (m_Dialect) {
+                        const size_t first = cur.find_first_not_of(" \t");
+                        if (first != std::string::npos && cur.compare(first, 2, "//") == 0) cur.clear();
+                    }
                     if (m_FetchedFlags & ProgramStore::kLineSemicolon) {
-                        size_t semi = cur.find(';');
+                        const size_t semi = m_Dialect ? DialectCommentAt(cur) : cur.find(';');
                         if (semi != std::string::npos) cur.erase(semi);
                     }
                     if (!cur.empty()) break;
@@ -152,7 +171,9 @@ void Engine::RunLabel(int& levelRef, std::string& line) {
                     m_ChainState[L] = 0;
                     throw;
                 }
-                size_t amp = pending.find('&', from);
+                size_t amp = IsStatementButton(std::string_view(pending).substr(from))
+                                 ? std::string::npos
+                                 : pending.find('&', from);
                 if (amp == std::string::npos) {
                     cur.assign(pending, from);
                     pending.clear();

@@ -13,6 +13,26 @@ namespace {
 constexpr int32_t kDosColours[16] = {0,       8388608,  32768, 8421376,  128, 8388736,  32896, 12632256,
                                      8421504, 16711680, 65280, 16776960, 255, 16711935, 65535, 16777215};
 
+// A CSS colour "#rgb" or "#rrggbb" as the language's colour number; -1 for any other text.
+int32_t CssColour(std::string_view css) {
+    if (css.size() != 4 && css.size() != 7) return -1;
+    if (css[0] != '#') return -1;
+    int32_t digits[6] = {};
+    for (size_t i = 1; i < css.size(); ++i) {
+        const char c = static_cast<char>(css[i] | 0x20);
+        if (css[i] >= '0' && css[i] <= '9')
+            digits[i - 1] = css[i] - '0';
+        else if (c >= 'a' && c <= 'f')
+            digits[i - 1] = c - 'a' + 10;
+        else
+            return -1;
+    }
+    int32_t rgb[3];
+    for (int k = 0; k < 3; ++k)
+        rgb[k] = css.size() == 4 ? digits[k] * 17 : digits[2 * k] * 16 + digits[2 * k + 1];
+    return rgb[0] + 256 * rgb[1] + 65536 * rgb[2];
+}
+
 struct Predefined {
     const char* name;
     int value;
@@ -97,6 +117,12 @@ void Engine::Do_Perem(std::string& s) {
     // A variable without a name could not be read or saved back; such an assignment changes nothing.
     if (name.empty()) return;
     const bool inventoryCount = (s[0] | 0x20) == 'i' && text::StartsWithNoCase(s, "inv_");
+    if (m_Dialect && value.IsText()) {
+        const std::string_view key = text::TrimView(name);
+        if (text::EqualsNoCase(key, "Style_TextColor") || text::EqualsNoCase(key, "Style_BackColor")) {
+            if (const int32_t colour = CssColour(value.str); colour >= 0) value = Value::Int32(colour);
+        }
+    }
     Value stored = inventoryCount ? value : Value();
     m_Vars.Store(name, std::move(value));
     if (!AssignmentActs(s)) return;

@@ -13,11 +13,30 @@ const std::string kPhantomMark = " //phantom";
 
 }  // namespace
 
+bool Engine::IsStatementButton(std::string_view statement) const {
+    statement = text::TrimView(statement);
+    if (!m_Dialect || !text::StartsWithNoCase(statement, "btn ")) return false;
+    const size_t amp = statement.find('&');
+    return amp != std::string_view::npos && amp < statement.find(',');
+}
+
 void Engine::AddButton(const std::string& arg) {
     if (m_List1.size() >= Limits::kMaxButtons) throw QuestError("too many buttons");
     std::string s = text::LTrim(arg);
     size_t comma = s.find(',');
     if (comma == std::string::npos) throw QuestError("btn without a comma");
+    if (IsStatementButton("btn " + s)) {
+        // The commands end at the first "," after the last "&": the caption may hold commas of its own.
+        const size_t split = s.find(',', s.rfind('&'));
+        if (split == std::string::npos) throw QuestError("btn without a comma");
+        m_List1.push_back(text::LTrim(std::string_view(s).substr(split + 1)));
+        m_BtnLabels.resize(m_List1.size());
+        m_BtnCommands.resize(m_List1.size());
+        m_BtnLabels.back().clear();
+        m_BtnCommands.back() = s.substr(0, split);
+        Changed(kScreenButtons);
+        return;
+    }
     std::string label = s.substr(0, comma);
     std::string caption = text::LTrim(std::string_view(s).substr(comma + 1));
 
@@ -95,8 +114,10 @@ void Engine::ChooseButton() {
     const std::string commands = at < m_BtnCommands.size() ? m_BtnCommands[at] : std::string();
     const std::string caption = m_List1[at];
 
+    // A button with statements has commands and no label.
+    const bool statements = m_Dialect && label.empty() && !commands.empty();
     // A phantom leads nowhere: the screen stays as it is.
-    if (LabelLine(":" + label) < 0) {
+    if (!statements && LabelLine(":" + label) < 0) {
         Diagnose("btn", "the button \"" + text::Trim(caption) +
                             "\" leads to no label \":" + text::Trim(label) + "\"");
         return;
@@ -116,30 +137,46 @@ void Engine::ChooseButton() {
         std::string none;
         RunLabel(level, none);
 
-        // The button's own statements run before the jump, so its location sees what they set. A new game
-        // started meanwhile, or the front closing, ends the choice.
-        size_t from = 0;
-        while (from < commands.size() && m_Game == game && !m_Stopping) {
-            size_t end = commands.find(kCrLf, from);
-            std::string statement =
-                commands.substr(from, end == std::string::npos ? std::string::npos : end - from);
-            from = end == std::string::npos ? commands.size() : end + kCrLf.size();
-            Obr(statement, true, 1);
+        if (statements) {
+            if (m_Game != game || m_Stopping) return;
+            std::string assign = "Last_Btn_Caption=\"" + text::Trim(caption) + "\"";
+            Do_Perem(assign);
+            // The commands run at level 1 as a line of their own: a goto among them decides where the run
+            // goes on, and without one it ends with them.
+            m_NextLine.resize(2);
+            m_NextLine[1] = static_cast<int32_t>(m_Program.size());
+            std::string line = commands;
+            level = 1;
+            RunLabel(level, line);
+            level = 1;
+            none.clear();
+            if (m_Game == game && !m_Stopping) RunLabel(level, none);
+        } else {
+            // The button's own statements run before the jump, so its location sees what they set. A new game
+            // started meanwhile, or the front closing, ends the choice.
+            size_t from = 0;
+            while (from < commands.size() && m_Game == game && !m_Stopping) {
+                size_t end = commands.find(kCrLf, from);
+                std::string statement =
+                    commands.substr(from, end == std::string::npos ? std::string::npos : end - from);
+                from = end == std::string::npos ? commands.size() : end + kCrLf.size();
+                Obr(statement, true, 1);
+            }
+
+            if (m_Game != game || m_Stopping) return;
+            GotoLabel(label, 1);
+            std::string current = "current_loc";
+            std::string assign = "previous_loc=\"" + Calc(current).ToText() + "\"";
+            Do_Perem(assign);
+            assign = "current_loc=\"" + label + "\"";
+            Do_Perem(assign);
+            assign = "Last_Btn_Caption=\"" + text::Trim(caption) + "\"";
+            Do_Perem(assign);
+
+            level = 1;
+            none.clear();
+            RunLabel(level, none);
         }
-
-        if (m_Game != game || m_Stopping) return;
-        GotoLabel(label, 1);
-        std::string current = "current_loc";
-        std::string assign = "previous_loc=\"" + Calc(current).ToText() + "\"";
-        Do_Perem(assign);
-        assign = "current_loc=\"" + label + "\"";
-        Do_Perem(assign);
-        assign = "Last_Btn_Caption=\"" + text::Trim(caption) + "\"";
-        Do_Perem(assign);
-
-        level = 1;
-        none.clear();
-        RunLabel(level, none);
     } catch (const QuestError&) {
         return;
     }

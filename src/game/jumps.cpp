@@ -23,6 +23,17 @@ bool Engine::GotoLabel(const std::string& labelArg, int level) {
     return true;
 }
 
+// The dialect's way out of nested procs: none of the calling levels resumes once this level ends.
+void Engine::ForgetProcs(int level) {
+    for (int below = 1; below < level; ++below) {
+        if (static_cast<size_t>(below) < m_NextLine.size())
+            m_NextLine[below] = static_cast<int32_t>(m_Program.size());
+        if (static_cast<size_t>(below) < m_PendingChain.size()) m_PendingChain[below].clear();
+        if (static_cast<size_t>(below) < m_PendingFrom.size()) m_PendingFrom[below] = 0;
+        if (static_cast<size_t>(below) < m_ChainState.size()) m_ChainState[below] = 0;
+    }
+}
+
 void Engine::CallProc(const std::string& label, int level) {
     // A recursive quest must not exhaust the stack: past the nesting limit the call does nothing.
     if (m_RunNesting >= Limits::kMaxRunNesting || m_Stopping) return;

@@ -89,6 +89,10 @@ void Engine::UpdatePictureWindow() {
     };
 
     std::string img = ValueText(*this, "Image");
+    // No file name holds a "|": what follows the first one is the window's caption.
+    const size_t bar = img.find('|');
+    const std::string barCaption = bar == std::string::npos ? std::string() : img.substr(bar + 1);
+    if (bar != std::string::npos) img.erase(bar);
     if (img.empty() || img == "0") return close();
     img = WithImageType(img);
     std::string path = FindPicture(img, false);
@@ -122,8 +126,8 @@ void Engine::UpdatePictureWindow() {
         m_Host.PlacePicture(PictureSpot::Overlay, i, overlay.top, overlay.left, true);
     }
 
-    std::string caption = ValueText(*this, "image_caption");
-    if (caption != "0") {
+    std::string caption = bar == std::string::npos ? ValueText(*this, "image_caption") : barCaption;
+    if (bar != std::string::npos || caption != "0") {
         m.caption = caption;
         m.captionSet = true;
     }

@@ -196,6 +196,11 @@ std::string Engine::SavedGameText(const std::string& arg, bool exactTypes) const
             std::string commands = i < m_BtnCommands.size() ? m_BtnCommands[i] : std::string();
             text::ReplaceAllNoCase(commands, "\r\n", "|");
             std::string label = i < m_BtnLabels.size() ? m_BtnLabels[i] : std::string();
+            // A button with statements comes back as it was declared, which restores it in DialectMode.
+            if (m_Dialect && label.empty() && !commands.empty()) {
+                WriteStatement(out, "Btn ", commands + "," + m_List1[i]);
+                continue;
+            }
             // A button to a missing label gets its mark again when it is restored: written with it, its
             // caption would grow by one mark at every save and load.
             std::string_view caption = m_List1[i];
@@ -288,7 +293,7 @@ bool Engine::RestoreGameText(const std::string& bytes) {
             continue;
         }
         if (text::StartsWithNoCase(line, "PrintLn ") || text::StartsWithNoCase(line, "xBtn ") ||
-            text::StartsWithNoCase(line, "Inv+ ")) {
+            text::StartsWithNoCase(line, "Inv+ ") || (m_Dialect && text::StartsWithNoCase(line, "Btn "))) {
             RestoreLine(line);
             continue;
         }
@@ -315,6 +320,8 @@ void Engine::RestoreLine(const std::string& plain) {
             PrintLine(plain.substr(8));
         } else if (text::StartsWithNoCase(plain, "xBtn ")) {
             AddCommandButton(plain.substr(5));
+        } else if (m_Dialect && text::StartsWithNoCase(plain, "Btn ")) {
+            AddButton(plain.substr(4));
         } else if (text::StartsWithNoCase(plain, "Inv+ ")) {
             // The writer pads a count with a blank on each side; the entry read "4шт. Монета" when saved.
             std::string arg = plain.substr(5);

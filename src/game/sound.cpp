@@ -30,7 +30,21 @@ void Engine::PlaySound(const std::string& arg) {
     m_Host.PlaySound(native, text::Cp1251ToUtf8(file));
 }
 
+void Engine::PlayMusicOnce(const std::string& name) {
+    if (name.empty() || name == "0" || text::EqualsNoCase(name, "stop")) {
+        m_MusicOnce = false;
+        m_Host.StopMusic();
+        return;
+    }
+    std::string file = m_QuestFolder + name;
+    std::string native = NativePath(file);
+    if (!IsFile(native)) Diagnose("music", "no music file \"" + file + "\"");
+    m_MusicOnce = true;
+    m_Host.PlayMusic(native, text::Cp1251ToUtf8(name));
+}
+
 void Engine::PlayMusic() {
+    m_MusicOnce = false;
     std::string m = MusicName(*this);
     if (m == "0") {
         m_Host.StopMusic();
@@ -60,6 +74,11 @@ void Engine::PlayMusic() {
 // variable names it; the option is not consulted, since switching it off already stopped the channel.
 void Engine::MusicEnded() {
     if (m_Stopping) return;
+    // A tune the dialect's music statement started plays once.
+    if (m_MusicOnce) {
+        m_MusicOnce = false;
+        return;
+    }
     std::string file;
     try {
         file = m_QuestFolder + text::Trim(MusicName(*this) + ".mid");
@@ -76,7 +95,10 @@ bool Engine::SetOption(std::string_view name, bool on) {
     if (!option) return false;
     *option = on;
     if (option == &m_Options.Zvuk && !on) m_Host.StopSound();
-    if (option == &m_Options.Music && !on) m_Host.StopMusic();
+    if (option == &m_Options.Music && !on) {
+        m_MusicOnce = false;
+        m_Host.StopMusic();
+    }
     if (option == &m_Options.inv) Changed(kScreenInventory);
     return true;
 }
