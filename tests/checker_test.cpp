@@ -114,12 +114,13 @@ const DialectCase kDialectCases[] = {
     {"comment lines and buttons with statements",
      "btn seen=0 & cls & goto canteen, Back\n// cls & goto nowhere\nbtn n=1 & goto gone, Go\npln "
      "25//08\nend\n"
-     ":canteen\nend\n",
+     ":canteen\nif n=1 then btn n=2 & goto canteen, Stay\nend\n",
      {"quest.qst:3:E:goto target \"gone\""},
      {"quest.qst:1:E:\"btn seen=0\" makes no button", "quest.qst:1:E:goto target \"canteen, Back\"",
       "quest.qst:2:W:\"// cls\" is no statement", "quest.qst:2:E:goto target \"nowhere\"",
       "quest.qst:3:E:\"btn n=1\" makes no button", "quest.qst:3:E:goto target \"gone, Go\"",
-      "quest.qst:6:W:label \":canteen\""}},
+      "quest.qst:6:W:label \":canteen\"", "quest.qst:7:E:\"btn n=2\" makes no button",
+      "quest.qst:7:E:goto target \"canteen, Stay\""}},
     {"semicolons in printed text, pictures and music",
      "pln <div style=\"color:red;\">x</div> ; a note\nimage pic.png\nmusic tune.mid\nmusic "
      "stop\nforget_procs\nend\n",

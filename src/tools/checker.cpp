@@ -389,7 +389,8 @@ void Checker::Chain(const std::string& chain, Origin o) {
         if (otherwise != std::string::npos) Chain(rest.substr(otherwise + 5), o);
         return;
     }
-    size_t amp = chain.find('&');
+    // The dialect's button with statements keeps the rest of the chain, wherever a piece begins with it.
+    size_t amp = StatementButton(text::LTrim(chain), m_Dialect) ? std::string::npos : chain.find('&');
     Statement(chain.substr(0, amp), o);
     if (amp != std::string::npos) Chain(chain.substr(amp + 1), o);
 }
