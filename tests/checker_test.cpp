@@ -130,29 +130,20 @@ const DialectCase kDialectCases[] = {
       "quest.qst:5:W:\"forget_procs\" is no statement"}},
 };
 
-class CheckerDialect : public ::testing::TestWithParam<DialectCase> {};
-
-TEST_P(CheckerDialect, ReadsLinesAsTheDialectRunsThem) {
-    const DialectCase& c = GetParam();
+TEST(CheckerDialect, ReadsLinesAsTheDialectRunsThem) {
     QuestFixture q;
     q.WriteFile("pic.png", "x");
-    auto quest = q.WriteFile("quest.qst", c.quest);
-    for (auto [dialect, expected] :
-         {std::pair{DialectSwitch::Auto, &c.dialect}, {DialectSwitch::Off, &c.language}}) {
-        std::vector<std::string> got;
-        for (const auto& r : tools::CheckQuest(quest.string(), dialect).reports) got.push_back(Brief(r));
-        ASSERT_EQ(got.size(), expected->size()) << ::testing::PrintToString(got);
-        for (size_t i = 0; i < got.size(); ++i)
-            EXPECT_EQ(got[i].rfind((*expected)[i], 0), 0u) << got[i] << "\nexpected to start with\n"
-                                                           << (*expected)[i];
+    for (const DialectCase& c : kDialectCases) {
+        auto quest = q.WriteFile("quest.qst", c.quest);
+        for (auto [mode, want] :
+             {std::pair{DialectSwitch::Auto, c.dialect}, {DialectSwitch::Off, c.language}}) {
+            std::vector<std::string> got;
+            for (const auto& r : tools::CheckQuest(quest.string(), mode).reports) got.push_back(Brief(r));
+            for (size_t i = 0; i < got.size() && i < want.size(); ++i) got[i].resize(want[i].size());
+            EXPECT_EQ(got, want) << c.name;
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Kinds, CheckerDialect, ::testing::ValuesIn(kDialectCases), [](const auto& info) {
-    std::string n;
-    for (char ch : std::string(info.param.name)) n += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
-    return n;
-});
 
 // UTF-8 quests and includes are read as the loader reads them, and reports name the included file's line.
 TEST(CheckerUtf8, ReadsAsTheLoaderDoes) {

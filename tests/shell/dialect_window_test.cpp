@@ -1,5 +1,7 @@
 // "Опции → Поздний диалект" and the title's mark: the player's choice wins over the quest's markers, reloads
 // the playing quest under it, and is kept with the settings.
+#include <tuple>
+
 #include "frmmain_fixture.h"
 #include "shell/settings.h"
 
@@ -11,30 +13,23 @@ using Dialect = WindowTest;
 TEST_F(Dialect, TheMenuOverridesTheMarkersAndTheTitleShowsTheMode) {
     const QString dialect = WriteQuest("d.qst", "pln a\n// cls & goto gone\nbtn b, B\nend\n:b\nend\n");
     const QString plain = WriteQuest("p.qst", "pln a ; <b>\nend\n");
-    struct Step {
-        const char* item;  // the menu item chosen before the quest opens; nullptr: none
-        const QString* quest;
-        bool marked;
-        const char* kept;  // the settings line, or "" for none
-    };
-    const Step steps[] = {{nullptr, &dialect, true, ""},
-                          {nullptr, &plain, false, ""},
-                          {"mDialectOn", &plain, true, "[Dialect]=On"},
-                          {"mDialectOff", &dialect, false, "[Dialect]=Off"},
-                          {"mDialectAuto", &dialect, true, ""}};
-    for (const Step& s : steps) {
-        if (s.item) Find<QAction>(s.item)->trigger();
-        w->OpenQuestFile(*s.quest);
+    // The menu item chosen first (none: nullptr), the quest, whether it plays in the dialect, the settings
+    // line.
+    const std::tuple<const char*, const QString*, bool, const char*> steps[] = {
+        {nullptr, &dialect, true, ""},
+        {nullptr, &plain, false, ""},
+        {"mDialectOn", &plain, true, "[Dialect]=On"},
+        {"mDialectOff", &dialect, false, "[Dialect]=Off"},
+        {"mDialectAuto", &dialect, true, ""}};
+    for (const auto& [item, quest, marked, kept] : steps) {
+        if (item) Find<QAction>(item)->trigger();
+        w->OpenQuestFile(*quest);
         Settle();
-        const QString name = QFileInfo(*s.quest).fileName();
-        EXPECT_EQ(w->windowTitle(), name + Q(" — Тарвик") + (s.marked ? Q(" · диалект") : QString()))
-            << (s.item ? s.item : "auto");
-        EXPECT_EQ(w->engine().dialect(), s.marked);
+        EXPECT_EQ(w->windowTitle(),
+                  QFileInfo(*quest).fileName() + Q(" — Тарвик") + (marked ? Q(" · диалект") : ""));
+        EXPECT_EQ(w->engine().dialect(), marked);
         const std::string file = WriteSettings(w->CurrentSettings(), {});
-        EXPECT_EQ(file.find("[Dialect]=") != std::string::npos, *s.kept != '\0') << file;
-        if (*s.kept) {
-            EXPECT_NE(file.find(s.kept), std::string::npos) << file;
-        }
+        EXPECT_EQ(file.find("[Dialect]="), *kept ? file.find(kept) : std::string::npos) << file;
         ShellSettings read;
         ReadSettings(file, read);
         EXPECT_EQ(read.dialect, w->dialectSwitch());
