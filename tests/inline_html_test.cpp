@@ -40,6 +40,7 @@ TEST(InlineHtml, TagsBecomeLooksAndTheRestStaysText) {
         {"<div align=right>r</div><p style=\"color:#f00; text-align: center;\">c</p>after",
          "T[a2]r|T[]\r\n|T[a3c255]c|T[]\r\nafter|"},
         {"<h2>Head</h2>text", "T[h2]Head|T[]\r\ntext|"},
+        {"<center>c</center> \r\n", "T[a3]c|T[]\r\n|"},
         {"<font color=\"#00ff00\" size=+2>g</font><font color=blue size=1>b</font>",
          "T[s5c65280]g|T[s1c16711680]b|"},
         {"one<br>two<hr>three<img src='pic.png'>", "T[]one\r\ntwo\r\n|R[]|T[]three\r\n|P[]pic.png|"},

@@ -180,11 +180,17 @@ public:
 
     void Text(std::string_view t) {
         if (t.empty()) return;
-        // A line break of the text's own ends the block as well.
-        if (m_BreakDue && (t[0] == '\r' || t[0] == '\n'))
-            m_BreakDue = false;
-        else if (m_BreakDue)
-            Break();
+        if (m_BreakDue) {
+            // A line break of the text's own ends the block as well; blanks before it would make a line.
+            const size_t k = t.find_first_not_of(" \t");
+            if (k == std::string_view::npos) return;
+            if (t[k] == '\r' || t[k] == '\n') {
+                m_BreakDue = false;
+                t.remove_prefix(k);
+            } else {
+                Break();
+            }
+        }
         if (!m_Out.empty() && m_Out.back().kind == InlinePiece::Kind::Text && m_Out.back().style == m_Style)
             m_Out.back().text.append(t);
         else
