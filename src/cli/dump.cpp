@@ -48,6 +48,10 @@ std::string DumpState(const Engine& engine, const std::vector<ShownMessage>& mes
         json.String(i < labels.size() ? labels[i] : std::string());
         json.Key("commands");
         json.String(i < commands.size() ? commands[i] : std::string());
+        if (engine.buttonLink(i) != 0) {
+            json.Key("link");
+            json.Bool(true);
+        }
         json.EndObject();
     }
     json.EndArray();
@@ -149,6 +153,22 @@ std::string DumpState(const Engine& engine, const std::vector<ShownMessage>& mes
         json.Key("overlays");
         placed("index", pm.overlays, PictureModel::kFirstOverlay);
         json.EndObject();
+        // Pictures in the story's text, in the order they stand; only when there are any, so that a dump of
+        // the language's own quests stays as it was.
+        bool inlineListed = false;
+        for (const auto& run : engine.textRuns()) {
+            if (run.picture.empty()) continue;
+            if (!inlineListed) {
+                json.Key("inline");
+                json.BeginArray();
+                inlineListed = true;
+            }
+            json.BeginObject();
+            json.Key("file");
+            json.String(run.picture);
+            json.EndObject();
+        }
+        if (inlineListed) json.EndArray();
         json.EndObject();
     }
 

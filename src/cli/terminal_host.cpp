@@ -197,10 +197,14 @@ void TerminalHost::ScreenChanged(unsigned parts) {
     // cleared.
     const auto& runs = m_Engine->textRuns();
     bool printedSomething = m_Run > 0 || m_Offset > 0;
-    bool gone = m_Run >= runs.size() ? printedSomething : runs[m_Run].text.size() < m_Offset;
+    bool gone = m_Run >= runs.size()
+                    ? printedSomething || m_ShownTextless
+                    : runs[m_Run].text.size() < m_Offset ||
+                          (m_ShownTextless && !runs[m_Run].rule && runs[m_Run].picture.empty());
     if (gone) {
         m_Run = 0;
         m_Offset = 0;
+        m_ShownTextless = false;
         m_Cleared = true;
         m_ChoicesStale = true;
     }
@@ -223,7 +227,8 @@ void TerminalHost::ShowNewText() {
     bool any = false;
     for (size_t i = m_Run; i < runs.size(); ++i) {
         size_t from = i == m_Run ? m_Offset : 0;
-        if (from >= runs[i].text.size()) continue;
+        const bool textless = runs[i].rule || !runs[i].picture.empty();
+        if (textless ? i == m_Run && m_ShownTextless : from >= runs[i].text.size()) continue;
         if (!any && m_Cleared) {
             EndLine();
             m_Out << "\n" << Style("2");
@@ -232,6 +237,18 @@ void TerminalHost::ShowNewText() {
             m_Cleared = false;
         }
         any = true;
+        if (textless) {
+            // A rule, or the name of a picture the window shows in the story, on a line of its own.
+            EndLine();
+            m_Out << Style("2");
+            if (runs[i].rule)
+                for (int k = 0; k < 20; ++k) m_Out << "─";
+            else
+                m_Out << "[" << TerminalText(runs[i].picture) << "]";
+            m_Out << Style("0") << "\n";
+            m_AtLineStart = true;
+            continue;
+        }
         std::string piece = TerminalText(runs[i].text.substr(from));
         if (piece.empty()) continue;
         m_Out << TextColour(runs[i].color) << piece;
@@ -240,6 +257,7 @@ void TerminalHost::ShowNewText() {
     if (!runs.empty()) {
         m_Run = runs.size() - 1;
         m_Offset = runs.back().text.size();
+        m_ShownTextless = runs.back().rule || !runs.back().picture.empty();
     }
     if (any) m_Out << Style("0");
     m_Out.flush();
@@ -413,6 +431,7 @@ void TerminalHost::Command(const std::string& utf8Line) {
         }
         m_Run = 0;
         m_Offset = 0;
+        m_ShownTextless = false;
         m_Cleared = true;
         m_ChoicesStale = true;
         return;

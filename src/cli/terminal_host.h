@@ -100,9 +100,10 @@ private:
     // How far the story text has been printed: run index and bytes of that run.
     size_t m_Run = 0;
     size_t m_Offset = 0;
-    bool m_Cleared = false;      // the screen was cleared since the text was last printed
-    bool m_AtLineStart = true;   // the terminal's cursor is at the start of a line
-    bool m_ChoicesStale = true;  // the buttons or the inventory changed since they were last shown
+    bool m_ShownTextless = false;  // the run at m_Run is a rule or a picture, and has been shown
+    bool m_Cleared = false;        // the screen was cleared since the text was last printed
+    bool m_AtLineStart = true;     // the terminal's cursor is at the start of a line
+    bool m_ChoicesStale = true;    // the buttons or the inventory changed since they were last shown
     media::AudioPlayer* m_Audio = nullptr;
     std::string m_LastHtmlPage;  // the HTML view's page, for showing again
 };

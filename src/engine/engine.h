@@ -52,6 +52,9 @@ public:
     // an index the list does not have, they act on the selection as it stands.
     // A double click: chooses the button.
     void ChooseButton(int index);
+    // A click on a link's caption in the story: chooses the link's button entry while it is in the list,
+    // else does nothing.
+    void ChooseLink(int link);
     // A press of any mouse button: on an empty list it completes a waiting anykey with Enter, and in
     // one-click mode it chooses.
     void ClickButtonList(int index);
@@ -135,8 +138,14 @@ public:
     std::string CalcFunctions(std::string& s);
 
     // ---- Text output
-    void PrintText(const std::string& t);
-    void PrintLine(const std::string& t);
+    // With `links`, DialectMode takes [[C|L]] in the text as links (p and pln).
+    void PrintText(const std::string& t, bool links = false);
+    void PrintLine(const std::string& t, bool links = false);
+    // The family's later dialect's printed text: its HTML and links as runs.
+    void PrintDialectText(std::string_view piece, bool links);
+    void AppendRun(TextRun run);
+    // `image NAME`: the picture on a line of its own in the story.
+    void ShowInlinePicture(const std::string& name);
     void ClearScreen();
     void ClearText();
     void ClearButtons();

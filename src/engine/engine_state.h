@@ -52,6 +52,8 @@ public:
     const std::vector<std::string>& buttons() const { return m_List1; }
     const std::vector<std::string>& buttonLabels() const { return m_BtnLabels; }
     const std::vector<std::string>& buttonCommands() const { return m_BtnCommands; }
+    // The link each button entry was made by (the `link` of its caption's text run), 0 for a `btn`.
+    int buttonLink(size_t index) const { return index < m_BtnLinks.size() ? m_BtnLinks[index] : 0; }
     int selectedButton() const { return m_List1Index; }
     const std::vector<InvEntry>& inventory() const { return m_Items.entries(); }
     int invLast() const { return m_Items.last(); }
@@ -172,6 +174,8 @@ protected:
     std::vector<std::string> m_List1;
     std::vector<std::string> m_BtnLabels;
     std::vector<std::string> m_BtnCommands;
+    std::vector<int> m_BtnLinks;  // cleared with the list
+    int m_LastLink = 0;
     int m_List1Index = -1;
     // Inventory, and the actions of the clicked entry (also the pop-up menu's invS items).
     ItemList m_Items;

@@ -250,10 +250,10 @@ void Engine::Obr(std::string& s, bool f, int level) {
 
     switch (kw) {
         case Keyword::Pln:
-            guarded("pln", [&] { PrintLine(arg(5)); });
+            guarded("pln", [&] { PrintLine(arg(5), true); });
             break;
         case Keyword::P:
-            guarded("p", [&] { PrintText(arg(3)); });
+            guarded("p", [&] { PrintText(arg(3), true); });
             break;
         case Keyword::Println:
             guarded("println", [&] { PrintLine(arg(9)); });
@@ -355,6 +355,10 @@ void Engine::Obr(std::string& s, bool f, int level) {
         default:
             break;
     }
+    // The family's later dialect shows a picture in the story with `image NAME`.
+    if (m_Dialect && kw == Keyword::None && text::StartsWithNoCase(s, "image ") &&
+        text::FindChar(s, '=') == std::string::npos)
+        guarded("image", [&] { ShowInlinePicture(text::Trim(std::string_view(s).substr(6))); });
 
     m_Running = f;
 }

@@ -3,6 +3,7 @@
 
 #include "engine/engine.h"
 #include "game/player_action.h"
+#include "text/inline_html.h"
 
 namespace tarvik {
 
@@ -29,7 +30,7 @@ void Engine::AddButton(const std::string& arg) {
         // The commands end at the first "," after the last "&": the caption may hold commas of its own.
         const size_t split = s.find(',', s.rfind('&'));
         if (split == std::string::npos) throw QuestError("btn without a comma");
-        m_List1.push_back(text::LTrim(std::string_view(s).substr(split + 1)));
+        m_List1.push_back(text::StripInlineTags(text::LTrim(std::string_view(s).substr(split + 1))));
         m_BtnLabels.resize(m_List1.size());
         m_BtnCommands.resize(m_List1.size());
         m_BtnLabels.back().clear();
@@ -39,6 +40,7 @@ void Engine::AddButton(const std::string& arg) {
     }
     std::string label = s.substr(0, comma);
     std::string caption = text::LTrim(std::string_view(s).substr(comma + 1));
+    if (m_Dialect) caption = text::StripInlineTags(caption);
 
     if (!m_Program.LabelListed(label)) {
         std::string name = "hide_phantoms";
@@ -78,6 +80,7 @@ void Engine::AddCommandButton(const std::string& arg) {
         caption = rest.substr(second + 1);
     }
     caption = text::LTrim(caption);
+    if (m_Dialect) caption = text::StripInlineTags(caption);
 
     if (m_Program.LabelListed(label)) {
         std::string commands;
@@ -113,6 +116,7 @@ void Engine::ChooseButton() {
     const std::string label = at < m_BtnLabels.size() ? m_BtnLabels[at] : std::string();
     const std::string commands = at < m_BtnCommands.size() ? m_BtnCommands[at] : std::string();
     const std::string caption = m_List1[at];
+    const bool link = buttonLink(at) != 0;
 
     // A button with statements has commands and no label.
     const bool statements = m_Dialect && label.empty() && !commands.empty();
@@ -127,7 +131,11 @@ void Engine::ChooseButton() {
 
     const uint32_t game = m_Game;
     try {
-        ClearScreen();
+        // A link's story is a running transcript: its choice keeps the text.
+        if (link)
+            ClearButtons();
+        else
+            ClearScreen();
 
         std::string commonName = "Common";
         std::string common = Calc(commonName).ToText();
@@ -203,6 +211,12 @@ void Engine::ChooseButton(int index) {
     if (index >= 0) SelectButton(index);
     if (m_Text1Visible) return;
     ChooseButton();
+}
+
+void Engine::ChooseLink(int link) {
+    if (link == 0) return;
+    for (size_t i = 0; i < m_List1.size(); ++i)
+        if (buttonLink(i) == link) return ChooseButton(static_cast<int>(i));
 }
 
 void Engine::ClickButtonList(int index) {

@@ -12,6 +12,25 @@ struct TextRun {
     std::string text;
     int32_t color = 0;
     bool modeColour = false;  // printed in the colour mode's own text colour, so it follows a mode switch
+    // How the family's later dialect draws it: styles and alignment from its HTML and textalign, a
+    // rule, an inline picture or a link's caption.
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    uint8_t align = 0;    // 0 as the story goes, 1 left, 2 right, 3 centre
+    uint8_t heading = 0;  // h1..h6 drawn bold and larger, 0 for none
+    uint8_t size = 0;     // HTML font size 1..7, 0 for the story's own
+    bool rule = false;    // a horizontal rule on a line of its own (no text)
+    std::string picture;  // a picture on a line of its own, as the quest named it (no text)
+    int link = 0;         // the link whose button entry this caption chooses, 0 for none
+
+    // Whether text printed with `other`'s look may simply be appended to this run.
+    bool SameLook(const TextRun& other) const {
+        return color == other.color && modeColour == other.modeColour && bold == other.bold &&
+               italic == other.italic && underline == other.underline && align == other.align &&
+               heading == other.heading && size == other.size && !rule && !other.rule && picture.empty() &&
+               other.picture.empty() && link == 0 && other.link == 0;
+    }
 };
 
 // The player's menu options that the game reads.

@@ -155,6 +155,12 @@ void frmMain::BuildControls() {
     txtText->setGeometry(8, 0, 400, 300);
     txtText->setContextMenuPolicy(Qt::CustomContextMenu);
     txtText->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    connect(txtText, &StoryView::LinkClicked, this, [this](int link) {
+        Post([this, link] {
+            m_ScrollToPrinted = txtText->document()->characterCount() - 1;
+            m_Engine->ChooseLink(link);
+        });
+    });
     connect(txtText, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { vid->popup(txtText->viewport()->mapToGlobal(pos)); });
 

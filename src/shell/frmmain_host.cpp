@@ -16,6 +16,7 @@
 #include <QTextToSpeech>
 
 #include "engine/message_box.h"
+#include "files/paths.h"
 #include "shell/accessibility.h"
 #include "shell/frmmain.h"
 #include "shell/screen_fit.h"
@@ -244,33 +245,59 @@ void frmMain::RenderText() {
     // Runs of one colour go in as one insertion: the document changes once per colour, not once per run.
     std::string pending;
     QColor pendingColour = last;
+    StoryLook pendingLook;
     auto flush = [&] {
         if (pending.empty()) return;
-        txtText->AppendStory(pending, Readable(pendingColour, txtText));
+        txtText->AppendStory(pending, Readable(pendingColour, txtText), pendingLook);
         pending.clear();
         appended = true;
     };
+    // A rule or a picture has no text: once shown, the run counts one byte as shown.
+    auto textless = [](const TextRun& run) { return run.rule || !run.picture.empty(); };
     for (size_t i = m_ShownRuns; i < runs.size(); ++i) {
         size_t from = i == m_ShownRuns ? m_ShownOffset : 0;
         const TextRun& run = runs[i];
+        if (textless(run)) {
+            if (from > 0) continue;
+            flush();
+            if (run.rule) {
+                txtText->AppendRule();
+            } else {
+                // A file that is missing or no picture shows nothing.
+                const std::string path =
+                    ResolvePath(text::Cp1251ToUtf8(m_Engine->questFolder() + run.picture));
+                txtText->AppendPicture(QImage(QString::fromStdString(path)));
+            }
+            appended = true;
+            continue;
+        }
         if (from >= run.text.size()) continue;
         // A colour no window could show leaves the run in the colour of the text before it.
         if (std::optional<QColor> c = ColourFromValue(run.color, palette)) last = *c;
-        if (last != pendingColour) {
+        const StoryLook look{run.bold, run.italic, run.underline, run.align, run.heading, run.size, run.link};
+        if (last != pendingColour || look != pendingLook) {
             flush();
             pendingColour = last;
+            pendingLook = look;
         }
         pending.append(run.text, from, std::string::npos);
     }
     flush();
     if (!runs.empty()) {
         m_ShownRuns = runs.size() - 1;
-        m_ShownOffset = runs.back().text.size();
+        m_ShownOffset = runs.back().text.size() + (textless(runs.back()) ? 1 : 0);
     } else {
         m_ShownRuns = 0;
         m_ShownOffset = 0;
     }
-    if (appended) {
+    if (appended && m_ScrollToPrinted >= 0) {
+        // A link's story runs on: the view shows what its choice printed from the top.
+        QTextCursor at(txtText->document());
+        at.setPosition(std::min(m_ScrollToPrinted, txtText->document()->characterCount() - 1));
+        m_ScrollToPrinted = -1;
+        QScrollBar* bar = txtText->verticalScrollBar();
+        bar->setValue(bar->value() + txtText->cursorRect(at).top());
+    } else if (appended) {
         // Like the classic text box, the view follows what was just printed.
         txtText->ScrollToEnd();
     }

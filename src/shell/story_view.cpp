@@ -1,6 +1,7 @@
 #include "shell/story_view.h"
 
 #include <QFontMetricsF>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QScrollBar>
@@ -51,7 +52,25 @@ const Cp1251Table& Cp1251() {
 
 }  // namespace
 
+QSizeF StoryPictures::intrinsicSize(QTextDocument* doc, int, const QTextFormat& format) {
+    const QImage image =
+        doc->resource(QTextDocument::ImageResource, QUrl(format.toImageFormat().name())).value<QImage>();
+    if (image.isNull()) return {};
+    QSizeF size = image.size();
+    const qreal width = doc->pageSize().width() - 2 * doc->documentMargin();
+    if (width > 0 && size.width() > width) size = size.scaled(width, 1e9, Qt::KeepAspectRatio);
+    return size;
+}
+
+void StoryPictures::drawObject(QPainter* painter, const QRectF& rect, QTextDocument* doc, int,
+                               const QTextFormat& format) {
+    const QImage image =
+        doc->resource(QTextDocument::ImageResource, QUrl(format.toImageFormat().name())).value<QImage>();
+    if (!image.isNull()) painter->drawImage(rect, image);
+}
+
 StoryLayout::StoryLayout(QTextDocument* doc) : QAbstractTextDocumentLayout(doc) {
+    registerHandler(QTextFormat::ImageObject, new StoryPictures(this));
     Rebuild(doc->blockCount());
 }
 
@@ -310,6 +329,10 @@ void StoryLayout::draw(QPainter* painter, const PaintContext& context) {
         }
         const QPointF at(margin, y);
         block.layout()->draw(painter, at, ranges, clip);
+        if (block.blockFormat().hasProperty(QTextFormat::BlockTrailingHorizontalRulerWidth)) {
+            const qreal middle = y + block.layout()->boundingRect().height() / 2;
+            painter->drawLine(QPointF(margin, middle), QPointF(margin + std::max<qreal>(m_Width, 1), middle));
+        }
         if (context.cursorPosition >= start && context.cursorPosition < end)
             block.layout()->drawCursor(painter, at, context.cursorPosition - start, cursorWidth);
     }
@@ -346,6 +369,7 @@ StoryView::StoryView(QWidget* parent) : QTextEdit(parent) {
     document()->setDocumentLayout(layout);
     connect(layout, &StoryLayout::HeightCorrected, this, &StoryView::KeepInPlace);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &StoryView::LayOutView);
+    viewport()->setMouseTracking(true);  // a link's caption shows the hand
 }
 
 // A paragraph that starts above the view and gets its real height (it scrolled into view from above, or a
@@ -387,7 +411,104 @@ void StoryView::ScrollToEnd() {
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }
 
-void StoryView::AppendStory(std::string_view cp1251, const QColor& colour) {
+namespace {
+
+// Qt's alignment for a story alignment; 0 for none.
+Qt::Alignment AlignmentOf(int align) {
+    switch (align) {
+        case 1:
+            return Qt::AlignLeft | Qt::AlignAbsolute;
+        case 2:
+            return Qt::AlignRight | Qt::AlignAbsolute;
+        case 3:
+            return Qt::AlignHCenter;
+        default:
+            return {};
+    }
+}
+
+// The look of headings and HTML font sizes, against the story's own size.
+constexpr qreal kHeadingScale[] = {2.0, 1.5, 1.17, 1.0, 0.83, 0.67};
+constexpr qreal kSizeScale[] = {0.63, 0.82, 1.0, 1.13, 1.5, 2.0, 3.0};
+
+}  // namespace
+
+bool StoryView::StartAligned(int align) {
+    const Qt::Alignment want = AlignmentOf(align);
+    const QTextBlock last = document()->lastBlock();
+    const QTextBlockFormat now = last.blockFormat();
+    const Qt::Alignment has =
+        now.hasProperty(QTextFormat::BlockAlignment) ? now.alignment() : Qt::Alignment();
+    if (has == want) return false;
+    QTextBlockFormat format;
+    if (want) format.setAlignment(want);
+    QTextCursor cursor = EndOfStory();
+    if (document()->lastBlock().length() <= 1) {
+        cursor.setBlockFormat(format);
+        return false;
+    }
+    cursor.insertBlock(format, QTextCharFormat());
+    return true;
+}
+
+QTextCursor StoryView::EndOfStory() {
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    // A paragraph begins where the line break stood: the break is not kept as an empty line.
+    if (document()->lastBlock().text().endsWith(QChar::LineSeparator)) cursor.deletePreviousChar();
+    return cursor;
+}
+
+void StoryView::AppendRule() {
+    StartAligned(0);
+    QTextCursor cursor = EndOfStory();
+    QTextBlockFormat rule;
+    rule.setProperty(QTextFormat::BlockTrailingHorizontalRulerWidth,
+                     QTextLength(QTextLength::PercentageLength, 100));
+    if (document()->lastBlock().length() > 1)
+        cursor.insertBlock(rule, QTextCharFormat());
+    else
+        cursor.setBlockFormat(rule);
+    cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+}
+
+void StoryView::AppendPicture(const QImage& image) {
+    if (image.isNull()) return;
+    const QString name = QStringLiteral("tarvik-picture:%1").arg(++m_Pictures);
+    document()->addResource(QTextDocument::ImageResource, QUrl(name), image);
+    StartAligned(0);
+    QTextCursor cursor = EndOfStory();
+    if (document()->lastBlock().length() > 1) cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+    QTextImageFormat picture;
+    picture.setName(name);
+    cursor.insertImage(picture);
+    cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+}
+
+int StoryView::LinkAt(const QPoint& pos) const {
+    const QString href = anchorAt(pos);
+    static const QString kScheme = QStringLiteral("tarvik-link:");
+    return href.startsWith(kScheme) ? href.mid(kScheme.size()).toInt() : 0;
+}
+
+void StoryView::mouseReleaseEvent(QMouseEvent* e) {
+    QTextEdit::mouseReleaseEvent(e);
+    if (e->button() != Qt::LeftButton || textCursor().hasSelection()) return;
+    if (const int link = LinkAt(e->position().toPoint())) emit LinkClicked(link);
+}
+
+void StoryView::mouseMoveEvent(QMouseEvent* e) {
+    QTextEdit::mouseMoveEvent(e);
+    if (LinkAt(e->position().toPoint()))
+        viewport()->setCursor(Qt::PointingHandCursor);
+    else
+        viewport()->unsetCursor();
+}
+
+void StoryView::AppendStory(std::string_view cp1251, const QColor& colour, const StoryLook& look) {
+    // A paragraph of another alignment begins where the line did: a line break there is the new paragraph.
+    if (StartAligned(look.align) && !cp1251.empty() && (cp1251[0] == '\r' || cp1251[0] == '\n'))
+        cp1251.remove_prefix(cp1251.size() > 1 && cp1251[0] == '\r' && cp1251[1] == '\n' ? 2 : 1);
     if (cp1251.empty()) return;
     // Where the last paragraph stands, read from the document itself, so that whatever cleared or filled it
     // last, the bounds hold.
@@ -431,6 +552,23 @@ void StoryView::AppendStory(std::string_view cp1251, const QColor& colour) {
     out.truncate(to - reinterpret_cast<const char16_t*>(out.constData()));
     QTextCharFormat format;
     format.setForeground(colour);
+    if (look.bold || look.heading) format.setFontWeight(QFont::Bold);
+    if (look.italic) format.setFontItalic(true);
+    if (look.underline || look.link) format.setFontUnderline(true);
+    const qreal scale = look.heading >= 1 && look.heading <= 6 ? kHeadingScale[look.heading - 1]
+                        : look.size >= 1 && look.size <= 7     ? kSizeScale[look.size - 1]
+                                                               : 1.0;
+    if (scale != 1.0) {
+        const QFont font = document()->defaultFont();
+        if (font.pointSizeF() > 0)
+            format.setFontPointSize(font.pointSizeF() * scale);
+        else if (font.pixelSize() > 0)
+            format.setProperty(QTextFormat::FontPixelSize, qRound(font.pixelSize() * scale));
+    }
+    if (look.link) {
+        format.setAnchor(true);
+        format.setAnchorHref(QStringLiteral("tarvik-link:%1").arg(look.link));
+    }
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(out, format);

@@ -11,13 +11,39 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QFont>
+#include <QImage>
 #include <QTextEdit>
+#include <QTextObjectInterface>
 
 #include <cstdint>
 #include <string_view>
 #include <vector>
 
 namespace tarvik::shell {
+
+// How a piece of the story looks beyond its colour (the family's later dialect's HTML and textalign).
+struct StoryLook {
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    int align = 0;    // 0 as the story goes, 1 left, 2 right, 3 centre
+    int heading = 0;  // h1..h6
+    int size = 0;     // HTML font size 1..7
+    int link = 0;     // the link a click on the text chooses
+
+    bool operator==(const StoryLook&) const = default;
+};
+
+// Pictures in the story, drawn at most as wide as the text.
+class StoryPictures : public QObject, public QTextObjectInterface {
+    Q_OBJECT
+    Q_INTERFACES(QTextObjectInterface)
+public:
+    using QObject::QObject;
+    QSizeF intrinsicSize(QTextDocument* doc, int pos, const QTextFormat& format) override;
+    void drawObject(QPainter* painter, const QRectF& rect, QTextDocument* doc, int pos,
+                    const QTextFormat& format) override;
+};
 
 class StoryLayout : public QAbstractTextDocumentLayout {
     Q_OBJECT
@@ -85,13 +111,29 @@ public:
     StoryLayout* storyLayout() const;
     // Shows the end of the story, exactly placed.
     void ScrollToEnd();
-    // Appends story text (code page 1251; CR LF or a lone CR ends a line) in one colour.
-    void AppendStory(std::string_view cp1251, const QColor& colour);
+    // Appends story text (code page 1251; CR LF or a lone CR ends a line) in one colour and look.
+    void AppendStory(std::string_view cp1251, const QColor& colour, const StoryLook& look = {});
+    // A horizontal rule, and a picture, each on a line of its own.
+    void AppendRule();
+    void AppendPicture(const QImage& image);
+    // The link whose caption is at `pos` in the viewport, or 0.
+    int LinkAt(const QPoint& pos) const;
+
+signals:
+    // A link's caption was clicked.
+    void LinkClicked(int link);
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
 
 private:
+    // Starts a paragraph aligned as `align` unless the last one is; true when one was started.
+    bool StartAligned(int align);
+    // A cursor at the end of the story, a line break that ends it taken away.
+    QTextCursor EndOfStory();
+    int m_Pictures = 0;  // pictures appended, naming their resources
     void KeepInPlace(qreal top, qreal delta);
     void LayOutView();
     bool m_Arranging = false;

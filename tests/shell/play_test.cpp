@@ -666,5 +666,26 @@ TEST_F(Playing, AnEndlessRunWithoutAssignmentsEndsWhenTheWindowCloses) {
     EXPECT_FALSE(m_TimedOut);
 }
 
+TEST_F(Playing, ALinkClickedInTheStoryKeepsTheTextAndClearsTheButtons) {
+    std::string quest;
+    for (int i = 0; i < 60; ++i) quest += "pln line " + std::to_string(i) + "\n";
+    quest += "pln Go <b>[[in|hall]]</b>\nbtn hall, Plain\nend\n:hall\npln Hall\nend\n";
+    w->OpenQuestFile(WriteQuest("link.qst", quest));
+    Settle();
+    auto* txtText = Find<StoryView>("txtText");
+    auto* List1 = Find<QListWidget>("List1");
+    ASSERT_EQ(List1->count(), 2);
+    QTextCursor at(txtText->document());
+    at.setPosition(static_cast<int>(Screen().indexOf("Go in")) + 4);
+    txtText->setTextCursor(at);
+    txtText->ensureCursorVisible();
+    Settle();
+    QTest::mouseClick(txtText->viewport(), Qt::LeftButton, {}, txtText->cursorRect(at).center());
+    Settle();
+    EXPECT_TRUE(Screen().startsWith("line 0 \n")) << Screen().toStdString();
+    EXPECT_TRUE(Screen().endsWith("Go in \nHall \n")) << Screen().toStdString();
+    EXPECT_EQ(List1->count(), 0);
+}
+
 }  // namespace
 }  // namespace tarvik::shell::testing

@@ -241,5 +241,54 @@ TEST_F(Story, AViewAtTheEndStaysThereWhenResized) {
     }
 }
 
+TEST_F(Story, LooksRulesPicturesAndLinksOfTheLaterDialect) {
+    const QColor ink = view.palette().color(QPalette::Text);
+    view.AppendStory("plain\r\n", ink);
+    view.AppendStory("Title", ink, StoryLook{.align = 3, .heading = 1});
+    view.AppendStory("\r\nGo ", ink);
+    view.AppendStory("door", ink, StoryLook{.link = 7});
+    view.AppendRule();
+    QImage wide(2000, 500, QImage::Format_RGB32);
+    wide.fill(Qt::red);
+    view.AppendPicture(wide);
+    view.AppendStory("after\r\n", ink, StoryLook{.bold = true, .italic = true});
+    Paint();
+
+    QTextDocument* doc = view.document();
+    // The centred heading is a paragraph of its own, and the line break that ended it is not an empty line.
+    EXPECT_TRUE(doc->toPlainText().startsWith(QStringLiteral("plain\nTitle\nGo door\n")))
+        << doc->toPlainText().toStdString();
+    const QTextBlock title = doc->findBlock(static_cast<int>(doc->toPlainText().indexOf("Title")));
+    EXPECT_EQ(title.blockFormat().alignment(), Qt::AlignHCenter);
+    EXPECT_EQ(title.next().blockFormat().hasProperty(QTextFormat::BlockAlignment), false);
+    QTextCursor at(doc);
+    at.setPosition(title.position() + 1);
+    EXPECT_GT(at.charFormat().fontPointSize(), doc->defaultFont().pointSizeF());
+    at.setPosition(static_cast<int>(doc->toPlainText().indexOf("after")) + 1);
+    EXPECT_TRUE(at.charFormat().fontItalic() && at.charFormat().fontWeight() == QFont::Bold);
+
+    // The picture is scaled down to the text's width, its shape kept.
+    QTextBlock picture = doc->begin();
+    while (picture.isValid() && !picture.text().contains(QChar::ObjectReplacementCharacter))
+        picture = picture.next();
+    ASSERT_TRUE(picture.isValid());
+    const QRectF box = Layout().blockBoundingRect(picture);
+    EXPECT_LE(box.width(), view.viewport()->width());
+    EXPECT_NEAR(box.height(), box.width() / 4, 4);
+    EXPECT_TRUE(picture.previous().blockFormat().hasProperty(QTextFormat::BlockTrailingHorizontalRulerWidth));
+    ExpectContinuous();
+
+    // A click on the link's caption chooses it; a click beside it does not.
+    std::vector<int> clicked;
+    QObject::connect(&view, &StoryView::LinkClicked, [&](int link) { clicked.push_back(link); });
+    view.verticalScrollBar()->setValue(0);
+    Paint();
+    at.setPosition(static_cast<int>(doc->toPlainText().indexOf("door")) + 2);
+    const QPoint onLink = view.cursorRect(at).center();
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, onLink);
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(view.viewport()->width() - 5, onLink.y()));
+    EXPECT_EQ(clicked, std::vector<int>{7});
+}
+
 }  // namespace
 }  // namespace tarvik::shell
