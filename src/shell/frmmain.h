@@ -417,6 +417,7 @@ private:
     size_t m_ShownRuns = 0;     // runs of the story text in txtText (the last one maybe in part)
     size_t m_ShownOffset = 0;   // bytes of the last shown run
     bool m_TextCleared = true;  // txtText still shows text the engine has cleared
+    bool m_PageCleared = true;  // the engine cleared the text since the last page began
     // After a link's choice: where in txtText what it printed begins, so that the view shows it.
     int m_ScrollToPrinted = -1;
     std::vector<std::string> m_ShownButtons;

@@ -161,6 +161,7 @@ void frmMain::ScreenChanged(unsigned parts) {
             m_ShownRuns = 0;
             m_ShownOffset = 0;
             m_TextCleared = true;
+            m_PageCleared = true;
         }
         // The spoken position may lie elsewhere: the story is spoken by pages, shown as it grows.
         if (m_SpokenRuns >= runs.size() ? m_SpokenRuns > 0 || m_SpokenOffset > 0
@@ -326,6 +327,13 @@ void frmMain::SpeakPage(const QString& page) {
 }
 
 void frmMain::ScrollToTop() {
+    // A page of the later dialect that kept the story before it (a link was chosen) goes on as a transcript:
+    // the view follows what the choice printed, as it does while a run prints.
+    if (!m_PageCleared && m_Engine && m_Engine->dialect() && !txtText->document()->isEmpty()) {
+        txtText->ScrollToEnd();
+        return;
+    }
+    m_PageCleared = false;
     txtText->moveCursor(QTextCursor::Start);
     txtText->verticalScrollBar()->setValue(0);
 }

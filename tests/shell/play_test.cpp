@@ -668,7 +668,7 @@ TEST_F(Playing, AnEndlessRunWithoutAssignmentsEndsWhenTheWindowCloses) {
 
 TEST_F(Playing, ALinkClickedInTheStoryKeepsTheTextAndClearsTheButtons) {
     std::string quest;
-    for (int i = 0; i < 60; ++i) quest += "pln line " + std::to_string(i) + "\n";
+    for (int i = 0; i < 300; ++i) quest += "pln line " + std::to_string(i) + "\n";
     quest += "pln Go <b>[[in|hall]]</b>\nbtn hall, Plain\nend\n:hall\npln Hall\nend\n";
     w->OpenQuestFile(WriteQuest("link.qst", quest));
     Settle();
@@ -685,6 +685,9 @@ TEST_F(Playing, ALinkClickedInTheStoryKeepsTheTextAndClearsTheButtons) {
     EXPECT_TRUE(Screen().startsWith("line 0 \n")) << Screen().toStdString();
     EXPECT_TRUE(Screen().endsWith("Go in \nHall \n")) << Screen().toStdString();
     EXPECT_EQ(List1->count(), 0);
+    // The view shows what the choice printed, not the story's beginning.
+    EXPECT_EQ(txtText->verticalScrollBar()->value(), txtText->verticalScrollBar()->maximum());
+    EXPECT_GT(txtText->verticalScrollBar()->value(), 0);
 }
 
 }  // namespace
