@@ -30,16 +30,13 @@ bool IsSavedGameText(std::string_view bytes);
 class Engine : public EngineState {
 public:
     explicit Engine(Host& host);
-    Engine(const Engine&) = delete;
-    Engine& operator=(const Engine&) = delete;
+    Engine(const Engine&) = delete;  // nor moved: the host and running actions hold on to it
 
     // ---- Fronts: opening, options, events
     // Opens a quest by its path in the file system's form (UTF-8) and runs it until it first waits.
     void OpenQuest(const std::string& nativePath);
-    // Opens a quest and takes up its kept game (a saved-game text) in place of the opening: the program is
-    // loaded and the game restored, and the opening never runs. True when the game came back; false when the
-    // load or the restore was cut short (the window closing, another quest opened meanwhile), and also when
-    // `kept` is no saved game, which opens the quest as OpenQuest does.
+    // Opens a quest and restores its kept game (a saved-game text) in place of the opening. False when the
+    // load or restore was cut short, or `kept` is no saved game (the quest then opens as by OpenQuest).
     bool ContinueQuest(const std::string& nativePath, const std::string& kept);
     // "Новая игра": reloads the open quest from disk.
     void NewGame();
@@ -48,12 +45,10 @@ public:
     // their clicks and keys then do nothing (a selection made on the way stays).
     // Selection in the button list; -1 for none.
     void SelectButton(int index);
-    // Actions on the button list at entry `index`, which they select first; with -1 (beside the entries), or
-    // an index the list does not have, they act on the selection as it stands.
-    // A double click: chooses the button.
+    // Actions on the button list at entry `index`, which they select first; with -1 or an index the list
+    // does not have, on the selection as it stands. A double click chooses the button.
     void ChooseButton(int index);
-    // A click on a link's caption in the story: chooses the link's button entry while it is in the list,
-    // else does nothing.
+    // A click on a link's caption in the story: chooses its entry while that is in the list.
     void ChooseLink(int link);
     // A press of any mouse button: on an empty list it completes a waiting anykey with Enter, and in
     // one-click mode it chooses.
@@ -75,12 +70,10 @@ public:
     void ChooseAction(int index);
     // Runs an action of the clicked entry by its text (the pop-up menu's entries).
     void RunItemAction(const std::string& action);
-    // Ticks or unticks the menu option named as its field in Options ("Zvuk", "inv", ...; letter case aside).
-    // Sound or music switched off silences its channel; "inv" shows or hides the inventory panel. False, with
-    // nothing done, for a name that is no option.
+    // Ticks or unticks the Options field `name` (letter case aside), silencing a channel switched off and
+    // showing or hiding the inventory panel for "inv". False, with nothing done, for no such option.
     bool SetOption(std::string_view name, bool on);
-    // Overrides how the dialect is chosen (by its markers, or forced on or off); a quest already loaded is
-    // judged again at once, and every later load is judged the same way.
+    // How the dialect is chosen for the loaded quest (judged again at once) and every later load.
     void SetDialectSwitch(DialectSwitch choice);
 
     // "Загрузить игру": asks for a saved game and restores it.
@@ -95,9 +88,8 @@ public:
     // own text colour takes the new one; text the quest coloured itself keeps its colour.
     void SwitchColourMode(ColourMode mode);
 
-    // The program store's lines. Index i is line i of the quest file (counting from 1; index 0 is always
-    // empty) until a comment spanning lines, a continued line, an "end:" or an include shifts the lines after
-    // it. Diagnostics and reached labels name lines by this index.
+    // The program's lines: line i of the quest file at index i (from 1) until a comment spanning lines, a
+    // continued line, an "end:" or an include shifts those after it. Diagnostics name lines by this index.
     const ProgramStore& programLines() const { return m_Program; }
     const std::string& labelList() const { return m_Program.labelList(); }
     const std::string& questPath() const { return m_QuestPath; }
@@ -109,8 +101,6 @@ public:
     // LoadQuest without the run from the first line; false when a newer load replaced this one.
     bool LoadProgram(std::string& questFile);
     void DecideDialect();
-    // In the dialect, a btn whose first "&" comes before its first "," is one statement, never split at "&".
-    bool IsStatementButton(std::string_view statement) const;
     bool FileExists(const std::string& path) const;
     // A quest-side (code page 1251) path as the file system spells it: "\" turned into "/", letter case
     // matched.
@@ -200,17 +190,14 @@ public:
     void ClickOverlay(int overlay);
 
     // ---- Author tools
-    // Hands a run-time error to the host (Host::Diagnose) with the line being run; nothing while the game is
-    // stopping or resetting, when errors only tell that a run was cut short.
+    // Hands a run-time error with the line being run to Host::Diagnose; nothing while stopping or resetting.
     void Diagnose(const char* routine, std::string message) const;
 
-    // ---- Continue, undo and transcript: front conveniences built on the saved-game writer; they never
-    // change how a quest runs.
+    // ---- Continue, undo and transcript: conveniences on the saved-game writer that never change a run.
     // A quest is loaded and waits for the player's choice, inside no run, wait or reset.
     bool AtRest() const;
-    // The saved-game text of the game to keep when the player leaves it: the game as it is when at rest,
-    // else as it stood when the player's running action began. Empty when there is nothing to keep: no
-    // quest, a quest that has quit, or a first run that never came to rest.
+    // The saved-game text of the game to keep: as it is at rest, else as the running action found it. Empty
+    // with nothing to keep: no quest, a quest that has quit, or a first run that never came to rest.
     std::string KeptGameText() const;
     // Restores a kept or undone game without the item messages a loaded game would show; false as for
     // RestoreGameText.
@@ -222,9 +209,7 @@ public:
     // is UTF-8; false when the file cannot be written.
     bool StartTranscript(const std::string& nativePath);
 
-    // ---- Reload in place: the quest is read from disk again and the player's steps since the game began
-    // are taken again on it. A game that began from a restored text (a loaded, kept or undone game) begins
-    // from that text again.
+    // ---- Reload in place: the player's steps since the game began (or its restored text) taken again.
     // Reloads the playing quest and replays its steps. Message boxes and input dialogs are answered as they
     // were, pauses do not wait, and a save dialog counts as cancelled. A button or item that the edited quest
     // no longer offers stops the replay before that step: `stopped` gets the reason (code page 1251), maybe
@@ -257,8 +242,7 @@ public:
 
     // ---- HTML view
     void SetHtmlView(const std::string& arg);
-    // Writes the collected page to the page file and hands it to the host; throws QuestError, keeping the
-    // buffer, when the file cannot be written.
+    // Writes the page file and shows it; a failed write throws QuestError, keeping the buffer.
     void ShowHtml();
 
 private:

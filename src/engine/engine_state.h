@@ -42,6 +42,8 @@ public:
     // Whether the loaded quest plays in the family's later dialect ("DialectMode"), and how that is chosen.
     bool dialect() const { return m_Dialect; }
     DialectSwitch dialectSwitch() const { return m_DialectSwitch; }
+    // In the dialect, a btn whose first "&" comes before its first "," is one statement, never split at "&".
+    bool IsStatementButton(std::string_view statement) const;
     // The client that network includes go through, owned by the front; with none they ask nothing and bring
     // nothing.
     void SetHttpClient(HttpClient* client) { m_Http = client; }

@@ -14,7 +14,7 @@ const std::string kPhantomMark = " //phantom";
 
 }  // namespace
 
-bool Engine::IsStatementButton(std::string_view statement) const {
+bool EngineState::IsStatementButton(std::string_view statement) const {
     statement = text::TrimView(statement);
     if (!m_Dialect || !text::StartsWithNoCase(statement, "btn ")) return false;
     const size_t amp = statement.find('&');
